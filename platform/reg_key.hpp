@@ -1,0 +1,47 @@
+// An open registry key, closed when it goes out of scope. Opening never throws: a key that
+// cannot be opened is an empty RegKey, and the callers treat that as "missing".
+#pragma once
+#include <windows.h>
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace kestrom::platform {
+
+class RegKey {
+ public:
+  RegKey() noexcept = default;
+  RegKey(const RegKey&) = delete;
+  RegKey& operator=(const RegKey&) = delete;
+  RegKey(RegKey&& o) noexcept;
+  RegKey& operator=(RegKey&& o) noexcept;
+  ~RegKey();
+
+  // Read access only: nothing that only reads asks for more rights than it needs.
+  static RegKey open_read(HKEY root, std::string_view path) noexcept;
+  static RegKey open_write(HKEY root, std::string_view path) noexcept;
+  // Opens with full access, creating the key (and its parents) when missing.
+  static RegKey create(HKEY root, std::string_view path) noexcept;
+
+  explicit operator bool() const noexcept { return key_ != nullptr; }
+  HKEY get() const noexcept { return key_; }
+
+  // Raw value access. std::nullopt when the value is missing or cannot be read.
+  struct RawValue {
+    DWORD type = REG_NONE;
+    std::string data;  // the value's bytes as stored
+  };
+  std::optional<RawValue> query(std::string_view name) const;
+  bool has_value(std::string_view name) const noexcept;
+  bool set_string(std::string_view name, std::string_view text) const noexcept;
+  bool set_dword(std::string_view name, std::uint32_t value) const noexcept;
+  bool delete_value(std::string_view name) const noexcept;
+
+ private:
+  explicit RegKey(HKEY k) noexcept : key_(k) {}
+  HKEY key_ = nullptr;
+};
+
+}  // namespace kestrom::platform
