@@ -1,0 +1,44 @@
+// Folders, file existence, long paths, version information and file facts.
+#pragma once
+#include <windows.h>
+
+#include <string>
+#include <string_view>
+
+#include "common/datetext.hpp"
+#include "common/pathtext.hpp"
+
+namespace kestrom {
+
+std::string program_folder();       // folder of the running program file; empty when over 260
+std::string product_data_folder();  // AppData\Kestrom (creating it and its vault), else the program folder
+std::string windows_folder();
+std::string system_folder();
+
+// True when the path names an existing file; a bare name of fewer than 32 characters is
+// also looked for in the Windows and system folders. A hit in the system folder rewrites
+// `path` to that file's short path.
+bool file_exists(std::string& path);
+bool file_exists(std::string_view path);
+std::string long_path(std::string_view path);
+std::string short_path(std::string_view path);
+std::string command_to_file(std::string_view command);
+
+struct VersionInfo {
+  std::string product_name, product_version, company_name, file_description, legal_copyright;
+};
+// True when a product name was found; texts empty when the file has no usable resource.
+bool version_information(std::string_view file, VersionInfo& out);
+
+struct FileFacts {
+  std::string size;  // bytes, decimal
+  std::string date;  // date text of the last write, local time
+};
+bool file_facts(std::string_view file, FileFacts& out);
+std::string creation_time_text(std::string_view file);
+
+LocalTime local_now();
+std::string date_text(const LocalTime& t);  // with the user's formats from the registry
+std::string date_text_now();
+
+}  // namespace kestrom

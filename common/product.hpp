@@ -1,0 +1,55 @@
+// Product initialisation run by both programs at start-up, the start-with-Windows entry of
+// the monitor and the Windows Explorer context-menu entry.
+#pragma once
+#include <windows.h>
+
+#include <functional>
+#include <string>
+
+#include "common/options_table.hpp"
+
+namespace kestrom {
+
+inline constexpr const char* kProductVersion = "17.0.2010.0";
+
+// Steps that belong to later parts of the system; each may be empty.
+struct InitHooks {
+  std::function<void()> initialise_register;           // First-Detected Register
+  std::function<void()> build_missing_category_snapshots;  // services, hidden files, ActiveX
+  std::function<void()> take_setting_copies;           // watched system settings
+  std::function<void()> build_system_files_snapshot;   // when Sysfiles has no default value
+  std::function<void()> fill_snapshots;                // startup (Run), IE helpers, tasks
+  std::function<void()> initialise_file_types;
+  std::function<int()> load_delayed_programs;          // returns the number of delayed programs
+  // Removes the startup entry titled `title` with location `code` (used by first-run set-up
+  // and by `set always run` off); returns true when one was found.
+  std::function<bool(const std::string& title, int code)> remove_startup_entry;
+  // `set always run` off: removes every entry whose command contains the text.
+  std::function<bool(const std::string& command_part)> remove_entries_containing;
+};
+
+struct ProductState {
+  Options options;
+  bool wow64_view = false;       // HKLM\Software\Wow6432Node\...\Run can be opened
+  unsigned long init_tick = 0;   // tick count at initialisation (time of the last cycle)
+  bool always_run = false;
+  int delay_count = 0;
+};
+
+ProductState initialise_product(Program program, const InitHooks& hooks);
+// Fills the three snapshots after deleting and recreating their keys.
+void reset_snapshots(const InitHooks& hooks);
+
+Options load_all_options(Program program);
+void save_all_options(const Options& options);  // the explorer's list, in its order
+int read_option(std::string_view name, int default_value);
+int read_option(Opt id, Program program = Program::Monitor);
+void write_option(std::string_view name, int value);  // then Update = "1"
+void write_option(Opt id, int value);
+
+bool always_run_state();
+bool set_always_run(bool on, const InitHooks& hooks);
+void add_explorer_menu_entry();
+void remove_explorer_menu_entry();
+
+}  // namespace kestrom

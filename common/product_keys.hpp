@@ -1,0 +1,22 @@
+// Registry paths of the product. Pure constants shared by both programs.
+#pragma once
+#include <string_view>
+
+namespace kestrom::keys {
+
+inline constexpr std::string_view kOrvane = "Software\\Orvane";
+// HKCU: options, snapshots, copies of watched settings, window positions. HKLM: translations,
+// the system-files snapshot and the Disabled Store.
+inline constexpr std::string_view kProduct = "Software\\Orvane\\Kestrom";
+inline constexpr std::string_view kOptions = "Software\\Orvane\\Kestrom\\Options";
+inline constexpr std::string_view kRunSnapshot = "Software\\Orvane\\Kestrom\\Run";
+inline constexpr std::string_view kIEHelpers = "Software\\Orvane\\Kestrom\\IEHelpers";
+inline constexpr std::string_view kTasks = "Software\\Orvane\\Kestrom\\Tasks";
+inline constexpr std::string_view kDisabled = "Software\\Orvane\\Kestrom\\Disabled";  // HKLM
+inline constexpr std::string_view kSysfiles = "Software\\Orvane\\Kestrom\\Sysfiles";  // HKLM
+inline constexpr std::string_view kDetected = "Software\\Orvane\\Detected";
+inline constexpr std::string_view kWow64Run = "Software\\Wow6432Node\\Microsoft\\Windows\\CurrentVersion\\Run";
+inline constexpr std::string_view kShellFolders = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
+inline constexpr std::string_view kMachineRun = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+
+}  // namespace kestrom::keys
