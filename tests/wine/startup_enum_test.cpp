@@ -50,6 +50,7 @@ TEST_F(StartupEnum, RunFamilyGivesCodesAndUnquotedCommands) {
 }
 
 TEST_F(StartupEnum, SamePairAsLastMachineAndFirstUserValueIsListedOnce) {
+  without_prefix_run_services();
   set_value(HKEY_LOCAL_MACHINE, kRun, "kt_dup", agent);
   set_value(HKEY_CURRENT_USER, kRun, "KT_DUP", agent);
   list_all(list);
@@ -196,6 +197,9 @@ TEST_F(StartupEnum, DisabledStoreAndDisabledFolderAreListedWithTheirMarkerCodes)
 
 TEST_F(StartupEnum, WinlogonValuesAndTheAdvancedModeRule) {
   set_value(HKEY_LOCAL_MACHINE, kWinlogon, "Userinit", "C:\\windows\\system32\\userinit.exe,");
+  delete_value(HKEY_LOCAL_MACHINE, kWinlogon, "Shell");
+  list_all(list);
+  EXPECT_EQ(find_title(list, "Winlogon Shell"), nullptr);
   set_value(HKEY_LOCAL_MACHINE, kWinlogon, "Shell", "Explorer.exe kt_shell.exe");
   list_all(list);
   const auto* u = find_title(list, "Winlogon Userinit");
