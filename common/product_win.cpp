@@ -79,11 +79,11 @@ ProductState initialise_product(Program program, const InitHooks& hooks) {
 
   text::set_language_from_string_table();
 
-  if (read_option(Opt::Debug, program) != 0) {
-    std::string_view name = program == Program::Monitor ? trace::kMonitorFile : trace::kExplorerFile;
-    trace::set_file(program_folder() + "\\" + std::string(name));
-    trace::set_enabled(true);
-  }
+  // The file is known even while the trace is off, so that switching Debug on later needs no restart.
+  std::string_view trace_name = program == Program::Monitor ? trace::kMonitorFile : trace::kExplorerFile;
+  std::string folder = program_folder();
+  trace::set_file(folder.empty() ? std::string() : folder + "\\" + std::string(trace_name));
+  if (read_option(Opt::Debug, program) != 0) trace::set_enabled(true);
 
   call(hooks.clear_item_list);
   state.wow64_view = reg::key_exists(HKEY_LOCAL_MACHINE, keys::kWow64Run);

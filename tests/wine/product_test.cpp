@@ -212,10 +212,25 @@ TEST_F(Product, MissingHooksDoNothingAndJunkOptionsLoadSafely) {
   EXPECT_FALSE(reg::has_default_value(HKEY_LOCAL_MACHINE, keys::kSysfiles));
 }
 
-TEST_F(Product, DebugSwitchesTheTraceOn) {
+TEST_F(Product, DebugSwitchesTheTraceOnIntoEachProgramsFile) {
+  const std::string explorer_file = test_program_folder() + "\\sendex2ov.txt";
+  const std::string monitor_file = test_program_folder() + "\\send2ov.txt";
+  DeleteFileA(explorer_file.c_str());
+  DeleteFileA(monitor_file.c_str());
   ASSERT_TRUE(write_option(Opt::Debug, 1));
   initialise_product(Program::Explorer, InitHooks{});
   EXPECT_TRUE(trace::enabled());
+  trace::begin("TEST", "explorer");
+  EXPECT_NE(GetFileAttributesA(explorer_file.c_str()), INVALID_FILE_ATTRIBUTES);
+
+  ASSERT_TRUE(write_option(Opt::Debug, 0));
+  initialise_product(Program::Monitor, InitHooks{});
+  EXPECT_FALSE(trace::enabled());
+  trace::set_enabled(true);
+  trace::begin("TEST", "monitor");
+  EXPECT_NE(GetFileAttributesA(monitor_file.c_str()), INVALID_FILE_ATTRIBUTES);
+  DeleteFileA(explorer_file.c_str());
+  DeleteFileA(monitor_file.c_str());
 }
 
 TEST_F(Product, AlwaysRunOnAndOff) {
