@@ -192,6 +192,15 @@ ItemRules system_item_rules() {
 
 bool wow64_view_present() { return facts::reg_key_exists(HKEY_LOCAL_MACHINE, run_family_key(code::kWow64Run)); }
 
+std::string item_location_text(const StartupItem& item) {
+  int string_number = location_text_string(item.code);
+  bool disabled = item.code <= code::kWinlogonNotify && disabled_marker(item.title, kMarkerLimitToggle) != 0;
+  return location_text(item.code, disabled, disabled ? facts::load_text(626) : std::string(),
+                       string_number ? facts::load_text(string_number) : std::string());
+}
+
+std::string startup_type_text(int code) { return facts::load_text(startup_type_text_number(code)); }
+
 std::string disabled_folder() { return facts::program_folder() + "\\Disabled"; }
 
 void list_startup_folder(ItemList& list, const std::string& folder, const ItemRules& rules) {
@@ -261,7 +270,7 @@ void list_disabled_store(ItemList& list, const ItemRules& rules) {
        {"Run", "RunOnce", "RunOnceEx", "RunServices", "RunServicesOnce", "RunSetup", "Policy", "WinLoad", "WinRun"}) {
     std::string key = std::string(kDisabledStore) + "\\" + std::string(sub);
     for (const auto& v : facts::reg_values(HKEY_LOCAL_MACHINE, key, kDisabledNameLimit, kDisabledDataLimit)) {
-      if (v.name.empty()) continue;
+      if (v.name.empty() || (v.type != REG_SZ && v.type != REG_EXPAND_SZ)) continue;
       int marker = disabled_marker(v.name, kMarkerLimitRemove);
       if (marker > 0) list.add(v.name, v.data, "", "", marker, 0, rules);
     }
