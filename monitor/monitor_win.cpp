@@ -33,18 +33,16 @@ constexpr int kSystemErrorCaptionString = 1900;
 constexpr std::size_t kMaxTooltip = 127;  // NOTIFYICONDATA's tip holds 128 with its terminator
 constexpr std::size_t kMenuTextSize = 128;
 
-constexpr std::array<Opt, 8> kRealtimeOptions{Opt::RealtimeStartup,  Opt::RealtimeIEHelper, Opt::RealtimeSysFiles,
-                                             Opt::RealtimeStartPage, Opt::RealtimeFileType, Opt::RealtimeHidden,
-                                             Opt::RealtimeActiveX,  Opt::RealtimeServices};
+constexpr int kFirstHalfTooltipString = 821;
+constexpr int kSecondHalfTooltipString = 824;
 
 }  // namespace
 
 MonitorOptions load_monitor_options(Family family) {
   MonitorOptions o;
-  const Options all = load_all_options(Program::Monitor);
-  o.hide_icon = all[Opt::HideRusko] == 1;
+  o.all = load_all_options(Program::Monitor);
+  o.hide_icon = o.all[Opt::HideRusko] == 1;
   o.tray_icon = read_option(option_def(Opt::TrayIcon).name, default_tray_icon(family));
-  for (std::size_t i = 0; i < kRealtimeOptions.size(); ++i) o.realtime[i] = all[kRealtimeOptions[i]] != 0;
   return o;
 }
 
@@ -61,7 +59,7 @@ int count_running_processes() {
 }
 
 Monitor::Monitor(HINSTANCE instance, MonitorHooks hooks, Family family)
-    : instance_(instance), hooks_(std::move(hooks)), family_(family) {
+    : instance_(instance), hooks_(std::move(hooks)), family_(family), patrol_(family == Family::Win9x) {
   options_.tray_icon = default_tray_icon(family);
 }
 
@@ -100,8 +98,9 @@ bool Monitor::create(const std::string& class_name, const std::string& title, bo
 void Monitor::initialise() {
   std::string folder = program_folder();
   alert_showing = false;
+  patrol_.set_last_cycle_time(GetTickCount64());
   int delay_count = hooks_.initialise ? hooks_.initialise() : 0;
-  options_ = load_monitor_options(family_);
+  reload_options();
   always_run_ = fnd::always_run_state();
   tick_.start(express_boot_, delay_count);
 
@@ -213,7 +212,7 @@ void Monitor::on_tick() {
   TickActions a = tick_.tick({alert_showing, patrol_busy});
   if (a.launch_delayed && hooks_.launch_delayed) tick_.set_delay_started(hooks_.launch_delayed(*a.launch_delayed));
   if (a.patrol_cycle) {
-    if (hooks_.patrol_cycle) hooks_.patrol_cycle(*this);
+    patrol_cycle();
     tick_.patrol_finished();
   }
   if (a.realtime_check) realtime_check();
@@ -232,12 +231,61 @@ void Monitor::realtime_check() {
       reload_options();
       write_option(Opt::Update, 0);
     }
-    if (hooks_.bring_realtime_steps_forward) hooks_.bring_realtime_steps_forward(options_);
+    patrol_.bring_forward(options_.all);
     tick_.bring_patrol_forward();
   }
   fnd::trace_end();
   last_process_count_ = count;
   if (hooks_.release_lists) hooks_.release_lists();
+}
+
+void Monitor::reload_options() {
+  options_ = load_monitor_options(family_);
+  patrol_.load(options_.all);
+}
+
+int Monitor::patrol_cycle() {
+  fnd::trace_begin("VERIFY", "Enter Verify function");
+  fnd::trace_end();
+  const CyclePlan plan = patrol_.begin_cycle(alert_showing, patrol_busy, options_.hide_icon, GetTickCount64());
+  if (plan.outcome == CyclePlan::Outcome::Skipped) return plan.result();
+  if (hooks_.release_lists) hooks_.release_lists();
+  if (plan.refresh_tray_icon) {
+    delete_tray_icon();
+    add_tray_icon();
+  }
+  if (plan.outcome == CyclePlan::Outcome::TooSoon) {
+    fnd::trace_begin("VERIFY", "Exit Early because we recently did a verify");
+    fnd::trace_end();
+    return plan.result();
+  }
+
+  patrol_busy = true;
+  // Examining files must not bring up the system's own boxes (an empty removable drive, say).
+  const UINT previous_mode = SetErrorMode(SEM_FAILCRITICALERRORS);
+  if (plan.half == 0)
+    show_tray_state(icon::kFirstHalf, kFirstHalfTooltipString);
+  else
+    show_tray_state(icon::kSecondHalf, kSecondHalfTooltipString);
+  for (PatrolStep step : plan.steps) {
+    fnd::trace_begin("VERIFY", patrol_steps()[static_cast<std::size_t>(step)].label);
+    if (hooks_.patrol_step) hooks_.patrol_step(step, *this);
+    fnd::trace_end();
+  }
+  if (hooks_.release_lists) hooks_.release_lists();
+  if (tick_.realtime_pending() && hooks_.note_running_programs) hooks_.note_running_programs();
+
+  const bool slow = patrol_.end_cycle(GetTickCount64());
+  show_tray_state(options_.tray_icon, kPatrolTooltipString);
+  if (slow) {
+    fnd::trace_begin("CATCH", "MonitorTimer > 1000");
+    fnd::trace_end();
+  }
+  patrol_busy = false;
+  SetErrorMode(previous_mode);
+  fnd::trace_begin("VERIFY", "Exit Normal Verify");
+  fnd::trace_end();
+  return plan.result();
 }
 
 HICON Monitor::load_icon(int resource) const {
