@@ -4,9 +4,11 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <string>
 #include <vector>
 
 #include "monitor/monitor_win.hpp"
+#include "tools/driver_win.hpp"
 
 using namespace kestrom::monitor;
 
@@ -90,4 +92,50 @@ TEST_F(MonitorWindow, ExitCommandEndsTheMessageLoopWithCodeZero) {
   m.initialise();
   PostMessageA(m.window(), WM_COMMAND, cmd::kExit, 0);
   EXPECT_EQ(m.run_message_loop(), 0);
+}
+
+namespace {
+
+// Answers the first "System Error" box of this process from a second thread (the box is
+// modal on the test's own thread) and keeps its text.
+struct BoxAnswer {
+  std::string text;
+  bool found = false;
+};
+
+DWORD WINAPI answer_system_error(void* param) {
+  auto* answer = static_cast<BoxAnswer*>(param);
+  kestrom::driver::WindowQuery q;
+  q.class_name = "#32770";
+  q.title = "System Error";
+  q.process_id = GetCurrentProcessId();
+  q.visible_only = true;
+  HWND box = kestrom::driver::wait_for_window(q, kWaitMs);
+  if (!box) return 1;
+  answer->found = true;
+  for (const auto& c : kestrom::driver::children(box))
+    if (c.class_name == "Static") answer->text += c.text;
+  kestrom::driver::press(box, IDOK);
+  return 0;
+}
+
+}  // namespace
+
+TEST_F(MonitorWindow, SystemErrorBoxShowsTheCodeAndTheSystemText) {
+  Monitor m(GetModuleHandleA(nullptr), hooks, Family::Nt);
+  ASSERT_TRUE(m.create(kTestClass, "Kestrom", false));
+  BoxAnswer answer;
+  HANDLE thread = CreateThread(nullptr, 0, &answer_system_error, &answer, 0, nullptr);
+  ASSERT_NE(thread, nullptr);
+  SetLastError(ERROR_ACCESS_DENIED);
+  m.show_system_error();
+  WaitForSingleObject(thread, kWaitMs);
+  CloseHandle(thread);
+  ASSERT_TRUE(answer.found) << "no System Error box";
+  char system_text[512] = {};
+  FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, ERROR_ACCESS_DENIED, 0,
+                 system_text, sizeof system_text, nullptr);
+  std::string expected = "5  " + std::string(system_text);
+  while (!expected.empty() && (expected.back() == '\n' || expected.back() == '\r')) expected.pop_back();
+  EXPECT_EQ(answer.text.substr(0, expected.size()), expected);
 }
