@@ -38,7 +38,7 @@ class MonitorWindow : public ::testing::Test {
  protected:
   void SetUp() override {
     RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\Orvane");
-    hooks.initialise = [] { return 0; };
+    hooks.initialise = [] { return kestrom::ProductState{}; };
     hooks.count_processes = [this] { return ++process_count; };
     hooks.patrol_step = [this](PatrolStep s, Monitor& m) {
       steps.push_back(s);
