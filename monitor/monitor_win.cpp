@@ -69,6 +69,7 @@ Monitor::~Monitor() {
     SetWindowLongPtrA(hwnd_, GWLP_USERDATA, 0);
     DestroyWindow(hwnd_);
   }
+  if (!class_name_.empty()) UnregisterClassA(class_name_.c_str(), instance_);
   if (com_ready_) CoUninitialize();
 }
 
@@ -97,7 +98,6 @@ bool Monitor::create(const std::string& class_name, const std::string& title, bo
 }
 
 void Monitor::initialise() {
-  std::string folder = program_folder();
   alert_showing = false;
   patrol_.set_last_cycle_time(GetTickCount64());
   const ProductState state =
