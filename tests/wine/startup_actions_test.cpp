@@ -267,3 +267,21 @@ TEST_F(StartupActions, UnhandledCodesChangeNothingButAreLoggedAndProductEntriesA
   EXPECT_EQ(history().size(), 1u);
   delete_value(HKEY_LOCAL_MACHINE, wow, "kt_setup");
 }
+
+TEST_F(StartupActions, MonitorWithHideStartupRemovesSharedTaskSchedulerEntryWithoutAsking) {
+  const std::string key = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\SharedTaskScheduler";
+  const std::string clsid = "{00000000-0000-0000-0000-0000000000CC}";
+  set_value(HKEY_LOCAL_MACHINE, key, clsid, "kt_sched");
+  snapshot_write("C:\\kt\\sched.dll", 253);
+  EXPECT_TRUE(remove_startup_entry("C:\\kt\\sched.dll", "kt_sched", clsid, 253, monitor_confirmation(1)));
+  EXPECT_EQ(get_value(HKEY_LOCAL_MACHINE, key, clsid), "<missing>");
+  EXPECT_EQ(snapshot_lookup("C:\\kt\\sched.dll", ""), -1);
+  auto recs = history();
+  ASSERT_EQ(recs.size(), 1u);
+  EXPECT_EQ(recs[0].action, action::kRemoveTaskScheduler);
+  EXPECT_EQ(recs[0].third, clsid);
+  // The explorer's way back: the class identifier named by the title again.
+  EXPECT_TRUE(restore_startup_entry(clsid, 253, "kt_sched", "C:\\kt\\sched.dll"));
+  EXPECT_EQ(get_value(HKEY_LOCAL_MACHINE, key, clsid), "kt_sched");
+  EXPECT_EQ(snapshot_lookup("C:\\kt\\sched.dll", ""), 253);
+}
