@@ -156,7 +156,7 @@ TEST_F(HistoryLog, WriteWaitsBrieflyForTheOtherProgramsOpenFile) {
   HANDLE held = CreateFileA(file.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
   ASSERT_NE(held, INVALID_HANDLE_VALUE);
   std::thread other([held] {
-    Sleep(15);
+    Sleep(5);
     CloseHandle(held);
   });
   bool written = write_history_to(file, "A", "B", "C", 1, 0);
