@@ -51,21 +51,6 @@ std::string new_program_name_text(std::string_view product_name, int code) {
   }
 }
 
-int startup_type_string(int code) noexcept {
-  switch (code) {
-    case 2: case 3: case 5: case 6:
-    case 12: case 13: case 15: case 16:
-    case 22: case 23: case 25: case 26:
-      return 766;  // run once
-    case 100: case 101:
-      return 767;  // WIN.INI
-    case 200:
-      return 768;  // startup folder
-    default:
-      return 765;
-  }
-}
-
 std::string fill_question(std::string_view question_template, std::string_view inserted) {
   const auto at = question_template.find("%s");
   if (at == std::string_view::npos) return std::string(question_template);

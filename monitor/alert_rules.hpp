@@ -62,9 +62,6 @@ AlertPlace place_alert(bool has_saved, int saved_x, int saved_y, int dialog_widt
 // the setting instead of the product name; without a product name it stays empty.
 std::string new_program_name_text(std::string_view product_name, int code);
 
-// String number of the startup-type text inserted into the question (765..768).
-int startup_type_string(int code) noexcept;
-
 // The question: the template with its first "%s" replaced by the type text. Translations come
 // from the registry, so nothing else in the template is treated as a format directive.
 std::string fill_question(std::string_view question_template, std::string_view inserted);

@@ -3,18 +3,11 @@
 #include <string>
 
 #include "common/text.hpp"
+#include "startup/locations.hpp"
+#include "startup/snapshot.hpp"
 
 namespace kestrom {
 namespace {
-
-// The snapshot names an entry by its file text with every "=" turned into ":", because "="
-// cannot stand in the value names of every place the snapshot is exported to.
-std::string entry_key(std::string_view file) {
-  std::string key(file);
-  for (char& c : key)
-    if (c == '=') c = ':';
-  return key;
-}
 
 // Clears the alert-showing guard however the question ends.
 class AlertShowing {
@@ -36,7 +29,7 @@ void handle_put_back(const StartupItem& item, const std::string& key, const Star
   if (answer == kAnswerYes) {
     ops.write_snapshot(key, item.code);
     // Codes up to 10 are the machine-wide places, whose programs were delayed under HKLM.
-    ops.forget_delayed_program(key, item.code <= 10);
+    ops.forget_delayed_program(key, item.code <= code::kCurrentBase);
   } else if (answer == kAnswerNo) {
     ops.write_snapshot(key, item.code);
     if (!ops.disabled_marker_exists(item.title)) ops.toggle_disabled(item.title, item.command, key, item.code);
@@ -88,11 +81,11 @@ void check_startup_entries(const std::vector<StartupItem>& items, const StartupS
   // list; the loop then ends at the new size instead of reading freed records.
   for (std::size_t i = 0; i < items.size(); ++i) {
     const StartupItem item = items[i];
-    const std::string key = entry_key(item.file);
+    const std::string key = snapshot_key(item.file);
     int value = ops.snapshot_value(key);
     if (value == 0) value = ops.snapshot_value(item.title);
 
-    if (value == kRemovedMarker) {
+    if (value == code::kRemovedMarker) {
       handle_put_back(item, key, options, ops, asker);
       continue;
     }

@@ -11,9 +11,6 @@
 
 namespace kestrom {
 
-// The snapshot's mark for an entry that was moved to the delayed-start list.
-inline constexpr int kRemovedMarker = 1103;
-
 // The title of an installer's clean-up entry that is never asked about.
 inline constexpr std::string_view kMcAfeeCleanupTitle = "McAfee Application Installer Cleanup";
 

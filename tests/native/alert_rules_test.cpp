@@ -72,14 +72,6 @@ TEST(NewProgramTexts, SettingNamesReplaceTheProductNameOfWinlogonAndShellPlaces)
   EXPECT_EQ(new_program_name_text("", 250), "");
 }
 
-TEST(NewProgramTexts, StartupTypeTextFollowsThePlace) {
-  for (int code : {2, 3, 5, 6, 12, 13, 15, 16, 22, 23, 25, 26}) EXPECT_EQ(startup_type_string(code), 766) << code;
-  EXPECT_EQ(startup_type_string(100), 767);
-  EXPECT_EQ(startup_type_string(101), 767);
-  EXPECT_EQ(startup_type_string(200), 768);
-  for (int code : {1, 4, 7, 11, 21, 24, 250, 256, 0}) EXPECT_EQ(startup_type_string(code), 765) << code;
-}
-
 TEST(NewProgramTexts, QuestionTakesTheTypeTextAtItsFirstPlaceholderOnly) {
   EXPECT_EQ(fill_question("A new program.\n%s\n\nApprove?", "Type: RunOnce"), "A new program.\nType: RunOnce\n\nApprove?");
   EXPECT_EQ(fill_question("Ohne Platzhalter", "x"), "Ohne Platzhalter");
