@@ -9,6 +9,10 @@
 namespace kestrom {
 namespace {
 
+// Disabling keeps the entry's own text (the file field), not its snapshot key: the Disabled
+// Store writes that text back when the entry is enabled again, and a command such as
+// "agent.exe --mode=tray" must not come back as "agent.exe --mode:tray".
+
 // Clears the alert-showing guard however the question ends.
 class AlertShowing {
  public:
@@ -32,7 +36,7 @@ void handle_put_back(const StartupItem& item, const std::string& key, const Star
     ops.forget_delayed_program(key, item.code <= code::kCurrentBase);
   } else if (answer == kAnswerNo) {
     ops.write_snapshot(key, item.code);
-    if (!ops.disabled_marker_exists(item.title)) ops.toggle_disabled(item.title, item.command, key, item.code);
+    if (!ops.disabled_marker_exists(item.title)) ops.toggle_disabled(item.title, item.command, item.file, item.code);
   }
 }
 
@@ -62,7 +66,7 @@ void handle_new_entry(const StartupItem& item, const std::string& key, const Sta
       ops.end_program(item.title, item.file);
       // Not written to the snapshot: a disabled entry never accepted is asked about again
       // when it is listed from the Disabled Store.
-      if (!ops.disabled_marker_exists(item.title)) ops.toggle_disabled(item.title, item.command, key, item.code);
+      if (!ops.disabled_marker_exists(item.title)) ops.toggle_disabled(item.title, item.command, item.file, item.code);
       break;
     default:
       break;

@@ -226,6 +226,16 @@ TEST_F(StepTest, PutBackDisableAcceptsAndMovesEntryToDisabledStoreOnce) {
   EXPECT_EQ(ops.log, (Log{"showing on", "ask back:P", "write C:\\p.exe=1", "showing off"}));
 }
 
+TEST_F(StepTest, DisablingKeepsTheEntrysOwnTextSoEnablingRestoresItUnchanged) {
+  items = {item("Tray", "C:\\tray.exe --mode=tray", 11), item("Back", "C:\\back.exe /a=b", 11)};
+  ops.snapshot["C:\\back.exe /a:b"] = 1103;
+  asker.answers = {11, 7};
+  check();
+  EXPECT_EQ(std::count(ops.log.begin(), ops.log.end(), "toggle Tray||C:\\tray.exe --mode=tray|11"), 1);
+  EXPECT_EQ(std::count(ops.log.begin(), ops.log.end(), "toggle Back||C:\\back.exe /a=b|11"), 1);
+  EXPECT_EQ(ops.snapshot["C:\\back.exe /a:b"], 11) << "the put-back answer is recorded under the snapshot key";
+}
+
 TEST_F(StepTest, PutBackFollowsHideStartupWithoutSoundOrSighting) {
   items = {item("P", "C:\\p.exe", 11)};
   ops.snapshot["C:\\p.exe"] = 1103;
