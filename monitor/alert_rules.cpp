@@ -91,11 +91,12 @@ NewProgramOutcome new_program_command(int command, int repeat_count, int code) n
   return {};
 }
 
-std::string help_page_name(std::string_view language_code, std::string_view page) {
-  if (language_code == "us") return std::string(page);
+std::string alert_help_page_name(std::string_view language_code) {
+  constexpr std::string_view kPage = "helpme.html";
+  if (language_code == "us") return std::string(kPage);
   std::string out(language_code);
   out += '_';
-  out.append(page);
+  out.append(kPage);
   return out;
 }
 

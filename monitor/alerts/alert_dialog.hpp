@@ -68,8 +68,8 @@ class AlertFonts {
 
 // What the dialogs call outside themselves; an empty function is skipped.
 struct AlertServices {
-  // `look up program` (lookup type, path).
-  std::function<void(int lookup_type, const std::string& path)> look_up_program;
+  // `look up program` (lookup type, path, and the item's name for a path that names no file).
+  std::function<void(int lookup_type, const std::string& path, const std::string& name)> look_up_program;
   // Opens a help page by name ("helpme.html" with its language prefix).
   std::function<void(const std::string& page)> open_help_page;
   // `write history` (title, path, third text, location code, action number).

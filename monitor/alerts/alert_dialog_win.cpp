@@ -165,7 +165,7 @@ void AlertDialog::place() {
 
 void AlertDialog::look_up() {
   if (context_.services.look_up_program)
-    context_.services.look_up_program(kAlertLookupBase + item_.code, item_.path);
+    context_.services.look_up_program(kAlertLookupBase + item_.code, item_.path, item_.name);
   // Out of the topmost band, so the browser the lookup opens can come to the front.
   SetWindowPos(window_, HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 }

@@ -41,7 +41,7 @@ class NewProgramAlert final : public AlertDialog {
     if (out.open_help) {
       // The same program keeps coming back however it is answered: disable it and explain.
       if (context().services.open_help_page)
-        context().services.open_help_page(help_page_name(text::load(kLanguageCodeString)));
+        context().services.open_help_page(alert_help_page_name(text::load(kLanguageCodeString)));
       repeat.clear();
     }
     return out.answer;

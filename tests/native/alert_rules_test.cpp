@@ -127,9 +127,8 @@ TEST(NewProgramButtons, NoDisablesWinlogonNotifyEntriesAndOtherCommandsKeepTheDi
 }
 
 TEST(HelpPage, LanguageCodePrefixesAllButUs) {
-  EXPECT_EQ(help_page_name("us"), "helpme.html");
-  EXPECT_EQ(help_page_name("de"), "de_helpme.html");
-  EXPECT_EQ(help_page_name("fr", "startup.html"), "fr_startup.html");
+  EXPECT_EQ(alert_help_page_name("us"), "helpme.html");
+  EXPECT_EQ(alert_help_page_name("de"), "de_helpme.html");
 }
 
 }  // namespace

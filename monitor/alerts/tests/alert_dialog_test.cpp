@@ -92,7 +92,7 @@ int ask(Which which, AlertContext& context, const AlertItem& item, const Answer&
 
 struct Lookup {
   int type;
-  std::string path;
+  std::string path, name;
 };
 struct HistoryCall {
   std::string title, path, third;
@@ -103,7 +103,9 @@ class AlertDialogTest : public ::testing::Test {
  protected:
   void SetUp() override {
     for (const char* name : {"xPosAlert", "yPosAlert", "dxAlert", "dyAlert"}) test::delete_product_value(name);
-    context.services.look_up_program = [this](int type, const std::string& path) { lookups.push_back({type, path}); };
+    context.services.look_up_program = [this](int type, const std::string& path, const std::string& name) {
+      lookups.push_back({type, path, name});
+    };
     context.services.open_help_page = [this](const std::string& page) { help_pages.push_back(page); };
     context.services.write_history = [this](const std::string& title, const std::string& path,
                                             const std::string& third, int code, int action) {
@@ -160,6 +162,7 @@ TEST_F(AlertDialogTest, NewProgramAlertShowsTheProgramAndAnswersNo) {
   ASSERT_EQ(lookups.size(), 1u);
   EXPECT_EQ(lookups[0].type, 1011);
   EXPECT_EQ(lookups[0].path, item.path);
+  EXPECT_EQ(lookups[0].name, "Fixture Agent");
 
   // One START_Alert record with the item's name, its program file and description.
   ASSERT_EQ(history.size(), 1u);
