@@ -75,6 +75,10 @@ void handle_new_entry(const StartupItem& item, const std::string& key, const Sta
 
 }  // namespace
 
+StartupStepOptions startup_step_options(const Options& options) noexcept {
+  return {options[Opt::HideStartup], options[Opt::ShowAlerts], options[Opt::HideRunOnce]};
+}
+
 bool is_hidden_run_once_place(int code) noexcept {
   return code == 2 || code == 3 || code == 12 || code == 13 || code == 22;
 }

@@ -6,6 +6,7 @@
 #include <string_view>
 #include <vector>
 
+#include "common/options_table.hpp"
 #include "monitor/alert_rules.hpp"
 #include "startup/item_list.hpp"
 
@@ -23,6 +24,7 @@ struct StartupStepOptions {
   int show_alerts = 0;    // ShowAlerts: non-zero always asks
   int hide_run_once = 0;  // HideRunOnce: non-zero never asks about new run-once entries
 };
+StartupStepOptions startup_step_options(const Options& options) noexcept;
 
 // What the step does to the system. Every operation is silent on failure.
 class StartupStepOperations {

@@ -59,6 +59,12 @@ class DialogStartupAsker final : public StartupAsker {
   AlertContext& context_;
 };
 
+// The monitor's startup programs step: `startup changed`, then every new or put-back entry
+// asked about with the dialogs (owned by `owner`) or answered by the Hide options. An empty
+// sound signal plays sound 1 with the Sound option.
+bool run_startup_step_with_alerts(HWND owner, AlertContext& context, ItemList& list, const Options& options,
+                                  const StartupScan& scan, StartupStepSignals signals);
+
 // The current item of an alert about a startup entry.
 AlertItem alert_item_of(const StartupItem& item);
 

@@ -7,6 +7,7 @@
 #include "common/paths.hpp"
 #include "common/product_keys.hpp"
 #include "common/registry.hpp"
+#include "common/sound.hpp"
 #include "monitor/alerts/startup_step_system.hpp"
 #include "startup/snapshot.hpp"
 
@@ -86,6 +87,18 @@ void SystemStartupOperations::play_alert_sound() {
 
 void SystemStartupOperations::set_alert_showing(bool on) {
   if (signals_.set_alert_showing) signals_.set_alert_showing(on);
+}
+
+bool run_startup_step_with_alerts(HWND owner, AlertContext& context, ItemList& list, const Options& options,
+                                  const StartupScan& scan, StartupStepSignals signals) {
+  if (!signals.play_alert_sound) {
+    const int sound = options[Opt::Sound];
+    signals.play_alert_sound = [sound] { play_sound(1, sound); };
+  }
+  SystemStartupOperations ops(scan, system_item_rules(), monitor_confirmation(options[Opt::HideStartup]),
+                              std::move(signals));
+  DialogStartupAsker asker(owner, context);
+  return run_startup_step(list, startup_step_options(options), ops, asker);
 }
 
 int DialogStartupAsker::ask_new_program(const StartupItem& item) {

@@ -263,6 +263,17 @@ TEST_F(StepTest, StepStopsWhenNothingChanged) {
   EXPECT_TRUE(kestrom::run_startup_step(list, options, ops, asker));
 }
 
+TEST(StartupStepRules, OptionsComeFromTheirOwnEntries) {
+  kestrom::Options o = kestrom::Options::defaults(kestrom::Program::Monitor);
+  o[kestrom::Opt::HideStartup] = 2;
+  o[kestrom::Opt::ShowAlerts] = 1;
+  o[kestrom::Opt::HideRunOnce] = 3;
+  const kestrom::StartupStepOptions s = kestrom::startup_step_options(o);
+  EXPECT_EQ(s.hide_startup, 2);
+  EXPECT_EQ(s.show_alerts, 1);
+  EXPECT_EQ(s.hide_run_once, 3);
+}
+
 TEST(StartupStepRules, RunOncePlacesNamedByTheOption) {
   for (int code : {2, 3, 12, 13, 22}) EXPECT_TRUE(kestrom::is_hidden_run_once_place(code)) << code;
   for (int code : {1, 5, 11, 15, 23, 25, 100, 200}) EXPECT_FALSE(kestrom::is_hidden_run_once_place(code)) << code;
