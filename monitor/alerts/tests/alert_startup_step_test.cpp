@@ -13,6 +13,7 @@
 #include "common/product_keys.hpp"
 #include "common/registry.hpp"
 #include "monitor/alerts/startup_step_system.hpp"
+#include "monitor/alerts/tests/alert_test_support.hpp"
 #include "startup/locations.hpp"
 #include "startup/snapshot.hpp"
 #include "tests/wine/wine_test_support.hpp"
@@ -222,6 +223,41 @@ TEST_F(StartupStepSystemTest, HideStartupAnswersSilentlyAndShowAlertsAsksAnyway)
   EXPECT_TRUE(step());
   EXPECT_EQ(asker.asked.size(), 1u);
   EXPECT_FALSE(reg::value_exists(HKEY_CURRENT_USER, kUserRun, "KtStepRemove"));
+}
+
+// The monitor's own call: the real new-program dialog answered with No by a second thread.
+TEST_F(StartupStepSystemTest, WithTheDialogsNoRemovesTheEntryAndLogsAlertAndRemoval) {
+  const std::string command = fixture_command("remove");
+  ASSERT_TRUE(reg::write_string(HKEY_CURRENT_USER, kUserRun, "KtStepRemove", command));
+  alerts::AlertFonts fonts;
+  alerts::AlertContext context(fonts);
+  context.services.write_history = [](const std::string& title, const std::string& path, const std::string& third,
+                                      int code, int action) { write_history(title, path, third, code, action); };
+  Options monitor_options = Options::defaults(Program::Monitor);
+  monitor_options[Opt::HideStartup] = 0;
+
+  std::string shown_path;
+  test::UserThread user([&] {
+    HWND dialog = test::wait_for_window("Kestrom New Program Alert");
+    if (!dialog) return;
+    shown_path = test::control_text(dialog, alerts::kPathControl);
+    PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(kCommandNo, BN_CLICKED), 0);
+    if (!test::wait_until_gone(dialog)) PostMessageA(dialog, WM_CLOSE, 0, 0);
+  });
+  int sounds_played = 0;
+  EXPECT_TRUE(alerts::run_startup_step_with_alerts(nullptr, context, list, monitor_options, scan,
+                                                   {nullptr, [&] { ++sounds_played; }, nullptr}));
+  ASSERT_TRUE(user.join());
+
+  EXPECT_EQ(shown_path, command);
+  EXPECT_EQ(sounds_played, 1);
+  EXPECT_FALSE(reg::value_exists(HKEY_CURRENT_USER, kUserRun, "KtStepRemove"));
+  const auto records = history();
+  ASSERT_EQ(records.size(), 2u);
+  EXPECT_EQ(records[0].action, action::kStartAlert);
+  EXPECT_EQ(records[0].title, "KtStepRemove");
+  EXPECT_EQ(records[0].third, "Alert dialog fixture");
+  EXPECT_EQ(records[1].action, action::kStartRemove);
 }
 
 }  // namespace
