@@ -207,7 +207,9 @@ TEST_F(AlertDialogTest, WinlogonPlaceShowsTheSettingNameAndRunOnceItsTypeText) {
   EXPECT_EQ(ask(Which::NewProgram, context, startup_item(250), yes, seen), kAnswerYes);
   EXPECT_EQ(seen.texts[kNameControl], "WinLogon:UserInit");
 
+  yes.screenshot = "new_program_alert_runonce";  // the longest question of this dialog
   EXPECT_EQ(ask(Which::NewProgram, context, startup_item(12), yes, seen), kAnswerYes);
+  yes.screenshot.clear();
   EXPECT_NE(seen.texts[kQuestionControl].find("\nType: RunOnce\nOften required for software updates"),
             std::string::npos);
   // A Winlogon Notify entry cannot be removed, only disabled.
@@ -215,12 +217,13 @@ TEST_F(AlertDialogTest, WinlogonPlaceShowsTheSettingNameAndRunOnceItsTypeText) {
   EXPECT_EQ(ask(Which::NewProgram, context, startup_item(256), no, seen), kAnswerDisable);
 }
 
-TEST_F(AlertDialogTest, MissingProgramKeepsThePlaceholdersAndStillAsks) {
+TEST_F(AlertDialogTest, MissingProgramWithNonAsciiPathKeepsThePlaceholdersAndStillAsks) {
   Seen seen;
   Answer escape;
   escape.command = kCommandEscape;
-  const AlertItem item = startup_item(1, "C:\\Nowhere\\ghost.exe /silent");
+  const AlertItem item = startup_item(1, "C:\\Nowhere\\Grüße & Co\\ghost.exe /silent");
   EXPECT_EQ(ask(Which::NewProgram, context, item, escape, seen), kAnswerYes);
+  EXPECT_EQ(seen.texts[kPathControl], item.path);
   EXPECT_EQ(seen.texts[kNameControl], "");
   EXPECT_EQ(seen.texts[kProductVersionControl], "");
   EXPECT_EQ(seen.texts[kCompanyControl], "Company name not included in this program.");

@@ -200,31 +200,6 @@ TEST_F(StartupStepSystemTest, PutBackDisableKeepsItOutOfTheRunKeyForGood) {
   EXPECT_FALSE(step()) << "listed from the Disabled Store, it is known now";
 }
 
-TEST_F(StartupStepSystemTest, HideStartupAnswersSilentlyAndShowAlertsAsksAnyway) {
-  const std::string command = fixture_command("approve");
-  ASSERT_TRUE(reg::write_string(HKEY_CURRENT_USER, kUserRun, "KtStepApprove", command));
-  options.hide_startup = 1;
-  EXPECT_TRUE(step());
-  EXPECT_TRUE(asker.asked.empty());
-  EXPECT_EQ(sounds, 0);
-  EXPECT_EQ(snapshot(snapshot_key(command)), "11");
-
-  const std::string removed = fixture_command("remove");
-  ASSERT_TRUE(reg::write_string(HKEY_CURRENT_USER, kUserRun, "KtStepRemove", removed));
-  options.hide_startup = 2;
-  options.show_alerts = 1;
-  asker.answers = {kAnswerYes};
-  EXPECT_TRUE(step());
-  EXPECT_EQ(asker.asked.size(), 1u);
-  EXPECT_EQ(snapshot(snapshot_key(removed)), "11");
-
-  ASSERT_TRUE(reg::delete_value(HKEY_CURRENT_USER, keys::kRunSnapshot, snapshot_key(removed)));
-  options.show_alerts = 0;
-  EXPECT_TRUE(step());
-  EXPECT_EQ(asker.asked.size(), 1u);
-  EXPECT_FALSE(reg::value_exists(HKEY_CURRENT_USER, kUserRun, "KtStepRemove"));
-}
-
 // The monitor's own call: the real new-program dialog answered with No by a second thread.
 TEST_F(StartupStepSystemTest, WithTheDialogsNoRemovesTheEntryAndLogsAlertAndRemoval) {
   const std::string command = fixture_command("remove");
