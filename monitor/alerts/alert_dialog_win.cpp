@@ -15,14 +15,14 @@ namespace {
 
 constexpr std::string_view kPlaceNames[] = {"xPosAlert", "yPosAlert", "dxAlert", "dyAlert"};
 
-struct FontSpec {
+struct FontDef {
   const char* face;
   int height;
   int weight;
   bool underline;
 };
 // In the order of AlertFonts::Id.
-constexpr FontSpec kFontSpecs[AlertFonts::Count_] = {
+constexpr FontDef kFontDefs[AlertFonts::Count_] = {
     {"MS Sans Serif", 14, 400, false}, {"Verdana", 14, 400, true}, {"Verdana", 18, 600, false},
     {"Arial", 18, 500, false},         {"MS Sans Serif", 14, 600, false}, {"Verdana", 10, 600, false},
     {"Arial", 14, 400, false},         {"MS Sans Serif", 12, 500, false},
@@ -34,7 +34,7 @@ HINSTANCE program_instance() noexcept { return GetModuleHandleA(nullptr); }
 
 AlertFonts::AlertFonts() {
   for (std::size_t i = 0; i < Count_; ++i) {
-    const FontSpec& f = kFontSpecs[i];
+    const FontDef& f = kFontDefs[i];
     // A negative height asks for the character height rather than the cell height.
     fonts_[i].reset(CreateFontA(-f.height, 0, 0, 0, f.weight, FALSE, f.underline ? TRUE : FALSE, FALSE,
                                 DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
