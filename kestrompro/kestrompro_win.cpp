@@ -37,32 +37,48 @@ using UniqueKey = platform::Unique<RegKeyTraits>;
 
 HKEY root_handle(Root root) { return root == Root::LocalMachine ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER; }
 
-// One watched key: the key itself when it exists, else the nearest parent that does.
+// One registration: an open key and the event the registry sets when it changes.
+struct Slot {
+  UniqueKey key;
+  platform::UniqueHandle changed;  // auto-reset
+};
+
+// One watched key. The key is watched together with its parent (or, while the key is missing,
+// the nearest parent that exists): a deleted key does not report its own deletion on every
+// system, but its parent always sees a subkey go and come back.
 struct Watch {
   WatchedKey target;
   std::vector<std::string> candidates;  // the key, then its parents
-  UniqueKey key;
-  platform::UniqueHandle changed;  // auto-reset; set by the registry
+  Slot self;
+  Slot parent;
 };
 
-// (Re)opens the watch at the key or its nearest existing parent and asks for one notification.
-// Called again after every notification: the key may have been created or deleted meanwhile.
-void arm(Watch& w) {
+void disarm(Slot& s) {
   // Closing a key that has a notification pending sets its event; that is not a change.
-  w.key.reset();
-  ResetEvent(w.changed.get());
-  for (std::size_t i = 0; i < w.candidates.size(); ++i) {
-    HKEY opened = nullptr;
-    if (RegOpenKeyExA(root_handle(w.target.root), w.candidates[i].c_str(), 0, kNotifyAccess, &opened) !=
-        ERROR_SUCCESS)
-      continue;
-    w.key.reset(opened);
-    const bool is_target = i == 0;
-    if (RegNotifyChangeKeyValue(opened, is_target ? TRUE : FALSE, is_target ? kKeyFilter : kParentFilter,
-                                w.changed.get(), TRUE) != ERROR_SUCCESS)
-      w.key.reset();
-    return;
+  s.key.reset();
+  ResetEvent(s.changed.get());
+}
+
+bool listen(Slot& s, Root root, const std::string& path, bool subtree, DWORD filter) {
+  HKEY opened = nullptr;
+  if (RegOpenKeyExA(root_handle(root), path.c_str(), 0, kNotifyAccess, &opened) != ERROR_SUCCESS) return false;
+  s.key.reset(opened);
+  if (RegNotifyChangeKeyValue(opened, subtree ? TRUE : FALSE, filter, s.changed.get(), TRUE) != ERROR_SUCCESS) {
+    s.key.reset();
+    return false;
   }
+  return true;
+}
+
+// (Re)opens both registrations of a watch and asks for one notification each. Called again
+// after every notification: the key may have been created or deleted meanwhile.
+void arm(Watch& w) {
+  disarm(w.self);
+  disarm(w.parent);
+  if (w.candidates.empty()) return;
+  listen(w.self, w.target.root, w.candidates.front(), true, kKeyFilter);
+  for (std::size_t i = 1; i < w.candidates.size(); ++i)
+    if (listen(w.parent, w.target.root, w.candidates[i], false, kParentFilter)) return;
 }
 
 bool has_32bit_view() {
@@ -111,15 +127,18 @@ void watch(HANDLE stop, HANDLE ready) {
   std::vector<Watch> watches;
   for (WatchedKey& k : watched_keys(has_32bit_view())) {
     if (watches.size() == kMaxWatchedKeys) break;
-    Watch w{std::move(k), {}, {}, platform::UniqueHandle(CreateEventA(nullptr, FALSE, FALSE, nullptr))};
-    if (!w.changed) continue;
+    Watch w{std::move(k), {}, {{}, platform::UniqueHandle(CreateEventA(nullptr, FALSE, FALSE, nullptr))},
+            {{}, platform::UniqueHandle(CreateEventA(nullptr, FALSE, FALSE, nullptr))}};
+    if (!w.self.changed || !w.parent.changed) continue;
     w.candidates = key_and_parents(w.target.path);
     watches.push_back(std::move(w));
   }
+  // The stop event first, then each watch's two events side by side.
   std::vector<HANDLE> handles{stop};
   for (Watch& w : watches) {
     arm(w);
-    handles.push_back(w.changed.get());
+    handles.push_back(w.self.changed.get());
+    handles.push_back(w.parent.changed.get());
   }
   SetEvent(ready);
 
@@ -130,8 +149,12 @@ void watch(HANDLE stop, HANDLE ready) {
     if (woke == WAIT_OBJECT_0 || woke - WAIT_OBJECT_0 >= count) return;
     // Re-arm every key that changed, then tell the monitor once: a program that writes several
     // values at a time needs only one realtime check.
-    for (DWORD i = 1; i < count; ++i) {
-      if (i == woke - WAIT_OBJECT_0 || WaitForSingleObject(handles[i], 0) == WAIT_OBJECT_0) arm(watches[i - 1]);
+    for (std::size_t j = 0; j < watches.size(); ++j) {
+      const auto first = static_cast<DWORD>(1 + 2 * j);
+      bool changed = false;
+      for (DWORD i = first; i < first + 2; ++i)
+        if (i == woke - WAIT_OBJECT_0 || WaitForSingleObject(handles[i], 0) == WAIT_OBJECT_0) changed = true;
+      if (changed) arm(watches[j]);
     }
     PostMessageA(g_component.window.load(), kRealtimeMessage, 0, 0);
   }

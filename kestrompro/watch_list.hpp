@@ -16,8 +16,9 @@ struct WatchedKey {
   bool operator==(const WatchedKey&) const = default;
 };
 
-// One wait covers every key and the stop signal, and a wait takes at most 64 handles.
-inline constexpr std::size_t kMaxWatchedKeys = 63;
+// One wait covers the stop signal and two registrations per key (the key and its parent), and
+// a wait takes at most 64 handles.
+inline constexpr std::size_t kMaxWatchedKeys = 31;
 
 // The Run family of both hives, and of the 32-bit view of the machine hive when the system
 // has one (the user hive's Run keys are shared by both views).
