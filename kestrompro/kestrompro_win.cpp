@@ -194,7 +194,7 @@ int WINAPI KestromProStart(HWND monitor_window) {
   c.stop.reset(CreateEventA(nullptr, TRUE, FALSE, nullptr));
   c.ready.reset(CreateEventA(nullptr, TRUE, FALSE, nullptr));
   // The thread's own reference to this library; it hands it back as it ends.
-  platform::UniqueModule self;
+  kestrom::platform::UniqueModule self;
   if (c.stop && c.ready &&
       GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS, reinterpret_cast<LPCSTR>(&g_component), self.put()))
     c.thread.reset(CreateThread(nullptr, 0, &watcher_thread, self.get(), 0, nullptr));
