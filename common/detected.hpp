@@ -1,0 +1,38 @@
+// The First-Detected Register (HKCU\Software\Orvane\Detected): when each item was first
+// seen, one subkey per category, value name = the item's command or file, data = date text.
+#pragma once
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace kestrom {
+
+inline constexpr std::size_t kMaxDetectedDate = 23;
+
+namespace detected {
+inline constexpr std::string_view kStartup = "Startup";
+inline constexpr std::string_view kIEHelper = "IEHelper";
+inline constexpr std::string_view kServices = "Services";
+inline constexpr std::string_view kTasks = "Tasks";
+inline constexpr std::string_view kActiveTasks = "ActiveTasks";
+inline constexpr std::string_view kFileTypes = "FileTypes";
+inline constexpr std::string_view kHidden = "Hidden";
+inline constexpr std::string_view kActiveX = "ActiveX";
+}  // namespace detected
+
+// Pure: the category subkey name of a location or category code.
+std::string_view detected_category(int code) noexcept;
+
+// Records the first sighting of `name` in `category` (a subkey name above). True when an
+// entry already existed. A name whose program file does not exist is not noted (except
+// ActiveX, which is noted without a file test).
+bool note_first_sighting(std::string_view name, std::string_view category);
+// The date text of the first sighting in the category of `code`; empty when none.
+std::string first_sighting(std::string_view name, int code);
+// Fills the register at first use: the startup programs and the running programs (the other
+// categories note their items when their own listings arrive).
+void initialise_register(bool wow64_view);
+// Deletes the entries whose file no longer exists; the default value stays.
+void prune_category(std::string_view category);
+
+}  // namespace kestrom
