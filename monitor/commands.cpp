@@ -1,0 +1,36 @@
+#include "monitor/commands.hpp"
+
+namespace kestrom::monitor {
+
+std::optional<std::string_view> explorer_switch(int command) noexcept {
+  switch (command) {
+    case cmd::kStartup: return "-START";
+    case cmd::kCookieFilters: return "-NUTS";
+    case cmd::kActiveTasks: return "-TASK";
+    case cmd::kOptions: return "-OPTIONS";
+    case cmd::kServices: return "-SERVICE";
+    case cmd::kScheduledTasks: return "-SCHEDULE";
+    case cmd::kIEHelpers: return "-BHO";
+    case cmd::kFileTypes: return "-FILETYPES";
+    case cmd::kHiddenFiles: return "-HIDDEN";
+    case cmd::kDelayedStart: return "-DELAY";
+    case cmd::kActiveX: return "-ACTIVEX";
+    case cmd::kRecent: return "-RECENT";
+    default: return std::nullopt;
+  }
+}
+
+std::vector<MenuEntry> tray_menu(Family family) {
+  constexpr MenuEntry kSeparator{0, 0};
+  std::vector<MenuEntry> menu{{610, cmd::kOptions}, kSeparator,         {503, cmd::kStartup},
+                              {1020, cmd::kDelayedStart}, {697, cmd::kIEHelpers}};
+  if (family == Family::Nt) menu.push_back({509, cmd::kServices});
+  menu.insert(menu.end(), {{685, cmd::kScheduledTasks}, {1067, cmd::kActiveX}, kSeparator,
+                           {504, cmd::kActiveTasks}, {505, cmd::kCookieFilters}, {510, cmd::kFileTypes},
+                           {1018, cmd::kHiddenFiles}, {1192, cmd::kRecent}});
+  if (family == Family::Win9x) menu.push_back({507, cmd::kRestartCommands});
+  menu.insert(menu.end(), {kSeparator, {508, cmd::kExit}});
+  return menu;
+}
+
+}  // namespace kestrom::monitor

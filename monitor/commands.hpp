@@ -1,0 +1,66 @@
+// The monitor's command numbers (the explorer's Page Commands), the explorer switch each one
+// opens, and the tray menu. Pure.
+#pragma once
+#include <optional>
+#include <string_view>
+#include <vector>
+
+namespace kestrom::monitor {
+
+namespace cmd {
+inline constexpr int kStartOfRun = 6025;
+inline constexpr int kStartup = 6026;
+inline constexpr int kCookieFilters = 6028;
+inline constexpr int kActiveTasks = 6029;
+inline constexpr int kExit = 6030;
+inline constexpr int kToggleAlwaysRun = 6031;
+inline constexpr int kOptions = 6033;
+inline constexpr int kRestartCommands = 6034;
+inline constexpr int kServices = 6038;
+inline constexpr int kScheduledTasks = 6039;
+inline constexpr int kIEHelpers = 6040;
+inline constexpr int kFileTypes = 6042;
+inline constexpr int kHiddenFiles = 6052;
+inline constexpr int kTrayIconShowHide = 6053;
+inline constexpr int kDelayedStart = 6055;
+inline constexpr int kActiveX = 6056;
+inline constexpr int kRecent = 6060;
+inline constexpr int kFirst = 6025;
+inline constexpr int kLast = 6060;
+}  // namespace cmd
+
+// Window messages of the monitor besides the commands.
+inline constexpr unsigned kTrayCallbackMessage = 6035;
+inline constexpr unsigned kTrayIconId = 6036;
+inline constexpr unsigned kRealtimeMessage = 9024;
+inline constexpr unsigned kPatrolTimerId = 1;
+
+// Switches of the explorer.
+inline constexpr std::string_view kExplorerRestart = "-RESTART";
+
+// The explorer switch a command opens; none for commands that do something else.
+std::optional<std::string_view> explorer_switch(int command) noexcept;
+
+// Windows family the menu is built for: some entries exist only on one of them.
+enum class Family { Nt, Win9x };
+
+struct MenuEntry {
+  int string_number = 0;  // 0: a separator
+  int command = 0;
+  bool operator==(const MenuEntry&) const = default;
+};
+std::vector<MenuEntry> tray_menu(Family family);
+
+// Icon resources of the tray.
+namespace icon {
+inline constexpr int kNormalNt = 101;
+inline constexpr int kNormal9x = 159;
+inline constexpr int kFirstHalf = 157;
+inline constexpr int kSecondHalf = 158;
+inline constexpr int kAlert = 161;
+}  // namespace icon
+inline constexpr int default_tray_icon(Family family) noexcept {
+  return family == Family::Nt ? icon::kNormalNt : icon::kNormal9x;
+}
+
+}  // namespace kestrom::monitor
