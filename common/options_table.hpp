@@ -2,6 +2,7 @@
 #pragma once
 #include <array>
 #include <cstddef>
+#include <span>
 #include <string_view>
 
 namespace kestrom {
@@ -21,6 +22,12 @@ enum class Opt : std::size_t {
 };
 inline constexpr std::size_t kOptionCount = static_cast<std::size_t>(Opt::Count_);
 
+// Options are read with this limit: a longer stored text is junk and reads as the default.
+inline constexpr std::size_t kOptionTextLimit = 128;
+// The note font is the one option kept as text.
+inline constexpr std::string_view kNoteFontName = "NoteFont";
+inline constexpr std::string_view kNoteFontDefault = "Arial";
+
 struct OptionDef {
   std::string_view name;
   int monitor_default;
@@ -31,10 +38,18 @@ struct OptionDef {
 const std::array<OptionDef, kOptionCount>& option_table() noexcept;
 const OptionDef& option_def(Opt id) noexcept;
 int option_default(Opt id, Program program) noexcept;
+// The option called `name` (exact spelling), or Opt::Count_ when there is none.
+Opt option_by_name(std::string_view name) noexcept;
+
+// The options the explorer writes back when it closes, in the order it writes them.
+std::span<const Opt> saved_options() noexcept;
 
 // The C library's decimal rule used for every stored number: optional blanks and sign,
 // leading digits, 0 when there are none. Never overflows (saturates).
 int decimal_value(std::string_view text) noexcept;
+
+// What an option text reads as: the default when empty, else its decimal value.
+int option_value_from_text(std::string_view text, int default_value) noexcept;
 
 // All option values of one program, as loaded from the Options Store.
 struct Options {
@@ -43,5 +58,10 @@ struct Options {
   int& operator[](Opt id) noexcept { return values[static_cast<std::size_t>(id)]; }
   static Options defaults(Program program) noexcept;
 };
+
+// The remembered window positions: four values (left, top, width, height) per window family,
+// kept in the product key. Reset to English forgets all of them.
+using WindowPositionNames = std::array<std::string_view, 4>;
+std::span<const WindowPositionNames> window_position_families() noexcept;
 
 }  // namespace kestrom

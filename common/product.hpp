@@ -44,8 +44,10 @@ Options load_all_options(Program program);
 void save_all_options(const Options& options);  // the explorer's list, in its order
 int read_option(std::string_view name, int default_value);
 int read_option(Opt id, Program program = Program::Monitor);
-void write_option(std::string_view name, int value);  // then Update = "1"
-void write_option(Opt id, int value);
+// Writes the decimal text, then Update = "1" (except when the option written is Update itself).
+// True when the option itself was written.
+bool write_option(std::string_view name, int value);
+bool write_option(Opt id, int value);
 
 bool always_run_state();
 bool set_always_run(bool on, const InitHooks& hooks);

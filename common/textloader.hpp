@@ -13,6 +13,7 @@ inline constexpr std::size_t kDefaultSize = 1024;
 
 // The module whose string table is read (the program itself by default).
 void set_module(HINSTANCE module) noexcept;
+HINSTANCE module() noexcept;
 
 // The interface language identifier (Windows primary language id; 0 until set, 9 English).
 int language() noexcept;
@@ -22,6 +23,9 @@ void set_language_from_string_table();
 
 // Loads string `number` cut to size - 1 characters, with the override rules.
 std::string load(int number, std::size_t size = kDefaultSize);
+// The same into `destination`; the result is the loader's length: the string's length, or for
+// an override its length before "%n" became a line break. 0 when there is no such string.
+std::size_t load(int number, std::string& destination, std::size_t size);
 
 // Deletes the "LString0".."LString1165" overrides and every remembered window position.
 void reset_to_english();

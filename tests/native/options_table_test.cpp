@@ -1,0 +1,114 @@
+#include "common/options_table.hpp"
+
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <set>
+#include <string>
+
+using namespace kestrom;
+
+TEST(DecimalValue, FollowsTheCLibraryRule) {
+  EXPECT_EQ(decimal_value("abc"), 0);
+  EXPECT_EQ(decimal_value("12x"), 12);
+  EXPECT_EQ(decimal_value("  42"), 42);
+  EXPECT_EQ(decimal_value("\t-7"), -7);
+  EXPECT_EQ(decimal_value("+5"), 5);
+  EXPECT_EQ(decimal_value(""), 0);
+  EXPECT_EQ(decimal_value("   "), 0);
+  EXPECT_EQ(decimal_value("- 3"), 0);
+  EXPECT_EQ(decimal_value("4 2"), 4);
+  EXPECT_EQ(decimal_value("0x10"), 0);
+  EXPECT_EQ(decimal_value("007"), 7);
+}
+
+TEST(DecimalValue, HugeNumbersSaturateWithoutOverflow) {
+  EXPECT_EQ(decimal_value("2147483647"), INT_MAX);
+  EXPECT_EQ(decimal_value("2147483648"), INT_MAX);
+  EXPECT_EQ(decimal_value("-2147483648"), INT_MIN);
+  EXPECT_EQ(decimal_value("-2147483649"), INT_MIN);
+  EXPECT_EQ(decimal_value(std::string(5000, '9')), INT_MAX);
+  EXPECT_EQ(decimal_value("-" + std::string(5000, '9')), INT_MIN);
+}
+
+TEST(DecimalValue, StopsAtTheEndOfTheViewNotAtATerminator) {
+  std::string_view digits("123456", 3);
+  EXPECT_EQ(decimal_value(digits), 123);
+}
+
+TEST(OptionText, EmptyReadsAsTheDefaultJunkAsZero) {
+  EXPECT_EQ(option_value_from_text("", 11), 11);
+  EXPECT_EQ(option_value_from_text("abc", 11), 0);
+  EXPECT_EQ(option_value_from_text("3", 11), 3);
+}
+
+TEST(OptionTable, NamesAreUniqueAndMatchTheirIds) {
+  std::set<std::string_view> seen;
+  for (std::size_t i = 0; i < kOptionCount; ++i) {
+    const auto& d = option_table()[i];
+    EXPECT_FALSE(d.name.empty());
+    EXPECT_TRUE(seen.insert(d.name).second) << d.name;
+    EXPECT_EQ(option_by_name(d.name), static_cast<Opt>(i)) << d.name;
+  }
+  EXPECT_EQ(option_by_name("NoSuchOption"), Opt::Count_);
+  EXPECT_EQ(option_def(Opt::RealtimeServices).name, "RealtimeServices");
+  EXPECT_EQ(option_def(Opt::nCount).name, "nCount");
+}
+
+TEST(OptionTable, DefaultsOfEachProgram) {
+  Options m = Options::defaults(Program::Monitor);
+  Options e = Options::defaults(Program::Explorer);
+  EXPECT_EQ(m[Opt::MaxCookie], 315);
+  EXPECT_EQ(e[Opt::MaxCookie], 4096);
+  EXPECT_EQ(m[Opt::TrayIcon], 101);
+  EXPECT_EQ(e[Opt::TrayIcon], 101);
+  EXPECT_EQ(m[Opt::Sound], 1);
+  EXPECT_EQ(m[Opt::History], 1);
+  EXPECT_EQ(m[Opt::HideMicrosoftServices], 1);
+  EXPECT_EQ(m[Opt::ShowAlerts], 1);
+  EXPECT_EQ(m[Opt::Start], 2);
+  EXPECT_EQ(m[Opt::Tasks], 11);
+  EXPECT_EQ(m[Opt::IEHelpers], 2);
+  EXPECT_EQ(m[Opt::FileType], 10);
+  EXPECT_EQ(m[Opt::StartPage], 2);
+  EXPECT_EQ(m[Opt::HostFile], 3);
+  EXPECT_EQ(m[Opt::Services], 7);
+  EXPECT_EQ(m[Opt::ActiveX], 4);
+  EXPECT_EQ(m[Opt::WinInit], 5);
+  EXPECT_EQ(m[Opt::RealtimeFileType], 0);
+  EXPECT_EQ(m[Opt::RealtimeHidden], 0);
+  EXPECT_EQ(m[Opt::RealtimeServices], 1);
+  EXPECT_EQ(m[Opt::ExplorerMenu], 1);
+  EXPECT_EQ(m[Opt::Browser], 1);
+  EXPECT_EQ(m[Opt::StartTab], 6026);
+  EXPECT_EQ(m[Opt::NoteSize], 14);
+  EXPECT_EQ(m[Opt::Debug], 0);
+  EXPECT_EQ(m[Opt::Update], 0);
+  // Apart from MaxCookie both programs agree.
+  for (std::size_t i = 0; i < kOptionCount; ++i) {
+    if (static_cast<Opt>(i) != Opt::MaxCookie) {
+      EXPECT_EQ(m.values[i], e.values[i]) << option_table()[i].name;
+    }
+  }
+}
+
+TEST(OptionTable, ExplorerSavesItsListInItsOrder) {
+  std::string joined;
+  for (Opt id : saved_options()) joined += std::string(option_def(id).name) + ",";
+  EXPECT_EQ(joined,
+            "SendHistory,HideRusko,HideStartup,HideIEHelper,HideActiveX,HideServices,HideFileType,HideTasks,"
+            "HideHidden,HideSystemFiles,HideHomePage,Format,ConfirmExit,Sound,History,HideMicrosoftServices,"
+            "HideMicrosoftActiveX,IncludeKillBit,ActiveXListAll,VantFormat,LockFileTypes,ShowAllStartup,"
+            "NoMicrosoftStartup,Start,Cookies,Nuts,Tasks,IEHelpers,FileType,StartPage,HostFile,WinInit,Services,"
+            "Hidden,ViewCookies,ActiveX,RealtimeStartup,RealtimeIEHelper,RealtimeSysFiles,RealtimeFileType,"
+            "RealtimeStartPage,RealtimeHidden,RealtimeActiveX,RealtimeServices,ExplorerMenu,ShowAlerts,"
+            "HideRunOnce,");
+}
+
+TEST(OptionTable, SevenWindowFamiliesOfFourValues) {
+  auto f = window_position_families();
+  ASSERT_EQ(f.size(), 7u);
+  EXPECT_EQ(f[0][0], "xPos");
+  EXPECT_EQ(f[1][2], "dxAlert");
+  EXPECT_EQ(f[6][3], "dyPosAddFileType");
+}
