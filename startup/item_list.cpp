@@ -1,0 +1,70 @@
+#include "startup/item_list.hpp"
+
+#include "common/text.hpp"
+#include "startup/locations.hpp"
+
+namespace kestrom {
+
+namespace {
+
+const StartupItem kNoItem{};
+
+std::string cut(std::string_view text, std::size_t limit) { return std::string(text.substr(0, limit)); }
+
+std::string without_quotes(std::string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  for (char c : text)
+    if (c != '"') out += c;
+  return out;
+}
+
+// A short text (a drive, a blank) is no path worth asking the system about.
+constexpr std::size_t kShortestPath = 4;
+
+std::string long_form(const ItemRules& rules, std::string_view text) {
+  if (!rules.long_path) return std::string(text);
+  std::string l = rules.long_path(text);
+  return l.empty() ? std::string(text) : l;
+}
+
+std::string title_from_file(std::string_view file) {
+  if (file.size() >= 4) file.remove_suffix(4);
+  auto slash = file.find_last_of('\\');
+  return std::string(slash == std::string_view::npos ? file : file.substr(slash + 1));
+}
+
+}  // namespace
+
+bool ItemList::add(std::string_view title, std::string_view file, std::string_view command, std::string_view detail,
+                   int code, int value, const ItemRules& rules) {
+  if (full()) return false;
+  if (code == code::kInfoCookie && items_.size() >= rules.cookie_limit) return false;
+
+  StartupItem item;
+  item.detail = cut(detail, kMaxDetail);
+
+  std::string plain = without_quotes(cut(file, kMaxFileText));
+  item.file = plain.size() < kShortestPath ? plain : cut(long_form(rules, plain), kMaxFileText);
+
+  std::string_view given = title.substr(0, kMaxTitle);
+  if (given.empty())
+    item.title = title_from_file(item.file);
+  else if (contains(given, "Kestrom"))
+    item.title = rules.display_name;
+  else
+    item.title = std::string(given);
+  if (item.title.size() > kMaxTitle) item.title.resize(kMaxTitle);
+
+  std::string_view cmd = command.substr(0, kMaxFileText);
+  item.command = plain.size() < kShortestPath ? std::string(cmd) : cut(long_form(rules, cmd), kMaxFileText);
+
+  item.code = code;
+  item.value = value;
+  items_.push_back(std::move(item));
+  return true;
+}
+
+const StartupItem& ItemList::operator[](std::size_t i) const noexcept { return i < items_.size() ? items_[i] : kNoItem; }
+
+}  // namespace kestrom
