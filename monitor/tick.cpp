@@ -13,6 +13,12 @@ void TickSchedule::start_of_run() noexcept {
   tick_counter_ = 0;
 }
 
+void TickSchedule::patrol_finished() noexcept {
+  tick_counter_ = 0;
+  realtime_pending_ = false;
+  realtime_streak_ = 0;
+}
+
 TickActions TickSchedule::tick(const TickGuards& guards) noexcept {
   TickActions out;
 
@@ -29,9 +35,10 @@ TickActions TickSchedule::tick(const TickGuards& guards) noexcept {
   if (tick_counter_++ >= kPatrolDueCount) {
     // Held: the counter keeps rising so the overdue cycle runs on the first free tick.
     if (express_hold_ > 0) return out;
+    // Once the cycle has run nothing is pending any more, so the realtime part of this tick
+    // would only clear the streak: patrol_finished does that.
     out.patrol_cycle = true;
-    tick_counter_ = 0;
-    realtime_pending_ = false;
+    return out;
   }
 
   if (!realtime_pending_) {

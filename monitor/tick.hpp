@@ -40,6 +40,10 @@ class TickSchedule {
   void start_of_run() noexcept;
 
   TickActions tick(const TickGuards& guards) noexcept;
+  // The Patrol Cycle a tick asked for has returned. Until then the cycle still sees the
+  // pending realtime notification (it notes the running programs then), and ticks that
+  // arrive inside its dialogs keep counting.
+  void patrol_finished() noexcept;
 
   // The delay launcher reports how many delayed programs are started by now.
   void set_delay_started(int started) noexcept { delay_started_ = started; }

@@ -16,6 +16,7 @@ struct TickRun {
   TickSchedule s;
   long long now_ms = 0;
   std::vector<int> patrols, checks, rests;
+  std::vector<bool> pending_seen_by_cycle;
   std::vector<std::pair<int, int>> launches;  // tick, time
   int ticks = 0;
   TickGuards guards;
@@ -33,7 +34,11 @@ struct TickRun {
       launches.emplace_back(ticks, *a.launch_delayed);
       s.set_delay_started(s.delay_started() + launched_per_call);
     }
-    if (a.patrol_cycle) patrols.push_back(ticks);
+    if (a.patrol_cycle) {
+      patrols.push_back(ticks);
+      pending_seen_by_cycle.push_back(s.realtime_pending());
+      s.patrol_finished();
+    }
     if (a.realtime_check) checks.push_back(ticks);
     if (a.realtime_rest) rests.push_back(ticks);
     return a;
@@ -174,7 +179,22 @@ TEST(Tick, APatrolCycleTakesAPendingNotification) {
   TickActions a = r.step();
   EXPECT_TRUE(a.patrol_cycle);
   EXPECT_FALSE(a.realtime_check);
+  EXPECT_EQ(r.pending_seen_by_cycle, std::vector<bool>{true}) << "the cycle notes running programs then";
   EXPECT_FALSE(r.s.realtime_pending());
+  EXPECT_EQ(r.s.realtime_streak(), 0);
+}
+
+TEST(Tick, TicksInsideACycleKeepCountingUntilItReturns) {
+  TickRun r;
+  for (int i = 0; i < 16; ++i) r.step();
+  ASSERT_TRUE(r.s.tick({}).patrol_cycle);
+  // A dialog of the cycle is open: its message loop delivers more ticks, each of which asks
+  // for the cycle again (the cycle's own guard turns it away).
+  for (int i = 0; i < 3; ++i) EXPECT_TRUE(r.s.tick({false, true}).patrol_cycle);
+  r.s.patrol_finished();
+  EXPECT_EQ(r.s.tick_counter(), 0);
+  for (int i = 0; i < 16; ++i) EXPECT_FALSE(r.step().patrol_cycle);
+  EXPECT_TRUE(r.step().patrol_cycle);
 }
 
 TEST(Tick, BringingThePatrolForwardRunsItOnTheNextTick) {

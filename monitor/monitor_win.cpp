@@ -1,0 +1,389 @@
+#include "monitor/monitor_win.hpp"
+
+#include <commctrl.h>
+#include <objbase.h>
+#include <psapi.h>
+#include <shellapi.h>
+
+#include <algorithm>
+#include <array>
+#include <cstring>
+#include <utility>
+#include <vector>
+
+#include "kestrompro/kestrompro.hpp"
+#include "monitor/command_line.hpp"
+#include "monitor/foundation_win.hpp"
+#include "platform/handles.hpp"
+
+namespace kestrom::monitor {
+
+namespace {
+
+constexpr int kClassNameString = 1;
+constexpr int kTitleString = 2;
+constexpr int kExitQuestionString = 17;
+constexpr int kExplorerMissingString = 795;
+constexpr int kPatrolTooltipString = 820;
+constexpr int kSystemErrorCaptionString = 1900;
+constexpr std::size_t kMaxTooltip = 127;  // NOTIFYICONDATA's tip holds 128 with its terminator
+constexpr std::size_t kMenuTextSize = 128;
+
+constexpr std::array<std::string_view, 8> kRealtimeOptionNames{
+    "RealtimeStartup", "RealtimeIEHelper", "RealtimeSysFiles", "RealtimeStartPage",
+    "RealtimeFileType", "RealtimeHidden", "RealtimeActiveX", "RealtimeServices"};
+
+}  // namespace
+
+MonitorOptions load_monitor_options(Family family) {
+  MonitorOptions o;
+  o.hide_icon = fnd::read_option("HideRusko", 0) == 1;
+  o.tray_icon = fnd::read_option("TrayIcon", default_tray_icon(family));
+  for (std::size_t i = 0; i < kRealtimeOptionNames.size(); ++i)
+    o.realtime[i] = fnd::read_option(kRealtimeOptionNames[i], o.realtime[i] ? 1 : 0) != 0;
+  return o;
+}
+
+int count_running_processes() {
+  // The buffer grows until the list fits: a full buffer may mean more processes.
+  std::vector<DWORD> ids(1024);
+  for (;;) {
+    DWORD bytes = 0;
+    const DWORD capacity = static_cast<DWORD>(ids.size() * sizeof(DWORD));
+    if (!EnumProcesses(ids.data(), capacity, &bytes)) return 0;
+    if (bytes < capacity || ids.size() >= (1u << 20)) return static_cast<int>(bytes / sizeof(DWORD));
+    ids.resize(ids.size() * 2);
+  }
+}
+
+Monitor::Monitor(HINSTANCE instance, MonitorHooks hooks, Family family)
+    : instance_(instance), hooks_(std::move(hooks)), family_(family) {
+  options_.tray_icon = default_tray_icon(family);
+}
+
+Monitor::~Monitor() {
+  if (hwnd_) {
+    SetWindowLongPtrA(hwnd_, GWLP_USERDATA, 0);
+    DestroyWindow(hwnd_);
+  }
+  if (com_ready_) CoUninitialize();
+}
+
+bool Monitor::create(const std::string& class_name, const std::string& title, bool express_boot) {
+  WNDCLASSEXA wc{};
+  wc.cbSize = sizeof wc;
+  wc.style = CS_DBLCLKS;
+  wc.lpfnWndProc = &Monitor::window_proc;
+  wc.hInstance = instance_;
+  wc.hIcon = LoadIconA(instance_, MAKEINTRESOURCEA(icon::kNormalNt));
+  wc.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
+  wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(LTGRAY_BRUSH));
+  wc.lpszClassName = class_name.c_str();
+  if (!RegisterClassExA(&wc)) return false;
+  class_name_ = class_name;
+  hwnd_ = CreateWindowExA(0, class_name.c_str(), title.c_str(), WS_OVERLAPPEDWINDOW, 0, 0, 0, 0, nullptr, nullptr,
+                          instance_, this);
+  if (!hwnd_) return false;
+  ShowWindow(hwnd_, SW_HIDE);
+  express_boot_ = express_boot;
+
+  com_ready_ = SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED));
+  INITCOMMONCONTROLSEX icc{sizeof icc, ICC_WIN95_CLASSES};
+  InitCommonControlsEx(&icc);
+  return true;
+}
+
+void Monitor::initialise() {
+  std::string folder = fnd::program_folder();
+  alert_showing = false;
+  int delay_count = hooks_.initialise ? hooks_.initialise() : 0;
+  options_ = load_monitor_options(family_);
+  always_run_ = fnd::always_run_state();
+  tick_.start(express_boot_, delay_count);
+
+  fnd::trace_begin("START", "From Initialize to Post");
+  KestromProStart(hwnd_);
+  fnd::trace_end();
+  PostMessageA(hwnd_, WM_COMMAND, cmd::kStartOfRun, 0);
+}
+
+int Monitor::run_message_loop() {
+  MSG msg{};
+  BOOL got;
+  while ((got = GetMessageA(&msg, nullptr, 0, 0)) != 0) {
+    if (got == -1) return 0;
+    TranslateMessage(&msg);
+    DispatchMessageA(&msg);
+  }
+  return static_cast<int>(msg.wParam);
+}
+
+LRESULT CALLBACK Monitor::window_proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+  if (msg == WM_NCCREATE) {
+    auto* cs = reinterpret_cast<CREATESTRUCTA*>(lp);
+    SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(cs->lpCreateParams));
+  }
+  auto* self = reinterpret_cast<Monitor*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+  if (!self) return DefWindowProcA(hwnd, msg, wp, lp);
+  if (!self->hwnd_) self->hwnd_ = hwnd;
+  return self->handle(msg, wp, lp);
+}
+
+LRESULT Monitor::handle(UINT msg, WPARAM wp, LPARAM lp) {
+  switch (msg) {
+    case WM_COMMAND:
+      on_command(LOWORD(wp), lp);
+      break;
+    case WM_TIMER:
+      if (wp == kPatrolTimerId) on_tick();
+      break;
+    case kTrayCallbackMessage:
+      on_tray(wp, lp);
+      break;
+    case kRealtimeMessage:
+      tick_.notify_realtime();
+      break;
+    case WM_CLOSE:
+      // Asked to close from outside (a task manager): the same exit request as "Exit", and a
+      // window that is to stay must not be destroyed on the way.
+      exit_request(0);
+      return 0;
+    case WM_DESTROY:
+      // Command 6030 and a second instance's "-Q" post this message without destroying the
+      // window; the real one comes only after shutdown.
+      if (!shut_down_) exit_request(wp);
+      break;
+    default:
+      if (taskbar_created_ != 0 && msg == taskbar_created_) {
+        icon_added_ = false;
+        if (!options_.hide_icon) add_tray_icon();
+      }
+      break;
+  }
+  return DefWindowProcA(hwnd_, msg, wp, lp);
+}
+
+void Monitor::on_command(int command, LPARAM lp) {
+  if (command < cmd::kFirst || command > cmd::kLast) return;
+  if (auto sw = explorer_switch(command)) {
+    start_explorer(*sw);
+    return;
+  }
+  switch (command) {
+    case cmd::kStartOfRun:
+      start_of_run();
+      break;
+    case cmd::kExit:
+      PostMessageA(hwnd_, WM_DESTROY, 0, 0);
+      break;
+    case cmd::kToggleAlwaysRun:
+      fnd::set_always_run(!always_run_);
+      always_run_ = fnd::always_run_state();
+      break;
+    case cmd::kRestartCommands:
+      if (family_ == Family::Win9x && hooks_.restart_commands_viewer) hooks_.restart_commands_viewer(hwnd_);
+      break;
+    case cmd::kTrayIconShowHide:
+      if (options_.hide_icon) break;
+      if (lp == 0)
+        add_tray_icon();
+      else
+        delete_tray_icon();
+      break;
+    default:
+      break;
+  }
+}
+
+void Monitor::start_of_run() {
+  taskbar_created_ = RegisterWindowMessageA("TaskbarCreated");
+  menu_busy_ = false;
+  if (!options_.hide_icon) add_tray_icon();
+  if (hooks_.release_lists) hooks_.release_lists();
+  tick_.start_of_run();
+  if (timer_ != 0) KillTimer(hwnd_, kPatrolTimerId);
+  timer_ = SetTimer(hwnd_, kPatrolTimerId, kTickPeriodMs, nullptr);
+}
+
+void Monitor::on_tick() {
+  TickActions a = tick_.tick({alert_showing, patrol_busy});
+  if (a.launch_delayed && hooks_.launch_delayed) tick_.set_delay_started(hooks_.launch_delayed(*a.launch_delayed));
+  if (a.patrol_cycle) {
+    if (hooks_.patrol_cycle) hooks_.patrol_cycle(*this);
+    tick_.patrol_finished();
+  }
+  if (a.realtime_check) realtime_check();
+  if (a.realtime_rest) {
+    fnd::trace_begin("RID", "Possible System Conflict");
+    Sleep(kRealtimeRestMs);
+    fnd::trace_end();
+  }
+}
+
+void Monitor::realtime_check() {
+  fnd::trace_begin("* * * VERIFY TASKS", "Check for Task Change");
+  const int count = hooks_.count_processes ? hooks_.count_processes() : 0;
+  if (count != last_process_count_) {
+    if (fnd::read_option("Update", 0) != 0) {
+      reload_options();
+      fnd::write_option_text("Update", "0");
+    }
+    if (hooks_.bring_realtime_steps_forward) hooks_.bring_realtime_steps_forward(options_);
+    tick_.bring_patrol_forward();
+  }
+  fnd::trace_end();
+  last_process_count_ = count;
+  if (hooks_.release_lists) hooks_.release_lists();
+}
+
+HICON Monitor::load_icon(int resource) const {
+  const int cx = GetSystemMetrics(SM_CXSMICON), cy = GetSystemMetrics(SM_CYSMICON);
+  auto load = [&](int id) {
+    return static_cast<HICON>(LoadImageA(instance_, MAKEINTRESOURCEA(id), IMAGE_ICON, cx, cy, LR_SHARED));
+  };
+  // A TrayIcon option naming no icon of ours would leave an invisible icon: use the default.
+  HICON icon = (resource > 0 && resource <= 0xFFFF) ? load(resource) : nullptr;
+  return icon ? icon : load(default_tray_icon(family_));
+}
+
+bool Monitor::set_tray(DWORD action, int icon_resource, int tooltip_string) {
+  NOTIFYICONDATAA nid{};
+  nid.cbSize = sizeof nid;
+  nid.hWnd = hwnd_;
+  nid.uID = kTrayIconId;
+  if (action != NIM_DELETE) {
+    nid.uFlags = NIF_ICON | NIF_MESSAGE | NIF_TIP;
+    nid.uCallbackMessage = kTrayCallbackMessage;
+    nid.hIcon = load_icon(icon_resource);
+    std::string tip = fnd::load_text(tooltip_string, kMaxTooltip + 1);
+    std::memcpy(nid.szTip, tip.data(), std::min(tip.size(), kMaxTooltip));
+  }
+  return Shell_NotifyIconA(action, &nid) != FALSE;
+}
+
+void Monitor::add_tray_icon() {
+  if (icon_added_) set_tray(NIM_DELETE, 0, 0);
+  icon_added_ = set_tray(NIM_ADD, options_.tray_icon, kPatrolTooltipString);
+}
+
+void Monitor::delete_tray_icon() {
+  set_tray(NIM_DELETE, 0, 0);
+  icon_added_ = false;
+}
+
+void Monitor::show_tray_state(int icon_resource, int tooltip_string) {
+  if (icon_added_) set_tray(NIM_MODIFY, icon_resource, tooltip_string);
+}
+
+void Monitor::on_tray(WPARAM wp, LPARAM lp) {
+  if (menu_busy_) return;
+  menu_busy_ = true;
+  POINT cursor{};
+  GetCursorPos(&cursor);
+  always_run_ = fnd::always_run_state();
+  const auto mouse = static_cast<UINT>(lp);
+  if (mouse == WM_LBUTTONDBLCLK) {
+    SetForegroundWindow(hwnd_);
+    PostMessageA(hwnd_, WM_COMMAND, cmd::kStartup, 0);
+  } else if (mouse == WM_RBUTTONUP && wp == kTrayIconId) {
+    platform::UniqueMenu menu(CreatePopupMenu());
+    if (menu) {
+      for (const MenuEntry& e : tray_menu(family_)) {
+        if (e.string_number == 0)
+          AppendMenuA(menu.get(), MF_SEPARATOR, 0, nullptr);
+        else
+          AppendMenuA(menu.get(), MF_STRING, static_cast<UINT_PTR>(e.command),
+                      fnd::load_text(e.string_number, kMenuTextSize).c_str());
+      }
+      SetForegroundWindow(hwnd_);
+      TrackPopupMenu(menu.get(), TPM_RIGHTBUTTON, cursor.x, cursor.y, 0, hwnd_, nullptr);
+      // Without this the menu does not close when the user clicks elsewhere.
+      PostMessageA(hwnd_, WM_NULL, 0, 0);
+    }
+  }
+  menu_busy_ = false;
+}
+
+void Monitor::start_explorer(std::string_view explorer_switch) {
+  const std::string folder = fnd::program_folder();
+  // The full path: a bare name would be looked for in whatever folder we were started from.
+  const std::string file = folder + "\\KestromEx.exe";
+  const std::string parameters(explorer_switch);
+  auto result = reinterpret_cast<INT_PTR>(
+      ShellExecuteA(hwnd_, "open", file.c_str(), parameters.c_str(), folder.c_str(), SW_SHOWNORMAL));
+  if (result <= 32) fnd::message_box(hwnd_, fnd::load_text(kExplorerMissingString), MB_ICONSTOP);
+}
+
+void Monitor::show_system_error() {
+  const DWORD code = GetLastError();
+  char text[1024] = {};
+  FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code, 0, text,
+                 static_cast<DWORD>(sizeof text), nullptr);
+  char line[1100];
+  wsprintfA(line, "%d  %s", static_cast<int>(code), text);
+  const std::string caption = fnd::load_text(kSystemErrorCaptionString);
+  MessageBoxExA(hwnd_, line, caption.c_str(), MB_ICONINFORMATION | MB_TOPMOST, MAKELANGID(LANG_ENGLISH, SUBLANG_DEFAULT));
+}
+
+void Monitor::exit_request(WPARAM wp) {
+  // A second request while the question is open would stack a second question.
+  if (asking_exit_ || shut_down_) return;
+  if (LOWORD(wp) == 0 && fnd::read_option("ConfirmExit", 0) != 0) {
+    asking_exit_ = true;
+    const int answer =
+        fnd::message_box(nullptr, fnd::load_text(kExitQuestionString), MB_YESNO | MB_ICONQUESTION);
+    asking_exit_ = false;
+    if (answer != IDYES) {
+      start_explorer(kExplorerRestart);
+      return;
+    }
+  }
+  shutdown();
+}
+
+void Monitor::shutdown() {
+  shut_down_ = true;
+  KestromProStop();
+  if (icon_added_) delete_tray_icon();
+  if (timer_ != 0) {
+    KillTimer(hwnd_, kPatrolTimerId);
+    timer_ = 0;
+  }
+  if (hooks_.release_lists) hooks_.release_lists();
+  if (com_ready_) {
+    CoUninitialize();
+    com_ready_ = false;
+  }
+  PostQuitMessage(0);
+}
+
+int run_monitor(HINSTANCE instance, std::string_view command_line, MonitorHooks hooks) {
+  const std::string class_name = fnd::load_text(kClassNameString, fnd::kNameSize);
+  const std::string title = fnd::load_text(kTitleString, fnd::kNameSize);
+  if (class_name.empty() || title.empty()) return 0;
+
+  const CommandLine line = parse_command_line(command_line);
+  if (line.lookup_type != 0) {
+    if (hooks.information_lookup) hooks.information_lookup(std::string(command_line), line.lookup_type);
+    return 0;
+  }
+
+  if (HWND running = FindWindowA(class_name.c_str(), nullptr)) {
+    if (line.quit) {
+      PostMessageA(running, WM_COMMAND, cmd::kExit, 0);
+    } else if (!line.no_open) {
+      Monitor opener(instance, {}, Family::Nt);
+      opener.start_explorer(explorer_switch(cmd::kStartup).value_or(""));
+    }
+    return 0;
+  }
+  if (line.quit) return 0;
+
+  const Family family = (GetVersion() & 0x80000000u) ? Family::Win9x : Family::Nt;
+  Monitor monitor(instance, std::move(hooks), family);
+  if (!monitor.create(class_name, title, line.express_boot)) return 0;
+  monitor.initialise();
+  return monitor.run_message_loop();
+}
+
+}  // namespace kestrom::monitor

@@ -1,0 +1,120 @@
+// The monitor window: a hidden window that owns the tray icon and the 2-second timer and
+// answers the command messages of the tray menu and of the explorer. All its state lives in
+// one Monitor object bound to the window.
+#pragma once
+#include <windows.h>
+
+#include <functional>
+#include <string>
+#include <string_view>
+
+#include "monitor/commands.hpp"
+#include "monitor/tick.hpp"
+
+namespace kestrom::monitor {
+
+class Monitor;
+
+// The options the monitor itself acts on, as last loaded.
+struct MonitorOptions {
+  bool hide_icon = false;  // HideRusko 1: no tray icon at all
+  int tray_icon = icon::kNormalNt;
+  // RealtimeStartup, RealtimeIEHelper, RealtimeSysFiles, RealtimeStartPage, RealtimeFileType,
+  // RealtimeHidden, RealtimeActiveX, RealtimeServices.
+  bool realtime[8] = {true, true, true, true, false, false, true, true};
+};
+MonitorOptions load_monitor_options(Family family);
+
+// Work that belongs to other parts of the system, plugged in by the program. An empty hook
+// does nothing (count_processes then reports 0).
+struct MonitorHooks {
+  // Program information lookup for a file named on the command line (type 460 or 470).
+  std::function<void(const std::string& command_line, int type)> information_lookup;
+  // Product initialisation; returns the number of delayed programs.
+  std::function<int()> initialise;
+  // Starts the delayed programs due at `time` seconds; returns how many are started by now.
+  std::function<int(int time)> launch_delayed;
+  // One Patrol Cycle; it may use the Monitor's tray and guard flags.
+  std::function<void(Monitor&)> patrol_cycle;
+  // Running processes, for the realtime check.
+  std::function<int()> count_processes;
+  // After a realtime check saw the process count change: bring the steps whose realtime
+  // option is on forward and make the next cycle a first half.
+  std::function<void(const MonitorOptions&)> bring_realtime_steps_forward;
+  // The restart commands viewer (command 6034, old family only).
+  std::function<void(HWND)> restart_commands_viewer;
+  // Shutdown: empty the Item List and the cookie filter list.
+  std::function<void()> release_lists;
+};
+
+// Counts running processes with EnumProcesses.
+int count_running_processes();
+
+class Monitor {
+ public:
+  Monitor(HINSTANCE instance, MonitorHooks hooks, Family family);
+  Monitor(const Monitor&) = delete;
+  Monitor& operator=(const Monitor&) = delete;
+  ~Monitor();
+
+  // Registers the class and creates the hidden window; false when either fails.
+  bool create(const std::string& class_name, const std::string& title, bool express_boot);
+  // Runs the product initialisation and hands the window to kestrompro, then posts 6025.
+  void initialise();
+  int run_message_loop();
+
+  HWND window() const noexcept { return hwnd_; }
+  const MonitorOptions& options() const noexcept { return options_; }
+  void reload_options() { options_ = load_monitor_options(family_); }
+
+  // Tray icon, for the Patrol Cycle and the alerts.
+  void add_tray_icon();
+  void delete_tray_icon();
+  void show_tray_state(int icon_resource, int tooltip_string);
+  // Guards the Patrol Cycle and the alerts set while they run.
+  bool alert_showing = false;
+  bool patrol_busy = false;
+  bool realtime_pending() const noexcept { return tick_.realtime_pending(); }
+
+  // Starts KestromEx.exe with one switch; string 795 when that fails.
+  void start_explorer(std::string_view explorer_switch);
+  // The last error's code and text in a message box ("System Error").
+  void show_system_error();
+
+ private:
+  static LRESULT CALLBACK window_proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+  LRESULT handle(UINT msg, WPARAM wp, LPARAM lp);
+  void on_command(int command, LPARAM lp);
+  void start_of_run();
+  void on_tick();
+  void realtime_check();
+  void on_tray(WPARAM wp, LPARAM lp);
+  void show_tray_menu();
+  void exit_request(WPARAM wp);
+  void shutdown();
+  HICON load_icon(int resource) const;
+  bool set_tray(DWORD action, int icon_resource, int tooltip_string);
+
+  HINSTANCE instance_;
+  MonitorHooks hooks_;
+  Family family_;
+  HWND hwnd_ = nullptr;
+  std::string class_name_;
+  MonitorOptions options_;
+  TickSchedule tick_;
+  bool express_boot_ = false;
+  UINT taskbar_created_ = 0;
+  UINT_PTR timer_ = 0;
+  bool menu_busy_ = false;
+  bool always_run_ = false;
+  bool icon_added_ = false;
+  bool asking_exit_ = false;
+  bool shut_down_ = false;
+  bool com_ready_ = false;
+  int last_process_count_ = 0;
+};
+
+// The whole program: command line, single instance, window, loop. Returns the exit code.
+int run_monitor(HINSTANCE instance, std::string_view command_line, MonitorHooks hooks);
+
+}  // namespace kestrom::monitor

@@ -1,0 +1,58 @@
+// The test driver: finds windows of other processes, reads their texts and presses their
+// buttons. Everything that acts on another window is posted, never sent: a sent click waits
+// for the other side, and without a window manager that wait can last seconds.
+#pragma once
+#include <windows.h>
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace kestrom::driver {
+
+inline constexpr DWORD kDefaultTimeoutMs = 10000;
+inline constexpr DWORD kPollMs = 25;
+
+struct WindowQuery {
+  std::string class_name;     // empty: any class
+  std::string title;          // empty: any title
+  bool title_contains = false;
+  DWORD process_id = 0;       // 0: any process
+  bool visible_only = false;
+};
+
+// Top-level windows matching the query, in the system's z-order.
+std::vector<HWND> find_windows(const WindowQuery& query);
+// Polls until a matching window exists; null after the timeout.
+HWND wait_for_window(const WindowQuery& query, DWORD timeout_ms = kDefaultTimeoutMs);
+// Polls until the window is gone; false after the timeout.
+bool wait_until_gone(HWND window, DWORD timeout_ms = kDefaultTimeoutMs);
+
+struct Control {
+  HWND hwnd = nullptr;
+  int id = 0;
+  std::string class_name;
+  std::string text;
+};
+// Every descendant control of a window, in creation order.
+std::vector<Control> children(HWND window);
+// A window's text (WM_GETTEXT with a time-out, so a busy window cannot hang the driver).
+std::string text_of(HWND window);
+std::string class_of(HWND window);
+// All texts of a window's children joined by line breaks (a message box's question, say).
+std::string all_texts(HWND window);
+
+// Presses a button by posting BM_CLICK to it.
+bool click(HWND button);
+// Presses the button with this id in a dialog by posting WM_COMMAND, as the button would.
+bool press(HWND dialog, int button_id);
+// Posts a menu command (WM_COMMAND, id in the low word) and an optional second parameter.
+bool post_command(HWND window, int command, LPARAM lp = 0);
+
+// Posts any message (a tray callback, say).
+bool post(HWND window, UINT message, WPARAM wp = 0, LPARAM lp = 0);
+
+// Reads a report-style list view of another process: rows of column texts.
+std::vector<std::vector<std::string>> read_list_view(HWND list_view, int max_columns = 16);
+
+}  // namespace kestrom::driver
