@@ -190,8 +190,7 @@ class StartupPage final : public SheetPage {
         lookup::look_up_program(app_.owner, item.code, item.file, item.title);
         break;
       }
-      case menu::kHelp:
-      case IDC_HELP_IMAGE: list_->open_help(); break;
+      case menu::kHelp: list_->open_help(); break;  // the menu entry and the help image button
       case IDC_SHOW_ALL:
         settings::set_option("ShowAllStartup", IsDlgButtonChecked(page, IDC_SHOW_ALL) == BST_CHECKED ? 1 : 0);
         fill(page);
