@@ -2,6 +2,7 @@
 #pragma once
 #include <windows.h>
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -10,8 +11,15 @@
 
 namespace kestrom {
 
+inline constexpr std::size_t kModulePathLimit = 480;     // the module's own path is read with this room
+inline constexpr std::size_t kProgramFolderLimit = 260;  // a longer program folder counts as not found
+inline constexpr std::size_t kVersionTextLimit = 127;    // longer version texts count as empty
+inline constexpr DWORD kVersionResourceLimit = 8191;     // larger version resources are not read
+
 std::string program_folder();       // folder of the running program file; empty when over 260
 std::string product_data_folder();  // AppData\Kestrom (creating it and its vault), else the program folder
+// AppData\Kestrom\vault, created when missing; empty when it cannot be made (no AppData folder).
+std::string vault_folder();
 std::string windows_folder();
 std::string system_folder();
 

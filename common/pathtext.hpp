@@ -8,6 +8,7 @@ namespace kestrom {
 
 inline constexpr std::size_t kMaxPath = 259;          // every path text (260-character buffers)
 inline constexpr std::size_t kStripQuotesLimit = 511;
+inline constexpr std::size_t kShortNameLength = 32;   // names shorter than this are also looked up in the system folders
 
 // The program file a command line starts, upper case (see `command to file`).
 // windows_folder and program_files replace "\SystemRoot" and "%PROGRAMFILES%".

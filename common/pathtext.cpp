@@ -1,0 +1,102 @@
+#include "common/pathtext.hpp"
+
+#include "common/text.hpp"
+
+namespace kestrom {
+
+namespace {
+
+bool starts_with_nocase(std::string_view text, std::string_view prefix) noexcept {
+  return text.size() >= prefix.size() && iequals(text.substr(0, prefix.size()), prefix);
+}
+
+std::size_t find_nocase(std::string_view text, std::string_view pattern) noexcept {
+  if (pattern.size() > text.size()) return std::string_view::npos;
+  for (std::size_t i = 0; i + pattern.size() <= text.size(); ++i)
+    if (iequals(text.substr(i, pattern.size()), pattern)) return i;
+  return std::string_view::npos;
+}
+
+// The command with the folder names services and installers write symbolically put in.
+// Only a name in the place where it can stand for a folder is replaced: a program that merely
+// has "SystemRoot" somewhere in its path or arguments is left as it is.
+std::string resolve_folders(std::string_view command, std::string_view windows_folder,
+                            std::string_view program_files) {
+  std::string_view rest = command;
+  std::string lead;
+  if (!rest.empty() && rest.front() == '"') {
+    lead = "\"";
+    rest.remove_prefix(1);
+  }
+  if (starts_with_nocase(rest, "%SystemRoot%")) return lead + std::string(windows_folder) + std::string(rest.substr(12));
+  if (starts_with_nocase(rest, "\\SystemRoot")) return lead + std::string(windows_folder) + std::string(rest.substr(11));
+  if (starts_with_nocase(rest, "SystemRoot\\")) return lead + std::string(windows_folder) + std::string(rest.substr(10));
+  if (std::size_t at = find_nocase(command, "%PROGRAMFILES%"); at != std::string_view::npos)
+    return std::string(command.substr(0, at)) + std::string(program_files) + std::string(command.substr(at + 14));
+  return std::string(command);
+}
+
+}  // namespace
+
+std::string command_to_file_text(std::string_view command, std::string_view windows_folder,
+                                 std::string_view program_files) {
+  const std::string full = resolve_folders(command, windows_folder, program_files);
+  std::string upper;
+  upper.reserve(full.size());
+  std::size_t colon = std::string::npos;
+  for (std::size_t i = 0; i < full.size(); ++i) {
+    char c = to_upper_ascii(full[i]);
+    // ".EXE", ".DLL", ".SYS"-like names end the program part; what follows are arguments.
+    if (c == '.' && i + 2 < full.size()) {
+      char second = to_upper_ascii(full[i + 2]);
+      if (second == 'X' || second == 'L') {
+        for (std::size_t j = i; j < full.size() && j < i + 4; ++j) upper += to_upper_ascii(full[j]);
+        break;
+      }
+    }
+    if (c == ':') colon = i;
+    upper += c;
+  }
+  if (colon == std::string::npos) {
+    // Without a drive there is no letter to start from; an opening quote is never part of a name.
+    std::size_t first = upper.find_first_not_of('"');
+    return first == std::string::npos ? std::string() : upper.substr(first);
+  }
+  // A ":" in the first place has no drive letter before it.
+  std::size_t start = colon == 0 ? 0 : colon - 1;
+  return upper.substr(start);
+}
+
+std::string strip_quotes(std::string_view text) {
+  std::string out;
+  for (char c : text) {
+    if (out.size() >= kStripQuotesLimit) break;
+    if (c != '"') out += c;
+  }
+  return out;
+}
+
+std::string key_safe_name(std::string_view text) {
+  std::string out(text);
+  for (char& c : out)
+    if (c == '=') c = ':';
+  return out;
+}
+
+std::string file_name_of_path(std::string_view path) {
+  auto slash = path.find_last_of('\\');
+  return std::string(slash == std::string_view::npos ? path : path.substr(slash + 1));
+}
+
+std::string extension_of_name(std::string_view name) {
+  auto dot = name.find('.');
+  return dot == std::string_view::npos ? std::string() : std::string(name.substr(dot + 1));
+}
+
+std::string skip_blanks(std::string_view text) {
+  std::size_t i = 0;
+  while (i < text.size() && (text[i] == ' ' || text[i] == '\t')) ++i;
+  return std::string(text.substr(i));
+}
+
+}  // namespace kestrom
