@@ -64,6 +64,14 @@ PageLayout page_layout(Size outer, bool single_tab_row, const DialogUnits& du, c
   l.list.w = W - static_cast<int>(1.5 * du.dx(14)) - 20;
   l.list.h = H - static_cast<int>(1.5 * du.dy(90)) + (single_tab_row ? 5 : -16);
 
+  // With a small dialog font the list would start under the monitor caption; it then starts
+  // just below it and gives up the same height at its top.
+  const int caption_bottom = l.monitor_caption.y + l.monitor_caption.h + 2;
+  if (parts.monitor_caption.h > 0 && l.list.y < caption_bottom) {
+    l.list.h -= caption_bottom - l.list.y;
+    l.list.y = caption_bottom;
+  }
+
   l.button_y = H - static_cast<int>(2.75 * du.dy(35)) + 8;
   if (single_tab_row) l.button_y += parts.button_h / 2 + 6;
 

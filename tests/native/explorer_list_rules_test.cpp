@@ -169,6 +169,14 @@ TEST(ExplorerGeometry, SheetAndPageFollowTheResize) {
   parts.button_count = 1;
   pl = page_layout({800, 600}, false, du, parts);
   EXPECT_EQ(pl.buttons[0].x, 370);
+
+  // A caption that reaches below the list's top pushes the list down, keeping its bottom.
+  parts.monitor_caption = {40, 20};
+  DialogUnits small{1.0, 1.0};
+  auto before = page_layout({800, 600}, false, small, PageParts{});
+  auto pushed = page_layout({800, 600}, false, small, parts);
+  EXPECT_EQ(pushed.list.y, 60 + 20 + 2);
+  EXPECT_EQ(pushed.list.y + pushed.list.h, before.list.y + before.list.h);
 }
 
 }  // namespace
