@@ -11,8 +11,12 @@
 namespace kestrom {
 
 inline constexpr const char* kProductVersion = "17.0.2010.0";
+inline constexpr int kDisplayNameString = 2;         // "Kestrom"
+inline constexpr int kVantNameString = 622;          // "Kestrom VANT"
+inline constexpr int kExplorerMenuTextString = 1183;  // "Kestrom VANT Info..."
+inline constexpr int kMachineRunCode = 1;            // location code of HKLM ...\Run
 
-// Steps that belong to later parts of the system; each may be empty.
+// Steps that belong to later parts of the system; each may be empty (a missing hook does nothing).
 struct InitHooks {
   std::function<void()> initialise_register;           // First-Detected Register
   std::function<void()> build_missing_category_snapshots;  // services, hidden files, ActiveX
@@ -26,6 +30,7 @@ struct InitHooks {
   std::function<bool(const std::string& title, int code)> remove_startup_entry;
   // `set always run` off: removes every entry whose command contains the text.
   std::function<bool(const std::string& command_part)> remove_entries_containing;
+  std::function<void()> clear_item_list;               // empties the Item List
 };
 
 struct ProductState {
@@ -36,9 +41,14 @@ struct ProductState {
   int delay_count = 0;
 };
 
+// Runs the start-up steps in their order. The returned options are the loaded Options Store;
+// the monitor sets its patrol countdowns from them.
 ProductState initialise_product(Program program, const InitHooks& hooks);
 // Fills the three snapshots after deleting and recreating their keys.
 void reset_snapshots(const InitHooks& hooks);
+// First use or a new version: fill the snapshots, drop the old "Kestrom VANT" start entry and
+// install the monitor's own start-with-Windows entry.
+void first_run_setup(const InitHooks& hooks);
 
 Options load_all_options(Program program);
 void save_all_options(const Options& options);  // the explorer's list, in its order
@@ -50,8 +60,12 @@ bool write_option(std::string_view name, int value);
 bool write_option(Opt id, int value);
 
 bool always_run_state();
+// True when the state became `on`: on, the Run value was written; off, at least one of the
+// programs' start entries was found and removed. The caller keeps the state.
 bool set_always_run(bool on, const InitHooks& hooks);
-void add_explorer_menu_entry();
-void remove_explorer_menu_entry();
+// The command the monitor's start-with-Windows entry runs (empty without a program folder).
+std::string always_run_command();
+bool add_explorer_menu_entry();
+bool remove_explorer_menu_entry();
 
 }  // namespace kestrom

@@ -17,6 +17,12 @@ inline constexpr std::string_view kSysfiles = "Software\\Orvane\\Kestrom\\Sysfil
 inline constexpr std::string_view kDetected = "Software\\Orvane\\Detected";
 inline constexpr std::string_view kWow64Run = "Software\\Wow6432Node\\Microsoft\\Windows\\CurrentVersion\\Run";
 inline constexpr std::string_view kShellFolders = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
+inline constexpr std::string_view kCookies = "Software\\Orvane\\Kestrom\\Cookies";
+inline constexpr std::string_view kNuts = "Software\\Orvane\\Kestrom\\Nuts";
+inline constexpr std::string_view kHostFile = "Software\\Orvane\\Kestrom\\HostFile";
+// HKEY_CLASSES_ROOT: the Windows Explorer context-menu entry for program files.
+inline constexpr std::string_view kExplorerMenu = "exefile\\shell\\Kestrom VANT";
+inline constexpr std::string_view kExplorerMenuCommand = "exefile\\shell\\Kestrom VANT\\command";
 inline constexpr std::string_view kMachineRun = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 
 }  // namespace kestrom::keys

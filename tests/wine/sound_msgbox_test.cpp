@@ -1,0 +1,73 @@
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <atomic>
+#include <chrono>
+#include <string>
+#include <thread>
+
+#include "common/msgbox.hpp"
+#include "common/sound.hpp"
+#include "common/textloader.hpp"
+#include "tests/wine/reg_test_helpers.hpp"
+
+using namespace kestrom;
+using namespace kestrom::test;
+
+TEST(Sound, SilentAndHarmlessWithoutDeviceFileOrValidIndex) {
+  wipe(HKEY_CURRENT_USER, "AppEvents\\Schemes\\Apps\\Kestrom");
+  for (int i = -1; i <= 7; ++i) play_sound(i, 1);  // no file: the program's own wave (none in tests)
+  ASSERT_TRUE(set_text(HKEY_CURRENT_USER, std::string(sound_event_key(1)), "", "C:\\no\\such\\alert.wav"));
+  play_sound(1, 1);
+  ASSERT_TRUE(set_text(HKEY_CURRENT_USER, std::string(sound_event_key(2)), "", std::string(300, 'w')));
+  play_sound(2, 1);
+  play_sound(1, 0);
+  play_sound(1, -3);
+  wipe(HKEY_CURRENT_USER, "AppEvents\\Schemes\\Apps\\Kestrom");
+  SUCCEED();
+}
+
+namespace {
+
+struct BoxSeen {
+  bool found = false;
+  bool topmost = false;
+  std::string text;
+};
+
+// Waits for the message box titled "Kestrom" of this process, notes what it shows and answers No.
+void answer_no(BoxSeen& seen) {
+  auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+  while (std::chrono::steady_clock::now() < deadline) {
+    HWND box = FindWindowA("#32770", "Kestrom");
+    DWORD pid = 0;
+    if (box) GetWindowThreadProcessId(box, &pid);
+    if (box && pid == GetCurrentProcessId()) {
+      seen.found = true;
+      seen.topmost = (GetWindowLongA(box, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
+      char buf[512] = {};
+      HWND label = GetDlgItem(box, 0xFFFF);
+      if (label) GetWindowTextA(label, buf, sizeof buf);
+      seen.text = buf;
+      PostMessageA(box, WM_COMMAND, IDNO, 0);
+      return;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+}
+
+}  // namespace
+
+TEST(MessageBox, CaptionIsTheProgramTitleAndTheBoxIsTopmost) {
+  text::set_language(9);
+  BoxSeen seen;
+  std::thread helper(answer_no, std::ref(seen));
+  int answer = message_box_string(nullptr, 1183, MB_YESNO);
+  helper.join();
+  EXPECT_TRUE(seen.found);
+  EXPECT_TRUE(seen.topmost);
+  EXPECT_EQ(answer, IDNO);
+  if (!seen.text.empty()) {
+    EXPECT_EQ(seen.text, "Kestrom VANT Info...");
+  }
+}
