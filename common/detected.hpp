@@ -2,8 +2,10 @@
 // seen, one subkey per category, value name = the item's command or file, data = date text.
 #pragma once
 #include <cstddef>
+#include <functional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace kestrom {
 
@@ -29,9 +31,14 @@ std::string_view detected_category(int code) noexcept;
 bool note_first_sighting(std::string_view name, std::string_view category);
 // The date text of the first sighting in the category of `code`; empty when none.
 std::string first_sighting(std::string_view name, int code);
-// Fills the register at first use: the startup programs and the running programs (the other
-// categories note their items when their own listings arrive).
-void initialise_register(bool wow64_view);
+// Listings of the other categories for the first fill; each returns the file (or command)
+// texts to note and may be empty while its category is not built in.
+struct RegisterSources {
+  std::function<std::vector<std::string>()> ie_helpers, tasks, services, file_types, hidden, activex;
+};
+// Fills the register at first use: startup programs and running programs always, the other
+// categories through `sources`. The ActiveX subkey is filled once on its own ("P" marker).
+void initialise_register(bool wow64_view, const RegisterSources& sources = {});
 // Deletes the entries whose file no longer exists; the default value stays.
 void prune_category(std::string_view category);
 

@@ -35,7 +35,8 @@ ConfirmRemoval monitor_confirmation(int hide_startup);
 // 250..255 go to remove_protected_entry with `confirm`.
 bool remove_startup_entry(std::string_view file, std::string_view title, std::string_view command, int code,
                           const ConfirmRemoval& confirm);
-// 250/251 reset Winlogon's value; 252..255 ask `confirm` first. Always true.
+// 250/251 reset Winlogon's value; 252..255 ask `confirm` first (an empty one asks nobody
+// and removes, as the monitor does with HideStartup set). Always true.
 bool remove_protected_entry(std::string_view title, std::string_view file, std::string_view command, int code,
                             const ConfirmRemoval& confirm);
 // Writes a removed entry back (explorer); true when the place is restorable.

@@ -16,11 +16,11 @@ std::string snapshot_key(std::string_view file);
 // Pure: an entry counts as accepted when its value reads as a number other than 0 and 1103.
 bool snapshot_accepts(int value) noexcept;
 
+bool snapshot_write(std::string_view name, int code);  // value `name` = decimal code
+bool snapshot_delete(std::string_view name);
 // The number stored for an entry: under its snapshot key, else (missing or 0) under its
 // title; -1 when neither value exists.
 int snapshot_lookup(std::string_view file, std::string_view title);
-bool snapshot_write(std::string_view name, int code);
-bool snapshot_delete(std::string_view name);
 
 // list startup programs, write every item, empty the list.
 void build_startup_snapshot(ItemList& list, const StartupScan& scan, const ItemRules& rules);

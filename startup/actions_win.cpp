@@ -1,0 +1,356 @@
+#include "startup/actions.hpp"
+
+#include <objbase.h>
+#include <shellapi.h>
+#include <shlobj.h>
+#include <shobjidl.h>
+#include <versionhelpers.h>
+
+#include <cstdlib>
+#include <vector>
+
+#include "common/history_log.hpp"
+#include "common/text.hpp"
+#include "startup/enumerate.hpp"
+#include "startup/locations.hpp"
+#include "startup/rules.hpp"
+#include "startup/snapshot.hpp"
+#include "startup/sysfacts.hpp"
+
+namespace kestrom {
+
+namespace {
+
+constexpr std::string_view kDisabledStore = "Software\\Orvane\\Kestrom\\Disabled";
+constexpr std::string_view kShellFolders = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
+constexpr std::string_view kWinlogonKey = "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon";
+constexpr std::string_view kNotifyKey = "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon\\Notify";
+constexpr std::string_view kWindowsNtWindowsKey = "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Windows";
+constexpr std::string_view kDelayLoadKey = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\ShellServiceObjectDelayLoad";
+constexpr std::string_view kSharedTaskSchedulerKey =
+    "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\SharedTaskScheduler";
+constexpr std::string_view kShellExecuteHooksKey =
+    "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\ShellExecuteHooks";
+constexpr std::size_t kAppInitLimit = 255;
+constexpr std::size_t kNotifyValueLimit = 259;
+constexpr std::size_t kFolderLimit = 259;
+// win.ini lines are read whole: writing back a cut line would drop the programs after the cut.
+constexpr DWORD kWinIniLineBuffer = 32768;
+
+std::string disabled_key(int code) { return std::string(kDisabledStore) + "\\" + std::string(disabled_subkey(code)); }
+
+bool delete_marker(std::string_view title) { return facts::reg_delete(HKEY_LOCAL_MACHINE, kDisabledStore, title); }
+bool write_marker(std::string_view title, int code) {
+  return facts::reg_write(HKEY_LOCAL_MACHINE, kDisabledStore, title, std::to_string(code));
+}
+
+bool toggleable_run_code(int code) { return is_run_family(code) && !(code > code::kWow64Base + 5); }
+
+std::string_view winini_key(int code) { return code == code::kWinLoad ? "load" : "run"; }
+
+std::string user_startup_folder() {
+  for (auto [root, value] : {std::pair<HKEY, std::string_view>{HKEY_CURRENT_USER, "Startup"},
+                             {HKEY_LOCAL_MACHINE, "Startup"},
+                             {HKEY_LOCAL_MACHINE, "Common Startup"}}) {
+    std::string f = facts::reg_read(root, kShellFolders, value, kFolderLimit, true);
+    if (!f.empty()) return f;
+  }
+  return {};
+}
+
+std::string name_part(std::string_view path) {
+  auto slash = path.find_last_of('\\');
+  return std::string(slash == std::string_view::npos ? path : path.substr(slash + 1));
+}
+
+std::string winini_line(std::string_view key_name) {
+  std::vector<char> buf(kWinIniLineBuffer);
+  DWORD n = GetProfileStringA("windows", std::string(key_name).c_str(), "", buf.data(), kWinIniLineBuffer);
+  return std::string(buf.data(), n);
+}
+
+void clear_winini_read_only() {
+  std::string ini = facts::windows_folder() + "\\win.ini";
+  DWORD a = GetFileAttributesA(ini.c_str());
+  if (a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_READONLY))
+    SetFileAttributesA(ini.c_str(), a & ~static_cast<DWORD>(FILE_ATTRIBUTE_READONLY));
+}
+
+bool write_winini_line(std::string_view key_name, const std::string& line) {
+  clear_winini_read_only();
+  return WriteProfileStringA("windows", std::string(key_name).c_str(), line.c_str()) != 0;
+}
+
+// A list value that exists but does not fit the read limit reads as empty; writing a list
+// built from that would drop every DLL in it.
+bool appinit_readable(std::string& list) {
+  list = facts::reg_read(HKEY_LOCAL_MACHINE, kWindowsNtWindowsKey, "AppInit_Dlls", kAppInitLimit);
+  if (!list.empty()) return true;
+  return facts::reg_read(HKEY_LOCAL_MACHINE, kWindowsNtWindowsKey, "AppInit_Dlls", 32767).empty();
+}
+
+void start_explorer() {
+  std::string folder = facts::program_folder();
+  std::string exe = folder + "\\KestromEx.exe";
+  if (facts::file_exists(exe)) ShellExecuteA(nullptr, "open", exe.c_str(), "", folder.c_str(), SW_SHOWNORMAL);
+}
+
+bool vista_or_later() { return IsWindowsVistaOrGreater(); }
+
+}  // namespace
+
+int disabled_marker(std::string_view title, std::size_t limit) {
+  std::string s = facts::reg_read(HKEY_LOCAL_MACHINE, kDisabledStore, title, limit);
+  return s.empty() ? 0 : std::atoi(s.c_str());
+}
+
+bool has_disabled_marker(std::string_view title, std::size_t limit) {
+  return !title.empty() && !facts::reg_read(HKEY_LOCAL_MACHINE, kDisabledStore, title, limit).empty();
+}
+
+bool toggle_disabled(std::string_view title, std::string_view path, std::string_view data, int code) {
+  bool enable = has_disabled_marker(title, kMarkerLimitToggle);
+  if (toggleable_run_code(code)) {
+    std::string x = disabled_key(code);
+    HKEY root = facts::root_key(run_family_root(code));
+    std::string k = run_family_key(code);
+    if (enable) {
+      facts::reg_delete(HKEY_LOCAL_MACHINE, x, title);
+      bool ok = delete_marker(title);
+      facts::reg_write(root, k, title, data);
+      return ok;
+    }
+    facts::reg_delete(root, k, title);
+    bool ok = facts::reg_create(HKEY_LOCAL_MACHINE, x);
+    facts::reg_write(HKEY_LOCAL_MACHINE, x, title, data);
+    write_marker(title, code);
+    return ok;
+  }
+  if (code == code::kWinLoad || code == code::kWinRun) {
+    std::string x = disabled_key(code);
+    if (enable) {
+      winini_list_add(winini_key(code), data);
+      delete_marker(title);
+      facts::reg_delete(HKEY_LOCAL_MACHINE, x, title);
+      return false;
+    }
+    winini_list_remove(winini_key(code), data);
+    facts::reg_create(HKEY_LOCAL_MACHINE, x);
+    facts::reg_write(HKEY_LOCAL_MACHINE, x, title, data);
+    write_marker(title, code);
+    return true;
+  }
+  if (code == code::kGroupStartup) {
+    std::string folder = disabled_folder();
+    CreateDirectoryA(folder.c_str(), nullptr);
+    std::string name = name_part(path);
+    std::string parked = folder + "\\" + name;
+    if (enable) {
+      std::string startup = user_startup_folder();
+      if (!startup.empty()) {
+        // The marker goes only with the file: a failed move keeps the entry disabled.
+        if (MoveFileA(parked.c_str(), (startup + "\\" + name).c_str())) delete_marker(title);
+      }
+      return true;
+    }
+    MoveFileA(std::string(path).c_str(), parked.c_str());
+    write_marker(title, code::kGroupStartup);
+    return true;
+  }
+  if (code == code::kWinlogonNotify) {
+    std::string x = disabled_key(code);
+    if (enable) {
+      notify_enable(title);
+      delete_marker(title);
+      facts::reg_delete(HKEY_LOCAL_MACHINE, x, title);
+      return false;
+    }
+    bool ok = facts::reg_create(HKEY_LOCAL_MACHINE, x);
+    facts::reg_write(HKEY_LOCAL_MACHINE, x, title, data);
+    write_marker(title, code::kWinlogonNotify);
+    snapshot_write(data, code::kWinlogonNotify);
+    notify_disable(title);
+    return ok;
+  }
+  return false;
+}
+
+ConfirmRemoval monitor_confirmation(int hide_startup) {
+  return [hide_startup](std::string_view, std::string_view, int) {
+    if (hide_startup != 0) return true;
+    return facts::message_box(nullptr, facts::load_text(1013), MB_YESNO | MB_DEFBUTTON2 | MB_ICONSTOP) == IDYES;
+  };
+}
+
+bool remove_startup_entry(std::string_view file, std::string_view title, std::string_view command, int code,
+                          const ConfirmRemoval& confirm) {
+  bool result = false;
+  if (toggleable_run_code(code)) {
+    if (has_disabled_marker(title, kMarkerLimitRemove)) {
+      facts::reg_delete(HKEY_LOCAL_MACHINE, disabled_key(code), title);
+      result = delete_marker(title);
+    } else {
+      result = facts::reg_delete(facts::root_key(run_family_root(code)), run_family_key(code), title);
+      if (!result && code <= code::kMachineBase + kRunKeysPerPass && vista_or_later()) {
+        // Without the rights to change HKLM the user removes it in the explorer; the entry
+        // that stayed is not asked about again.
+        start_explorer();
+        snapshot_write(file, code);
+      }
+    }
+  } else if (code == code::kWinLoad || code == code::kWinRun) {
+    if (has_disabled_marker(title, kMarkerLimitRemove)) {
+      delete_marker(title);
+      facts::reg_delete(HKEY_LOCAL_MACHINE, disabled_key(code), title);
+    }
+    winini_list_remove(winini_key(code), file);
+    result = true;
+  } else if (code == code::kGroupStartup) {
+    if (has_disabled_marker(title, kMarkerLimitRemove)) delete_marker(title);
+    std::string target(command);
+    if (!facts::file_exists(target)) target = std::string(file);
+    SetFileAttributesA(target.c_str(), FILE_ATTRIBUTE_NORMAL);
+    DeleteFileA(target.c_str());
+    result = true;
+  } else if (code >= code::kWinlogonUserinit && code <= code::kAppInitDlls) {
+    return remove_protected_entry(title, file, command, code, confirm);
+  }
+  if (!contains(file, "Kestrom")) write_history(title, file, command, code, action::kStartRemove);
+  snapshot_delete(file);
+  snapshot_delete(snapshot_key(file));
+  snapshot_delete(title);
+  return result;
+}
+
+bool remove_protected_entry(std::string_view title, std::string_view file, std::string_view command, int code,
+                            const ConfirmRemoval& confirm) {
+  if (code == code::kWinlogonUserinit) {
+    reset_userinit();
+    write_history(title, file, command, code, action::kResetUserinit);
+    return true;
+  }
+  if (code == code::kWinlogonShell) {
+    reset_shell();
+    write_history(title, file, command, code, action::kResetShell);
+    return true;
+  }
+  if (code < code::kDelayLoad || code > code::kAppInitDlls) return true;
+  if (confirm && !confirm(title, file, code)) return true;
+  snapshot_delete(file);
+  switch (code) {
+    case code::kDelayLoad:
+      facts::reg_delete(HKEY_LOCAL_MACHINE, kDelayLoadKey, title);
+      write_history(title, file, command, code, action::kRemoveDelayLoad);
+      break;
+    case code::kTaskScheduler:
+      facts::reg_delete(HKEY_LOCAL_MACHINE, kSharedTaskSchedulerKey, command);
+      write_history(title, file, command, code, action::kRemoveTaskScheduler);
+      break;
+    case code::kShellExecuteHook:
+      facts::reg_delete(HKEY_LOCAL_MACHINE, kShellExecuteHooksKey, command);
+      write_history(title, file, command, code, action::kRemoveTaskScheduler);
+      break;
+    default:
+      appinit_remove(file);
+      write_history(title, file, command, code, action::kStartRemove);
+      break;
+  }
+  return true;
+}
+
+bool restore_startup_entry(std::string_view command, int code, std::string_view title, std::string_view file) {
+  bool restorable = true;
+  if (is_run_family(code) && code < code::kWow64Base) {
+    facts::reg_write(facts::root_key(run_family_root(code)), run_family_key(code), title, file);
+  } else if (code == code::kWinLoad || code == code::kWinRun) {
+    winini_list_add(winini_key(code), file);
+  } else if (code == code::kGroupStartup) {
+    create_shortcut(std::string(command), facts::command_to_file(file));
+  } else if (code == code::kDelayLoad) {
+    facts::reg_write(HKEY_LOCAL_MACHINE, kDelayLoadKey, title, command);
+  } else if (code == code::kTaskScheduler) {
+    facts::reg_write(HKEY_LOCAL_MACHINE, kSharedTaskSchedulerKey, command, title);
+  } else if (code == code::kShellExecuteHook) {
+    facts::reg_write(HKEY_LOCAL_MACHINE, kShellExecuteHooksKey, command, title);
+  } else if (code == code::kAppInitDlls) {
+    appinit_add(file);
+  } else if (code == code::kWinlogonNotify) {
+    notify_enable(title);
+    return false;
+  } else {
+    restorable = false;
+  }
+  if (restorable) snapshot_write(file, code);
+  return restorable;
+}
+
+void reset_userinit() {
+  std::string text = facts::system_folder() + "\\Userinit.exe,";
+  facts::reg_write(HKEY_LOCAL_MACHINE, kWinlogonKey, "Userinit", text);
+  snapshot_write(text, code::kWinlogonUserinit);
+}
+
+void reset_shell() {
+  facts::reg_write(HKEY_LOCAL_MACHINE, kWinlogonKey, "Shell", "Explorer.exe");
+  snapshot_write("Explorer.exe", code::kWinlogonShell);
+}
+
+bool appinit_remove(std::string_view dll) {
+  std::string list;
+  if (!appinit_readable(list)) return false;
+  return facts::reg_write(HKEY_LOCAL_MACHINE, kWindowsNtWindowsKey, "AppInit_Dlls",
+                          appinit_without(list, dll, [](std::string_view p) { return facts::long_path(p); }));
+}
+
+bool appinit_add(std::string_view dll) {
+  std::string list;
+  if (!appinit_readable(list)) return false;
+  return facts::reg_write(HKEY_LOCAL_MACHINE, kWindowsNtWindowsKey, "AppInit_Dlls",
+                          appinit_with(list, facts::short_path(dll)));
+}
+
+bool notify_disable(std::string_view name) {
+  std::string key = std::string(kNotifyKey) + "\\" + std::string(name);
+  std::string dll = facts::reg_read(HKEY_LOCAL_MACHINE, key, "DLLName", kNotifyValueLimit);
+  // Already disabled: copying the empty name would lose the one kept in OldName.
+  if (dll.empty()) return false;
+  return facts::reg_write(HKEY_LOCAL_MACHINE, key, "OldName", dll) &&
+         facts::reg_write(HKEY_LOCAL_MACHINE, key, "DLLName", "");
+}
+
+bool notify_enable(std::string_view name) {
+  std::string key = std::string(kNotifyKey) + "\\" + std::string(name);
+  std::string dll = facts::reg_read(HKEY_LOCAL_MACHINE, key, "OldName", kNotifyValueLimit);
+  if (dll.empty()) return false;
+  return facts::reg_write(HKEY_LOCAL_MACHINE, key, "DLLName", dll) &&
+         facts::reg_write(HKEY_LOCAL_MACHINE, key, "OldName", "");
+}
+
+bool winini_list_add(std::string_view key_name, std::string_view entry) {
+  return write_winini_line(key_name, profile_list_with(winini_line(key_name), entry));
+}
+
+bool winini_list_remove(std::string_view key_name, std::string_view entry) {
+  return write_winini_line(key_name, profile_list_without(winini_line(key_name), entry));
+}
+
+bool create_shortcut(const std::string& link_path, const std::string& target) {
+  IShellLinkA* sl = nullptr;
+  if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+                              reinterpret_cast<void**>(&sl))))
+    return false;
+  bool ok = false;
+  IPersistFile* pf = nullptr;
+  if (SUCCEEDED(sl->SetPath(target.c_str())) &&
+      SUCCEEDED(sl->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&pf)))) {
+    int n = MultiByteToWideChar(CP_ACP, 0, link_path.c_str(), -1, nullptr, 0);
+    std::wstring w(static_cast<std::size_t>(n > 0 ? n : 1), L'\0');
+    if (n > 0) MultiByteToWideChar(CP_ACP, 0, link_path.c_str(), -1, w.data(), n);
+    ok = SUCCEEDED(pf->Save(w.c_str(), TRUE));
+    pf->Release();
+  }
+  sl->Release();
+  return ok;
+}
+
+}  // namespace kestrom

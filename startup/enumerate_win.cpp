@@ -1,0 +1,316 @@
+#include "startup/enumerate.hpp"
+
+#include <objbase.h>
+#include <shlobj.h>
+#include <shobjidl.h>
+
+#include <string>
+#include <vector>
+
+#include "common/text.hpp"
+#include "platform/handles.hpp"
+#include "startup/actions.hpp"
+#include "startup/locations.hpp"
+#include "startup/sysfacts.hpp"
+
+namespace kestrom {
+
+namespace {
+
+constexpr std::size_t kRunNameBuffer = 512;   // characters, terminator included
+constexpr std::size_t kRunDataBuffer = 512;   // bytes, terminator included
+constexpr std::size_t kShellFolderLimit = 259;
+constexpr std::size_t kExtensionNameLimit = 255;
+constexpr std::size_t kExtensionValueLimit = 255;
+constexpr std::size_t kDisabledNameLimit = 254;
+constexpr std::size_t kDisabledDataLimit = 255;
+constexpr std::size_t kWinlogonValueLimit = 259;
+// A run= or load= line is read whole: a cut line would list the piece at the cut as a
+// program that does not exist.
+constexpr DWORD kWinIniLineBuffer = 32768;
+constexpr DWORD kShortcutResolveMs = 500;
+
+constexpr std::string_view kWinlogonKey = "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon";
+constexpr std::string_view kNotifyKey = "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon\\Notify";
+constexpr std::string_view kWindowsNtWindowsKey = "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Windows";
+constexpr std::string_view kDelayLoadKey = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\ShellServiceObjectDelayLoad";
+constexpr std::string_view kSharedTaskSchedulerKey =
+    "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\SharedTaskScheduler";
+constexpr std::string_view kShellExecuteHooksKey =
+    "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\ShellExecuteHooks";
+constexpr std::string_view kDisabledStore = "Software\\Orvane\\Kestrom\\Disabled";
+
+// The pair of the last Run-family value that reached the listing step; an identical pair
+// right after it (the same entry seen through HKLM and HKCU) is listed once.
+struct LastPair {
+  std::string name, data;
+};
+
+struct RunValue {
+  std::string name, data;
+};
+
+// Values of one Run-family key, read the way the listing needs them: 512-character name and
+// data buffers, strings only. Values are collected first, because re-disabling an entry
+// deletes values from the key and would shift the enumeration index.
+std::vector<RunValue> run_key_values(HKEY root, const std::string& path) {
+  std::vector<RunValue> out;
+  HKEY k = nullptr;
+  if (RegOpenKeyExA(root, path.c_str(), 0, KEY_QUERY_VALUE | KEY_WOW64_64KEY, &k) != ERROR_SUCCESS) return out;
+  DWORD count = 0;
+  RegQueryInfoKeyA(k, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &count, nullptr, nullptr, nullptr,
+                   nullptr);
+  char name[kRunNameBuffer];
+  BYTE data[kRunDataBuffer + 2];
+  for (DWORD i = 0; i < count; ++i) {
+    DWORD nlen = kRunNameBuffer;
+    DWORD dlen = kRunDataBuffer;
+    DWORD type = 0;
+    LONG rc = RegEnumValueA(k, i, name, &nlen, nullptr, &type, data, &dlen);
+    if (rc == ERROR_NO_MORE_ITEMS) break;
+    if (rc != ERROR_SUCCESS) continue;  // too long for the buffers: not listed
+    // Numbers, binary data and string lists are no command line; read as text they would
+    // list junk.
+    if (type != REG_SZ && type != REG_EXPAND_SZ) continue;
+    data[dlen < sizeof data ? dlen : sizeof data - 1] = 0;
+    const char* d = reinterpret_cast<const char*>(data);
+    out.push_back({std::string(name, nlen), std::string(d, strnlen(d, dlen))});
+  }
+  RegCloseKey(k);
+  return out;
+}
+
+void list_run_key(ItemList& list, HKEY root, const std::string& path, int code, LastPair& last,
+                  const ItemRules& rules) {
+  for (const auto& v : run_key_values(root, path)) {
+    if (iequals(v.name, last.name) && iequals(v.data, last.data)) continue;
+    if (has_disabled_marker(v.name, kMarkerLimitRemove)) {
+      // Came back after being disabled: enable and at once disable again, so the current
+      // command is kept in the Disabled Store and the Run value goes; the Disabled Store
+      // listing shows it.
+      toggle_disabled(v.name, "", v.data, code);
+      toggle_disabled(v.name, "", v.data, code);
+      continue;
+    }
+    last = {v.name, v.data};
+    if (v.name.size() > 1 && v.data.size() > 4 && static_cast<unsigned char>(v.name[0]) < 0x80) {
+      auto rule = rundll32_rule(std::string_view(v.data).substr(0, kMaxFileText));
+      list.add(v.name, rule.text, "", "", code, rule.flag, rules);
+    }
+  }
+}
+
+void list_run_family(ItemList& list, const StartupScan& scan, const ItemRules& rules) {
+  LastPair last;
+  struct Pass {
+    HKEY root;
+    int base;
+  };
+  std::vector<Pass> passes{{HKEY_LOCAL_MACHINE, code::kMachineBase}, {HKEY_CURRENT_USER, code::kCurrentBase}};
+  if (scan.wow64_view) passes.push_back({HKEY_LOCAL_MACHINE, code::kWow64Base});
+  for (const auto& pass : passes)
+    for (int i = 1; i <= kRunKeysPerPass; ++i)
+      list_run_key(list, pass.root, run_family_key(pass.base + i), pass.base + i, last, rules);
+}
+
+// Target, description and whether the shell reported a link it did not resolve.
+struct Shortcut {
+  std::string target, description;
+  bool unresolved = false;
+};
+
+template <typename T>
+struct ComPtr {
+  T* p = nullptr;
+  ComPtr() = default;
+  ComPtr(const ComPtr&) = delete;
+  ComPtr& operator=(const ComPtr&) = delete;
+  ~ComPtr() {
+    if (p) p->Release();
+  }
+};
+
+std::wstring wide(const std::string& s) {
+  int n = MultiByteToWideChar(CP_ACP, 0, s.c_str(), -1, nullptr, 0);
+  if (n <= 0) return {};
+  std::wstring w(static_cast<std::size_t>(n), L'\0');
+  MultiByteToWideChar(CP_ACP, 0, s.c_str(), -1, w.data(), n);
+  w.resize(static_cast<std::size_t>(n - 1));
+  return w;
+}
+
+Shortcut read_shortcut(const std::string& link) {
+  Shortcut out;
+  ComPtr<IShellLinkA> sl;
+  if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+                              reinterpret_cast<void**>(&sl.p))))
+    return out;
+  ComPtr<IPersistFile> pf;
+  if (FAILED(sl.p->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&pf.p)))) return out;
+  if (FAILED(pf.p->Load(wide(link).c_str(), STGM_READ))) return out;
+  HRESULT hr = sl.p->Resolve(nullptr, SLR_NO_UI | SLR_NOUPDATE | (kShortcutResolveMs << 16));
+  if (hr == S_FALSE) {
+    out.unresolved = true;
+    return out;
+  }
+  char path[MAX_PATH + 1] = {};
+  WIN32_FIND_DATAA fd{};
+  if (SUCCEEDED(sl.p->GetPath(path, MAX_PATH, &fd, SLGP_RAWPATH))) out.target = path;
+  char desc[MAX_PATH + 1] = {};
+  if (SUCCEEDED(sl.p->GetDescription(desc, MAX_PATH))) out.description = desc;
+  return out;
+}
+
+std::string last_three(const std::string& s) { return s.size() >= 3 ? to_upper(s.substr(s.size() - 3)) : to_upper(s); }
+
+}  // namespace
+
+ItemRules system_item_rules() {
+  ItemRules r;
+  r.long_path = [](std::string_view p) { return facts::long_path(p); };
+  std::string name = facts::load_text(2);
+  if (!name.empty()) r.display_name = name;
+  return r;
+}
+
+bool wow64_view_present() { return facts::reg_key_exists(HKEY_LOCAL_MACHINE, run_family_key(code::kWow64Run)); }
+
+std::string disabled_folder() { return facts::program_folder() + "\\Disabled"; }
+
+void list_startup_folder(ItemList& list, const std::string& folder, const ItemRules& rules) {
+  if (folder.empty()) return;
+  WIN32_FIND_DATAA fd{};
+  platform::UniqueFind find(FindFirstFileA((folder + "\\*.*").c_str(), &fd));
+  if (!find) return;
+  do {
+    std::string name = fd.cFileName;
+    // Subfolders hold nothing Windows starts from here (and "." and ".." are no files).
+    if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
+    std::string path = folder + "\\" + name;
+    std::string kind = last_three(path);
+    if (kind == "INI") continue;
+    if (kind == "LNK") {
+      Shortcut s = read_shortcut(path);
+      if (s.unresolved) continue;
+      std::string title = s.description;
+      if (title.empty() && !s.target.empty()) {
+        auto v = facts::version_of(s.target);
+        title = v.file_description.empty() ? v.product_name : v.file_description;
+      }
+      list.add(title, s.target, path, "", code::kGroupStartup, 0, rules);
+    } else if (kind == "EXE") {
+      auto v = facts::version_of(path);
+      list.add(v.file_description.empty() ? v.product_name : v.file_description, path, path, "", code::kGroupStartup,
+               0, rules);
+    } else {
+      list.add("", path, "", "", code::kGroupStartup, 0, rules);
+    }
+  } while (FindNextFileA(find.get(), &fd));
+}
+
+FoundCommand userinit_command() {
+  return userinit_command_from(facts::reg_read(HKEY_LOCAL_MACHINE, kWinlogonKey, "UserInit", kWinlogonValueLimit));
+}
+
+FoundCommand shell_command() {
+  return shell_command_from(facts::reg_read(HKEY_LOCAL_MACHINE, kWinlogonKey, "Shell", kWinlogonValueLimit));
+}
+
+namespace {
+
+void list_startup_folders(ItemList& list, const ItemRules& rules) {
+  for (HKEY root : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER})
+    for (std::string_view value : {"Startup", "Common Startup"}) {
+      std::string folder = facts::reg_read(root, "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders",
+                                           value, kShellFolderLimit, true);
+      if (!folder.empty()) list_startup_folder(list, folder, rules);
+    }
+}
+
+void list_win_ini(ItemList& list, const ItemRules& rules) {
+  std::vector<char> buf(kWinIniLineBuffer);
+  for (auto [key, code] : {std::pair<const char*, int>{"run", code::kWinRun}, {"load", code::kWinLoad}}) {
+    DWORD n = GetProfileStringA("windows", key, "", buf.data(), kWinIniLineBuffer);
+    for (const auto& piece : profile_list_pieces(std::string_view(buf.data(), n))) {
+      std::string title = facts::version_of(piece).product_name;
+      if (title.empty()) title = key;
+      list.add(title, piece, "", "", code, 0, rules);
+    }
+  }
+}
+
+void list_disabled_store(ItemList& list, const ItemRules& rules) {
+  for (std::string_view sub :
+       {"Run", "RunOnce", "RunOnceEx", "RunServices", "RunServicesOnce", "RunSetup", "Policy", "WinLoad", "WinRun"}) {
+    std::string key = std::string(kDisabledStore) + "\\" + std::string(sub);
+    for (const auto& v : facts::reg_values(HKEY_LOCAL_MACHINE, key, kDisabledNameLimit, kDisabledDataLimit)) {
+      if (v.name.empty()) continue;
+      int marker = disabled_marker(v.name, kMarkerLimitRemove);
+      if (marker > 0) list.add(v.name, v.data, "", "", marker, 0, rules);
+    }
+  }
+  list_startup_folder(list, disabled_folder(), rules);
+}
+
+struct ClassFacts {
+  std::string name, server;
+};
+ClassFacts class_facts(std::string id) {
+  if (id.empty() || id.front() != '{') id = "{" + id + "}";
+  std::string key = "CLSID\\" + id;
+  return {facts::reg_read(HKEY_CLASSES_ROOT, key, "", kExtensionValueLimit),
+          facts::reg_read(HKEY_CLASSES_ROOT, key + "\\InprocServer32", "", kExtensionValueLimit, true)};
+}
+
+void list_extension_points(ItemList& list, const ItemRules& rules) {
+  for (const auto& v : facts::reg_values(HKEY_LOCAL_MACHINE, kDelayLoadKey, kExtensionNameLimit, kExtensionValueLimit)) {
+    if (v.type != REG_SZ && v.type != REG_EXPAND_SZ) continue;
+    auto c = class_facts(v.data);
+    list.add(v.name, c.server, v.data, facts::version_of(c.server).product_version, code::kDelayLoad, 0, rules);
+  }
+  for (auto [key, code] : {std::pair<std::string_view, int>{kSharedTaskSchedulerKey, code::kTaskScheduler},
+                           {kShellExecuteHooksKey, code::kShellExecuteHook}}) {
+    for (const auto& v : facts::reg_values(HKEY_LOCAL_MACHINE, key, kExtensionNameLimit, kExtensionValueLimit)) {
+      if (v.name.empty()) continue;
+      auto c = class_facts(v.name);
+      std::string data = (v.type == REG_SZ || v.type == REG_EXPAND_SZ) ? v.data : std::string();
+      list.add(data.empty() ? c.name : data, c.server, v.name, facts::version_of(c.server).product_version, code, 0,
+               rules);
+    }
+  }
+  std::string appinit = facts::reg_read(HKEY_LOCAL_MACHINE, kWindowsNtWindowsKey, "AppInit_Dlls", kExtensionValueLimit);
+  for (const auto& dll : appinit_pieces(appinit)) {
+    auto ver = facts::version_of(dll);
+    list.add(ver.product_name, dll, ver.company_name, ver.product_version, code::kAppInitDlls, 0, rules);
+  }
+  for (const auto& sub : facts::reg_subkeys(HKEY_LOCAL_MACHINE, kNotifyKey, kExtensionNameLimit)) {
+    if (sub.empty()) continue;
+    std::string dll =
+        facts::reg_read(HKEY_LOCAL_MACHINE, std::string(kNotifyKey) + "\\" + sub, "DllName", kWinlogonValueLimit);
+    if (dll.empty()) continue;
+    auto ver = facts::version_of(dll);
+    list.add(sub, dll, ver.file_description, ver.product_version, code::kWinlogonNotify, 0, rules);
+  }
+}
+
+}  // namespace
+
+std::size_t list_startup_programs(ItemList& list, const StartupScan& scan, const ItemRules& rules) {
+  list.clear();
+  list_run_family(list, scan, rules);
+  list_startup_folders(list, rules);
+  list_win_ini(list, rules);
+  list_disabled_store(list, rules);
+  bool show_protected = !scan.advanced || scan.show_all_startup > 0;
+  if (show_protected) {
+    // Every x64 Windows is of the NT family, where Winlogon reads these values.
+    if (auto u = userinit_command(); u.found)
+      list.add(facts::load_text(2250), u.text, "", "", code::kWinlogonUserinit, 0, rules);
+    if (auto s = shell_command(); s.found)
+      list.add(facts::load_text(2251), s.text, "", "", code::kWinlogonShell, 0, rules);
+    list_extension_points(list, rules);
+  }
+  return list.size();
+}
+
+}  // namespace kestrom

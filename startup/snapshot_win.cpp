@@ -1,0 +1,103 @@
+#include <windows.h>
+
+#include <cstdlib>
+
+#include "common/text.hpp"
+#include "startup/actions.hpp"
+#include "startup/locations.hpp"
+#include "startup/snapshot.hpp"
+#include "startup/sysfacts.hpp"
+
+namespace kestrom {
+
+namespace {
+
+constexpr std::string_view kRunSnapshot = "Software\\Orvane\\Kestrom\\Run";
+constexpr std::size_t kAnyLength = 32767;
+
+// The number stored under `name`; nullopt when the value is missing or too long to be one.
+std::optional<int> stored_number(std::string_view name) {
+  if (!facts::reg_exists(HKEY_CURRENT_USER, kRunSnapshot, name)) return std::nullopt;
+  std::string s = facts::reg_read(HKEY_CURRENT_USER, kRunSnapshot, name, kSnapshotReadLimit);
+  if (s.empty() && !facts::reg_read(HKEY_CURRENT_USER, kRunSnapshot, name, kAnyLength).empty()) return std::nullopt;
+  return std::atoi(s.c_str());
+}
+
+}  // namespace
+
+int snapshot_lookup(std::string_view file, std::string_view title) {
+  auto by_key = stored_number(snapshot_key(file));
+  if (by_key && *by_key != 0) return *by_key;
+  auto by_title = stored_number(title);
+  if (by_title) return *by_title;
+  return by_key ? 0 : -1;
+}
+
+bool snapshot_write(std::string_view name, int code) {
+  return facts::reg_write(HKEY_CURRENT_USER, kRunSnapshot, name, std::to_string(code));
+}
+
+bool snapshot_delete(std::string_view name) { return facts::reg_delete(HKEY_CURRENT_USER, kRunSnapshot, name); }
+
+void build_startup_snapshot(ItemList& list, const StartupScan& scan, const ItemRules& rules) {
+  list_startup_programs(list, scan, rules);
+  for (const auto& item : list.items()) snapshot_write(snapshot_key(item.file), item.code);
+  list.clear();
+}
+
+bool startup_changed(ItemList& list, const StartupScan& scan, const ItemRules& rules) {
+  list_startup_programs(list, scan, rules);
+  for (const auto& item : list.items()) {
+    int n = snapshot_lookup(item.file, item.title);
+    if (n < 0 || !snapshot_accepts(n)) return true;
+  }
+  return false;
+}
+
+bool mark_removed(std::string_view file) {
+  return facts::reg_write(HKEY_CURRENT_USER, kRunSnapshot, file, std::to_string(code::kRemovedMarker));
+}
+
+void fill_startup_snapshot_hook(bool wow64_view) {
+  ItemList list;
+  StartupScan scan;
+  scan.wow64_view = wow64_view;
+  build_startup_snapshot(list, scan, system_item_rules());
+}
+
+namespace {
+// The product's own entries are Run-family values; they are found by value name and data
+// in the keys themselves, because the Item List shows titles naming the product as the
+// display name.
+template <typename Match>
+bool remove_run_values(bool wow64_view, Match match) {
+  bool found = false;
+  std::vector<int> bases{code::kMachineBase, code::kCurrentBase};
+  if (wow64_view) bases.push_back(code::kWow64Base);
+  for (int base : bases)
+    for (int i = 1; i <= kRunKeysPerPass; ++i) {
+      int code = base + i;
+      HKEY root = facts::root_key(run_family_root(code));
+      for (const auto& v : facts::reg_values(root, run_family_key(code), 511, 511)) {
+        if (!match(v.name, v.data, code)) continue;
+        found = true;
+        remove_startup_entry(v.data, v.name, "", code, {});
+      }
+    }
+  return found;
+}
+}  // namespace
+
+bool remove_titled_entry_hook(const std::string& title, int code, bool wow64_view) {
+  return remove_run_values(wow64_view, [&](const std::string& name, const std::string&, int c) {
+    return c == code && iequals(name, title);
+  });
+}
+
+bool remove_entries_containing_hook(const std::string& command_part, bool wow64_view) {
+  return remove_run_values(wow64_view, [&](const std::string&, const std::string& data, int) {
+    return contains(data, command_part);
+  });
+}
+
+}  // namespace kestrom

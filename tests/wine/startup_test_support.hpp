@@ -1,0 +1,188 @@
+// Helpers for the startup-programs tests under Wine: a clean registry, win.ini and startup
+// folders before each test, fixture program paths and item lookups.
+#pragma once
+#include <windows.h>
+#include <objbase.h>
+#include <shlobj.h>
+#include <shobjidl.h>
+
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "startup/enumerate.hpp"
+#include "startup/item_list.hpp"
+#include "startup/locations.hpp"
+#include "tests/wine/wine_test_support.hpp"
+
+namespace kestrom::test {
+
+inline constexpr const char* kDisabledStoreKey = "Software\\Orvane\\Kestrom\\Disabled";
+inline constexpr const char* kSnapshotKey = "Software\\Orvane\\Kestrom\\Run";
+inline constexpr const char* kOptionsKey = "Software\\Orvane\\Kestrom\\Options";
+inline constexpr const char* kShellFoldersKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
+inline constexpr const char* kWinlogon = "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon";
+inline constexpr const char* kNtWindows = "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Windows";
+
+inline bool set_value(HKEY root, const std::string& key, const std::string& name, const std::string& data,
+                      DWORD type = REG_SZ) {
+  HKEY k = nullptr;
+  if (RegCreateKeyExA(root, key.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS | KEY_WOW64_64KEY, nullptr, &k, nullptr) !=
+      ERROR_SUCCESS)
+    return false;
+  DWORD size = static_cast<DWORD>(type == REG_SZ || type == REG_EXPAND_SZ ? data.size() + 1 : data.size());
+  LONG rc = RegSetValueExA(k, name.c_str(), 0, type, reinterpret_cast<const BYTE*>(data.c_str()), size);
+  RegCloseKey(k);
+  return rc == ERROR_SUCCESS;
+}
+
+// The value's text; "<missing>" when it does not exist.
+inline std::string get_value(HKEY root, const std::string& key, const std::string& name) {
+  HKEY k = nullptr;
+  if (RegOpenKeyExA(root, key.c_str(), 0, KEY_READ | KEY_WOW64_64KEY, &k) != ERROR_SUCCESS) return "<missing>";
+  DWORD size = 0, type = 0;
+  if (RegQueryValueExA(k, name.c_str(), nullptr, &type, nullptr, &size) != ERROR_SUCCESS) {
+    RegCloseKey(k);
+    return "<missing>";
+  }
+  std::string buf(size + 1, '\0');
+  RegQueryValueExA(k, name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(buf.data()), &size);
+  RegCloseKey(k);
+  buf.resize(size);
+  while (!buf.empty() && buf.back() == '\0') buf.pop_back();
+  return buf;
+}
+
+inline void delete_value(HKEY root, const std::string& key, const std::string& name) {
+  HKEY k = nullptr;
+  if (RegOpenKeyExA(root, key.c_str(), 0, KEY_ALL_ACCESS | KEY_WOW64_64KEY, &k) != ERROR_SUCCESS) return;
+  RegDeleteValueA(k, name.c_str());
+  RegCloseKey(k);
+}
+
+inline void delete_tree(HKEY root, const std::string& key) {
+  HKEY k = nullptr;
+  if (RegOpenKeyExA(root, key.c_str(), 0, KEY_ALL_ACCESS | KEY_WOW64_64KEY, &k) != ERROR_SUCCESS) return;
+  RegDeleteTreeA(k, nullptr);
+  RegCloseKey(k);
+  RegDeleteKeyExA(root, key.c_str(), KEY_WOW64_64KEY, 0);
+}
+
+inline void clear_values(HKEY root, const std::string& key) {
+  HKEY k = nullptr;
+  if (RegOpenKeyExA(root, key.c_str(), 0, KEY_ALL_ACCESS | KEY_WOW64_64KEY, &k) != ERROR_SUCCESS) return;
+  for (;;) {
+    char name[16384];
+    DWORD n = sizeof name;
+    if (RegEnumValueA(k, 0, name, &n, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
+    if (RegDeleteValueA(k, name) != ERROR_SUCCESS) break;
+  }
+  RegCloseKey(k);
+}
+
+inline std::string fixture(const std::string& name) { return test_program_folder() + "\\" + name; }
+
+inline std::string startup_folder(HKEY root, const char* value) { return get_value(root, kShellFoldersKey, value); }
+
+inline void write_file(const std::string& path, const std::string& text) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out << text;
+}
+inline std::string read_file(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+inline bool exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+inline void empty_folder(const std::string& folder) {
+  WIN32_FIND_DATAA fd{};
+  HANDLE h = FindFirstFileA((folder + "\\*").c_str(), &fd);
+  if (h == INVALID_HANDLE_VALUE) return;
+  do {
+    if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
+    std::string p = folder + "\\" + fd.cFileName;
+    SetFileAttributesA(p.c_str(), FILE_ATTRIBUTE_NORMAL);
+    DeleteFileA(p.c_str());
+  } while (FindNextFileA(h, &fd));
+  FindClose(h);
+}
+
+inline std::string winini(const char* key) {
+  char buf[8192] = {};
+  DWORD n = GetProfileStringA("windows", key, "", buf, sizeof buf);
+  return std::string(buf, n);
+}
+inline void set_winini(const char* key, const std::string& line) { WriteProfileStringA("windows", key, line.c_str()); }
+
+// Every startup place back to empty: the enumeration reads the whole system, so each test
+// starts from nothing but what it writes itself.
+inline void clean_startup_state() {
+  for (int base : {code::kMachineBase, code::kCurrentBase, code::kWow64Base})
+    for (int i = 1; i <= kRunKeysPerPass; ++i)
+      clear_values(base == code::kCurrentBase ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE, run_family_key(base + i));
+  delete_tree(HKEY_LOCAL_MACHINE, kDisabledStoreKey);
+  delete_tree(HKEY_CURRENT_USER, kSnapshotKey);
+  delete_tree(HKEY_CURRENT_USER, kOptionsKey);
+  set_winini("run", "");
+  set_winini("load", "");
+  for (auto [root, value] : {std::pair<HKEY, const char*>{HKEY_LOCAL_MACHINE, "Startup"},
+                             {HKEY_LOCAL_MACHINE, "Common Startup"},
+                             {HKEY_CURRENT_USER, "Startup"},
+                             {HKEY_CURRENT_USER, "Common Startup"}}) {
+    std::string f = startup_folder(root, value);
+    if (f != "<missing>" && !f.empty()) empty_folder(f);
+  }
+  empty_folder(disabled_folder());
+  clear_values(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\ShellServiceObjectDelayLoad");
+  clear_values(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\SharedTaskScheduler");
+  clear_values(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\ShellExecuteHooks");
+  delete_tree(HKEY_LOCAL_MACHINE, std::string(kWinlogon) + "\\Notify");
+  delete_value(HKEY_LOCAL_MACHINE, kWinlogon, "Userinit");
+  delete_value(HKEY_LOCAL_MACHINE, kWinlogon, "Shell");
+  delete_value(HKEY_LOCAL_MACHINE, kNtWindows, "AppInit_Dlls");
+}
+
+inline const StartupItem* find_title(const ItemList& list, const std::string& title) {
+  for (const auto& item : list.items())
+    if (item.title == title) return &item;
+  return nullptr;
+}
+inline int count_title(const ItemList& list, const std::string& title) {
+  int n = 0;
+  for (const auto& item : list.items()) n += item.title == title;
+  return n;
+}
+
+inline std::size_t list_all(ItemList& list, bool wow64 = false) {
+  StartupScan scan;
+  scan.wow64_view = wow64;
+  return list_startup_programs(list, scan, system_item_rules());
+}
+
+struct ComScope {
+  ComScope() { CoInitialize(nullptr); }
+  ~ComScope() { CoUninitialize(); }
+  ComScope(const ComScope&) = delete;
+  ComScope& operator=(const ComScope&) = delete;
+};
+
+inline bool make_shortcut(const std::string& link, const std::string& target, const std::string& description) {
+  IShellLinkA* sl = nullptr;
+  if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+                              reinterpret_cast<void**>(&sl))))
+    return false;
+  sl->SetPath(target.c_str());
+  if (!description.empty()) sl->SetDescription(description.c_str());
+  IPersistFile* pf = nullptr;
+  bool ok = false;
+  if (SUCCEEDED(sl->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&pf)))) {
+    std::wstring w(link.begin(), link.end());
+    ok = SUCCEEDED(pf->Save(w.c_str(), TRUE));
+    pf->Release();
+  }
+  sl->Release();
+  return ok;
+}
+
+}  // namespace kestrom::test
