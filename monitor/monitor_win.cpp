@@ -12,6 +12,10 @@
 #include <vector>
 
 #include "kestrompro/kestrompro.hpp"
+#include "common/options_table.hpp"
+#include "common/paths.hpp"
+#include "common/product.hpp"
+#include "common/textloader.hpp"
 #include "monitor/command_line.hpp"
 #include "monitor/foundation_win.hpp"
 #include "platform/handles.hpp"
@@ -29,18 +33,16 @@ constexpr int kSystemErrorCaptionString = 1900;
 constexpr std::size_t kMaxTooltip = 127;  // NOTIFYICONDATA's tip holds 128 with its terminator
 constexpr std::size_t kMenuTextSize = 128;
 
-constexpr std::array<std::string_view, 8> kRealtimeOptionNames{
-    "RealtimeStartup", "RealtimeIEHelper", "RealtimeSysFiles", "RealtimeStartPage",
-    "RealtimeFileType", "RealtimeHidden", "RealtimeActiveX", "RealtimeServices"};
+constexpr int kFirstHalfTooltipString = 821;
+constexpr int kSecondHalfTooltipString = 824;
 
 }  // namespace
 
 MonitorOptions load_monitor_options(Family family) {
   MonitorOptions o;
-  o.hide_icon = fnd::read_option("HideRusko", 0) == 1;
-  o.tray_icon = fnd::read_option("TrayIcon", default_tray_icon(family));
-  for (std::size_t i = 0; i < kRealtimeOptionNames.size(); ++i)
-    o.realtime[i] = fnd::read_option(kRealtimeOptionNames[i], o.realtime[i] ? 1 : 0) != 0;
+  o.all = load_all_options(Program::Monitor);
+  o.hide_icon = o.all[Opt::HideRusko] == 1;
+  o.tray_icon = read_option(option_def(Opt::TrayIcon).name, default_tray_icon(family));
   return o;
 }
 
@@ -57,7 +59,7 @@ int count_running_processes() {
 }
 
 Monitor::Monitor(HINSTANCE instance, MonitorHooks hooks, Family family)
-    : instance_(instance), hooks_(std::move(hooks)), family_(family) {
+    : instance_(instance), hooks_(std::move(hooks)), family_(family), patrol_(family == Family::Win9x) {
   options_.tray_icon = default_tray_icon(family);
 }
 
@@ -94,10 +96,11 @@ bool Monitor::create(const std::string& class_name, const std::string& title, bo
 }
 
 void Monitor::initialise() {
-  std::string folder = fnd::program_folder();
+  std::string folder = program_folder();
   alert_showing = false;
+  patrol_.set_last_cycle_time(GetTickCount64());
   int delay_count = hooks_.initialise ? hooks_.initialise() : 0;
-  options_ = load_monitor_options(family_);
+  reload_options();
   always_run_ = fnd::always_run_state();
   tick_.start(express_boot_, delay_count);
 
@@ -209,7 +212,7 @@ void Monitor::on_tick() {
   TickActions a = tick_.tick({alert_showing, patrol_busy});
   if (a.launch_delayed && hooks_.launch_delayed) tick_.set_delay_started(hooks_.launch_delayed(*a.launch_delayed));
   if (a.patrol_cycle) {
-    if (hooks_.patrol_cycle) hooks_.patrol_cycle(*this);
+    patrol_cycle();
     tick_.patrol_finished();
   }
   if (a.realtime_check) realtime_check();
@@ -224,16 +227,65 @@ void Monitor::realtime_check() {
   fnd::trace_begin("* * * VERIFY TASKS", "Check for Task Change");
   const int count = hooks_.count_processes ? hooks_.count_processes() : 0;
   if (count != last_process_count_) {
-    if (fnd::read_option("Update", 0) != 0) {
+    if (read_option(Opt::Update) != 0) {
       reload_options();
-      fnd::write_option_text("Update", "0");
+      write_option(Opt::Update, 0);
     }
-    if (hooks_.bring_realtime_steps_forward) hooks_.bring_realtime_steps_forward(options_);
+    patrol_.bring_forward(options_.all);
     tick_.bring_patrol_forward();
   }
   fnd::trace_end();
   last_process_count_ = count;
   if (hooks_.release_lists) hooks_.release_lists();
+}
+
+void Monitor::reload_options() {
+  options_ = load_monitor_options(family_);
+  patrol_.load(options_.all);
+}
+
+int Monitor::patrol_cycle() {
+  fnd::trace_begin("VERIFY", "Enter Verify function");
+  fnd::trace_end();
+  const CyclePlan plan = patrol_.begin_cycle(alert_showing, patrol_busy, options_.hide_icon, GetTickCount64());
+  if (plan.outcome == CyclePlan::Outcome::Skipped) return plan.result();
+  if (hooks_.release_lists) hooks_.release_lists();
+  if (plan.refresh_tray_icon) {
+    delete_tray_icon();
+    add_tray_icon();
+  }
+  if (plan.outcome == CyclePlan::Outcome::TooSoon) {
+    fnd::trace_begin("VERIFY", "Exit Early because we recently did a verify");
+    fnd::trace_end();
+    return plan.result();
+  }
+
+  patrol_busy = true;
+  // Examining files must not bring up the system's own boxes (an empty removable drive, say).
+  const UINT previous_mode = SetErrorMode(SEM_FAILCRITICALERRORS);
+  if (plan.half == 0)
+    show_tray_state(icon::kFirstHalf, kFirstHalfTooltipString);
+  else
+    show_tray_state(icon::kSecondHalf, kSecondHalfTooltipString);
+  for (PatrolStep step : plan.steps) {
+    fnd::trace_begin("VERIFY", patrol_steps()[static_cast<std::size_t>(step)].label);
+    if (hooks_.patrol_step) hooks_.patrol_step(step, *this);
+    fnd::trace_end();
+  }
+  if (hooks_.release_lists) hooks_.release_lists();
+  if (tick_.realtime_pending() && hooks_.note_running_programs) hooks_.note_running_programs();
+
+  const bool slow = patrol_.end_cycle(GetTickCount64());
+  show_tray_state(options_.tray_icon, kPatrolTooltipString);
+  if (slow) {
+    fnd::trace_begin("CATCH", "MonitorTimer > 1000");
+    fnd::trace_end();
+  }
+  patrol_busy = false;
+  SetErrorMode(previous_mode);
+  fnd::trace_begin("VERIFY", "Exit Normal Verify");
+  fnd::trace_end();
+  return plan.result();
 }
 
 HICON Monitor::load_icon(int resource) const {
@@ -255,7 +307,7 @@ bool Monitor::set_tray(DWORD action, int icon_resource, int tooltip_string) {
     nid.uFlags = NIF_ICON | NIF_MESSAGE | NIF_TIP;
     nid.uCallbackMessage = kTrayCallbackMessage;
     nid.hIcon = load_icon(icon_resource);
-    std::string tip = fnd::load_text(tooltip_string, kMaxTooltip + 1);
+    std::string tip = text::load(tooltip_string, kMaxTooltip + 1);
     std::memcpy(nid.szTip, tip.data(), std::min(tip.size(), kMaxTooltip));
   }
   return Shell_NotifyIconA(action, &nid) != FALSE;
@@ -293,7 +345,7 @@ void Monitor::on_tray(WPARAM wp, LPARAM lp) {
           AppendMenuA(menu.get(), MF_SEPARATOR, 0, nullptr);
         else
           AppendMenuA(menu.get(), MF_STRING, static_cast<UINT_PTR>(e.command),
-                      fnd::load_text(e.string_number, kMenuTextSize).c_str());
+                      text::load(e.string_number, kMenuTextSize).c_str());
       }
       SetForegroundWindow(hwnd_);
       TrackPopupMenu(menu.get(), TPM_RIGHTBUTTON, cursor.x, cursor.y, 0, hwnd_, nullptr);
@@ -305,13 +357,13 @@ void Monitor::on_tray(WPARAM wp, LPARAM lp) {
 }
 
 void Monitor::start_explorer(std::string_view explorer_switch) {
-  const std::string folder = fnd::program_folder();
+  const std::string folder = program_folder();
   // The full path: a bare name would be looked for in whatever folder we were started from.
   const std::string file = folder + "\\KestromEx.exe";
   const std::string parameters(explorer_switch);
   auto result = reinterpret_cast<INT_PTR>(
       ShellExecuteA(hwnd_, "open", file.c_str(), parameters.c_str(), folder.c_str(), SW_SHOWNORMAL));
-  if (result <= 32) fnd::message_box(hwnd_, fnd::load_text(kExplorerMissingString), MB_ICONSTOP);
+  if (result <= 32) fnd::message_box(hwnd_, text::load(kExplorerMissingString), MB_ICONSTOP);
 }
 
 void Monitor::show_system_error() {
@@ -321,17 +373,18 @@ void Monitor::show_system_error() {
                  static_cast<DWORD>(sizeof text), nullptr);
   char line[1100];
   wsprintfA(line, "%d  %s", static_cast<int>(code), text);
-  const std::string caption = fnd::load_text(kSystemErrorCaptionString);
-  MessageBoxExA(hwnd_, line, caption.c_str(), MB_ICONINFORMATION | MB_TOPMOST, MAKELANGID(LANG_ENGLISH, SUBLANG_DEFAULT));
+  const std::string caption = text::load(kSystemErrorCaptionString);
+  MessageBoxExA(hwnd_, line, caption.c_str(), MB_ICONINFORMATION | MB_TOPMOST,
+               static_cast<WORD>(MAKELANGID(text::language(), SUBLANG_DEFAULT)));
 }
 
 void Monitor::exit_request(WPARAM wp) {
   // A second request while the question is open would stack a second question.
   if (asking_exit_ || shut_down_) return;
-  if (LOWORD(wp) == 0 && fnd::read_option("ConfirmExit", 0) != 0) {
+  if (LOWORD(wp) == 0 && read_option(Opt::ConfirmExit) != 0) {
     asking_exit_ = true;
     const int answer =
-        fnd::message_box(nullptr, fnd::load_text(kExitQuestionString), MB_YESNO | MB_ICONQUESTION);
+        fnd::message_box(nullptr, text::load(kExitQuestionString), MB_YESNO | MB_ICONQUESTION);
     asking_exit_ = false;
     if (answer != IDYES) {
       start_explorer(kExplorerRestart);
@@ -358,8 +411,8 @@ void Monitor::shutdown() {
 }
 
 int run_monitor(HINSTANCE instance, std::string_view command_line, MonitorHooks hooks) {
-  const std::string class_name = fnd::load_text(kClassNameString, fnd::kNameSize);
-  const std::string title = fnd::load_text(kTitleString, fnd::kNameSize);
+  const std::string class_name = text::load(kClassNameString, fnd::kNameSize);
+  const std::string title = text::load(kTitleString, fnd::kNameSize);
   if (class_name.empty() || title.empty()) return 0;
 
   const CommandLine line = parse_command_line(command_line);

@@ -8,20 +8,20 @@
 #include <string>
 #include <string_view>
 
+#include "common/options_table.hpp"
 #include "monitor/commands.hpp"
+#include "monitor/patrol_schedule.hpp"
 #include "monitor/tick.hpp"
 
 namespace kestrom::monitor {
 
 class Monitor;
 
-// The options the monitor itself acts on, as last loaded.
+// The options as last loaded, with the two the window itself acts on.
 struct MonitorOptions {
+  Options all = Options::defaults(Program::Monitor);
   bool hide_icon = false;  // HideRusko 1: no tray icon at all
   int tray_icon = icon::kNormalNt;
-  // RealtimeStartup, RealtimeIEHelper, RealtimeSysFiles, RealtimeStartPage, RealtimeFileType,
-  // RealtimeHidden, RealtimeActiveX, RealtimeServices.
-  bool realtime[8] = {true, true, true, true, false, false, true, true};
 };
 MonitorOptions load_monitor_options(Family family);
 
@@ -34,13 +34,12 @@ struct MonitorHooks {
   std::function<int()> initialise;
   // Starts the delayed programs due at `time` seconds; returns how many are started by now.
   std::function<int(int time)> launch_delayed;
-  // One Patrol Cycle; it may use the Monitor's tray and guard flags.
-  std::function<void(Monitor&)> patrol_cycle;
+  // One step of the Patrol Cycle; it may use the Monitor's tray, guards and schedule.
+  std::function<void(PatrolStep, Monitor&)> patrol_step;
+  // A cycle that ran while a realtime notification was pending notes the running programs.
+  std::function<void()> note_running_programs;
   // Running processes, for the realtime check.
   std::function<int()> count_processes;
-  // After a realtime check saw the process count change: bring the steps whose realtime
-  // option is on forward and make the next cycle a first half.
-  std::function<void(const MonitorOptions&)> bring_realtime_steps_forward;
   // The restart commands viewer (command 6034, old family only).
   std::function<void(HWND)> restart_commands_viewer;
   // Shutdown: empty the Item List and the cookie filter list.
@@ -65,7 +64,11 @@ class Monitor {
 
   HWND window() const noexcept { return hwnd_; }
   const MonitorOptions& options() const noexcept { return options_; }
-  void reload_options() { options_ = load_monitor_options(family_); }
+  // `load all options`: also resets the patrol countdowns and makes the next cycle a first half.
+  void reload_options();
+  PatrolSchedule& patrol_schedule() noexcept { return patrol_; }
+  // One Patrol Cycle: 1 when it ran or was turned away by a guard, 0 when it left early.
+  int patrol_cycle();
 
   // Tray icon, for the Patrol Cycle and the alerts.
   void add_tray_icon();
@@ -102,6 +105,7 @@ class Monitor {
   std::string class_name_;
   MonitorOptions options_;
   TickSchedule tick_;
+  PatrolSchedule patrol_;
   bool express_boot_ = false;
   UINT taskbar_created_ = 0;
   UINT_PTR timer_ = 0;
