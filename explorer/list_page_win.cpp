@@ -201,9 +201,11 @@ void ListPage::context_menu(const std::vector<MenuEntry>& entries) const {
 
 void ListPage::relayout(const std::vector<Slot>& buttons) const {
   if (!app_.sheet) return;
-  Size outer = window_size(app_.sheet);
   HWND tab = PropSheet_GetTabControl(app_.sheet);
   bool single_row = tab && TabCtrl_GetRowCount(tab) <= 1;
+  RECT client{};
+  GetClientRect(page_, &client);
+  Size outer = sheet_size_for_page({client.right, client.bottom}, single_row);
   RECT units{0, 0, 4, 8};
   MapDialogRect(page_, &units);
   DialogUnits du{units.right / 4.0, units.bottom / 8.0};
@@ -225,8 +227,14 @@ void ListPage::relayout(const std::vector<Slot>& buttons) const {
   move(help_caption, l.help_caption);
   move(monitor, l.monitor_image);
   move(monitor_caption, l.monitor_caption);
+  // A check box under the list (the Startup page's) takes its height from the list's bottom,
+  // so it never lies under the button row.
+  if (HWND check = GetDlgItem(page_, IDC_SHOW_ALL)) {
+    Size c = window_size(check);
+    l.list.h -= c.h + 4;
+    move(check, {l.list.x, l.list.y + l.list.h + 2, l.list.w, c.h});
+  }
   move(list_, l.list);
-  // The check box below the list follows its bottom edge.
   for (std::size_t i = 0; i < buttons.size() && i < l.buttons.size(); ++i) {
     Rect r{l.buttons[i].x, l.button_y, l.buttons[i].w, parts.button_h};
     move(GetDlgItem(page_, buttons[i].id), r);

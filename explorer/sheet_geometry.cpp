@@ -49,6 +49,10 @@ SheetLayout sheet_layout(Size outer, bool single_tab_row) noexcept {
   return l;
 }
 
+Size sheet_size_for_page(Size page, bool single_tab_row) noexcept {
+  return {page.w + 28, page.h + 112 - (single_tab_row ? 10 : 0)};
+}
+
 PageLayout page_layout(Size outer, bool single_tab_row, const DialogUnits& du, const PageParts& parts) noexcept {
   PageLayout l;
   const int W = outer.w, H = outer.h;
@@ -74,6 +78,10 @@ PageLayout page_layout(Size outer, bool single_tab_row, const DialogUnits& du, c
 
   l.button_y = H - static_cast<int>(2.75 * du.dy(35)) + 8;
   if (single_tab_row) l.button_y += parts.button_h / 2 + 6;
+  // The row never leaves the page, and the list never runs under the row.
+  const int page_h = sheet_layout(outer, single_tab_row).page.h;
+  if (l.button_y + parts.button_h + 4 > page_h) l.button_y = page_h - parts.button_h - 4;
+  if (parts.button_count > 0 && l.list.y + l.list.h + 4 > l.button_y) l.list.h = l.button_y - 4 - l.list.y;
 
   const int n = parts.button_count, w = parts.button_w;
   if (n == 1) {

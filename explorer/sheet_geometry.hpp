@@ -39,6 +39,11 @@ struct SheetLayout {
 };
 SheetLayout sheet_layout(Size outer, bool single_tab_row) noexcept;
 
+// The sheet size that gives a page of this client size under the layout rule above. Frames
+// and status bars differ between systems; the page's own size is what its content must fit,
+// so the page rules are applied to the sheet size that this page size stands for.
+Size sheet_size_for_page(Size page, bool single_tab_row) noexcept;
+
 // Parts of a list page after a resize. Dialog units are passed already converted to pixels
 // by the caller (du_x(n), du_y(n) give n dialog units).
 struct DialogUnits {

@@ -2,6 +2,7 @@
 
 #include <shlwapi.h>
 
+#include <algorithm>
 #include <string>
 
 #include "common/paths.hpp"
@@ -17,6 +18,9 @@ namespace kestrom::explorer {
 namespace {
 
 constexpr UINT_PTR kSubclassId = 1;
+// Posted to a page when it becomes the one on show: the sheet knows its current page only
+// after the activation has finished.
+constexpr UINT kRelayoutLater = WM_APP + 49;
 constexpr DWORD kLargeFormVersion = 262215;  // common controls 4.71, packed major * 65536 + minor
 
 DWORD common_controls_version() {
@@ -81,7 +85,14 @@ INT_PTR CALLBACK SheetPage::dialog_proc(HWND page, UINT msg, WPARAM wp, LPARAM l
   } else {
     self = reinterpret_cast<SheetPage*>(GetWindowLongPtrA(page, DWLP_USER));
   }
-  return self ? self->handle(page, msg, wp, lp) : FALSE;
+  if (!self) return FALSE;
+  if (msg == kRelayoutLater) {
+    self->sheet_.relayout();
+    return TRUE;
+  }
+  if (msg == WM_NOTIFY && reinterpret_cast<const NMHDR*>(lp)->code == static_cast<UINT>(PSN_SETACTIVE))
+    PostMessageA(page, kRelayoutLater, 0, 0);
+  return self->handle(page, msg, wp, lp);
 }
 
 void SheetPage::close_sheet(HWND page) const {
@@ -158,7 +169,32 @@ void SheetContext::relayout() {
   if (HWND status = GetDlgItem(sheet, cmd::kStatusBar)) SendMessageA(status, WM_SIZE, 0, 0);
   HWND page = PropSheet_GetCurrentPageHwnd(sheet);
   if (page) {
-    SetWindowPos(page, nullptr, l.page.x, l.page.y, l.page.w, l.page.h, SWP_NOZORDER | SWP_NOACTIVATE);
+    RECT area{l.page.x, l.page.y, l.page.x + l.page.w, l.page.y + l.page.h};
+    // The page keeps inside the tab's frame and above the status bar, whatever the frame sizes
+    // of the system make of the outer size.
+    if (tab) {
+      RECT tr{};
+      GetWindowRect(tab, &tr);
+      MapWindowPoints(nullptr, sheet, reinterpret_cast<POINT*>(&tr), 2);
+      HWND status = GetDlgItem(sheet, cmd::kStatusBar);
+      RECT sr{};
+      if (status && GetWindowRect(status, &sr)) {
+        MapWindowPoints(nullptr, sheet, reinterpret_cast<POINT*>(&sr), 2);
+        if (tr.bottom > sr.top - 2) {
+          tr.bottom = sr.top - 2;
+          SetWindowPos(tab, nullptr, 0, 0, tr.right - tr.left, tr.bottom - tr.top,
+                       SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+        }
+      }
+      RECT display = tr;
+      TabCtrl_AdjustRect(tab, FALSE, &display);
+      area.left = std::max(area.left, display.left);
+      area.top = std::max(area.top, display.top);
+      area.right = std::min(area.right, display.right);
+      area.bottom = std::min(area.bottom, display.bottom);
+    }
+    SetWindowPos(page, nullptr, area.left, area.top, area.right - area.left, area.bottom - area.top,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
     SendMessageA(page, WM_COMMAND, MAKEWPARAM(cmd::kRelayout, 0), 0);
     RedrawWindow(page, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_ERASE);
     ShowWindow(page, SW_SHOW);
@@ -248,7 +284,10 @@ void open_sheet(App& app, int page_command) {
 
   PROPSHEETHEADERA header{};
   header.dwSize = large ? sizeof(PROPSHEETHEADERA) : PROPSHEETHEADERA_V1_SIZE;
-  header.dwFlags = PSH_PROPSHEETPAGE | PSH_NOAPPLYNOW | (app.nt_family ? PSH_USECALLBACK : 0);
+  header.dwFlags = PSH_PROPSHEETPAGE | PSH_NOAPPLYNOW | PSH_USEHICON | (app.nt_family ? PSH_USECALLBACK : 0);
+  platform::UniqueIcon program_icon(
+      static_cast<HICON>(LoadImageA(app.instance, MAKEINTRESOURCEA(IDI_PROGRAM), IMAGE_ICON, 16, 16, 0)));
+  header.hIcon = program_icon.get();
   header.hwndParent = app.owner;
   header.hInstance = app.instance;
   header.pszCaption = app.title.c_str();

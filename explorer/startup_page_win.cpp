@@ -162,6 +162,11 @@ class StartupPage final : public SheetPage {
           }
         }
         break;
+      case LVN_ITEMCHANGED: {
+        const auto* change = reinterpret_cast<const NMLISTVIEW*>(n);
+        if ((change->uNewState & LVIS_SELECTED) && !(change->uOldState & LVIS_SELECTED)) show_location();
+        break;
+      }
       case NM_DBLCLK:
         if (n->idFrom == IDC_LIST) command(page, menu::kLookup);
         break;
@@ -198,6 +203,18 @@ class StartupPage final : public SheetPage {
       case IDC_CLOSE_PAGE: close_sheet(page); break;
       default: break;  // the entry actions arrive with the page's own work
     }
+  }
+
+  // "Startup Location: " and where the selected entry lives, in the status bar.
+  void show_location() {
+    int index = list_->first_selected();
+    if (index < 0 || static_cast<std::size_t>(index) >= facts_.size()) return;
+    const StartupItem& item = items_[static_cast<std::size_t>(index)];
+    int string_number = location_text_string(item.code);
+    std::string where = location_text(item.code, facts_[static_cast<std::size_t>(index)].disabled,
+                                      settings::text(ids::kDisabledType, 64),
+                                      string_number ? settings::text(string_number) : std::string());
+    list_->set_status(settings::text(ids::kStartupLocation, 64) + where);
   }
 
   std::optional<ListPage> list_;

@@ -74,3 +74,44 @@ TEST_F(ExplorerEndToEnd, QuitWithoutARunningExplorerJustEnds) {
 
 }  // namespace
 }  // namespace kestrom::e2e::ex
+
+namespace kestrom::e2e::ex {
+namespace {
+
+TEST_F(ExplorerEndToEnd, RepairSwitchesActAndEndWithoutAWindow) {
+  const char* prefixes = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\URL\\Prefixes";
+  const char* default_prefix = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\URL\\DefaultPrefix";
+  const char* auto_update = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\WindowsUpdate\\Auto Update";
+  const char* menu_entry = "exefile\\shell\\Kestrom VANT";
+  driver::WindowQuery owners;
+  owners.class_name = kClass;
+
+  // No stored prefix: the default one is written back.
+  write_value(HKEY_LOCAL_MACHINE, prefixes, "www", "ftp://");
+  EXPECT_EQ(wait_exit(start_explorer("-SetPrefix")), 0);
+  EXPECT_EQ(read_value(HKEY_LOCAL_MACHINE, prefixes, "www"), "http://");
+  EXPECT_EQ(read_value(HKEY_LOCAL_MACHINE, default_prefix, nullptr), "http://");
+  write_value(HKEY_CURRENT_USER, kProduct, "wwwPrefix", "https://");
+  EXPECT_EQ(wait_exit(start_explorer("-setprefix")), 0);
+  EXPECT_EQ(read_value(HKEY_LOCAL_MACHINE, prefixes, "www"), "https://");
+
+  DWORD level = 2;
+  RegSetKeyValueA(HKEY_CURRENT_USER, kProduct, "AUOptions", REG_DWORD, &level, sizeof level);
+  EXPECT_EQ(wait_exit(start_explorer("-AUOption -START")), 0);
+  DWORD written = 0, size = sizeof written;
+  EXPECT_EQ(RegGetValueA(HKEY_LOCAL_MACHINE, auto_update, "AUOptions", RRF_RT_REG_DWORD, nullptr, &written, &size),
+            ERROR_SUCCESS);
+  EXPECT_EQ(written, 2u);
+
+  RegSetKeyValueA(HKEY_CLASSES_ROOT, (std::string(menu_entry) + "\\command").c_str(), nullptr, REG_SZ, "x", 2);
+  EXPECT_EQ(wait_exit(start_explorer("-Restore -START")), 0);
+  HKEY k = nullptr;
+  EXPECT_NE(RegOpenKeyExA(HKEY_CLASSES_ROOT, menu_entry, 0, KEY_READ, &k), ERROR_SUCCESS);
+  if (k) RegCloseKey(k);
+
+  EXPECT_TRUE(driver::find_windows(owners).empty());
+  RegDeleteKeyValueA(HKEY_LOCAL_MACHINE, auto_update, "AUOptions");
+}
+
+}  // namespace
+}  // namespace kestrom::e2e::ex

@@ -83,7 +83,7 @@ inline HWND list_of(HWND sheet) {
   return nullptr;
 }
 
-inline std::string read_value(HKEY root, const char* key, const char* name) {
+inline std::string read_value(HKEY root, const char* key, const char* name) {  // name null: the default value
   char buf[1024] = {};
   DWORD size = sizeof buf - 1;
   if (RegGetValueA(root, key, name, RRF_RT_REG_SZ, nullptr, buf, &size) != ERROR_SUCCESS) return {};

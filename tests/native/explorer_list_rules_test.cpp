@@ -170,10 +170,22 @@ TEST(ExplorerGeometry, SheetAndPageFollowTheResize) {
   pl = page_layout({800, 600}, false, du, parts);
   EXPECT_EQ(pl.buttons[0].x, 370);
 
+  // On a page with a single tab row, the row is moved down but stays inside the page, and the
+  // list ends above it.
+  parts.button_count = 5;
+  DialogUnits tahoma{1.5, 1.625};
+  for (bool single : {false, true}) {
+    auto fit = page_layout(sheet_size_for_page({600, 380}, single), single, tahoma, parts);
+    EXPECT_LE(fit.button_y + parts.button_h, 380) << single;
+    EXPECT_LE(fit.list.y + fit.list.h, fit.button_y) << single;
+  }
+  EXPECT_EQ(sheet_size_for_page({600, 380}, false).h, 492);
+  parts.button_count = 1;
+
   // A caption that reaches below the list's top pushes the list down, keeping its bottom.
-  parts.monitor_caption = {40, 20};
   DialogUnits small{1.0, 1.0};
-  auto before = page_layout({800, 600}, false, small, PageParts{});
+  auto before = page_layout({800, 600}, false, small, parts);
+  parts.monitor_caption = {40, 20};
   auto pushed = page_layout({800, 600}, false, small, parts);
   EXPECT_EQ(pushed.list.y, 60 + 20 + 2);
   EXPECT_EQ(pushed.list.y + pushed.list.h, before.list.y + before.list.h);
