@@ -17,7 +17,7 @@ constexpr std::string_view kInternational = "Control Panel\\International";
 constexpr std::string_view kCurrentVersion = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion";
 constexpr std::string_view kDefaultProgramFiles = "C:\\Program Files";
 
-std::string folder_from(UINT (*get)(LPSTR, UINT)) {
+std::string folder_from(UINT(WINAPI* get)(LPSTR, UINT)) {
   char buf[MAX_PATH + 1];
   UINT n = get(buf, static_cast<UINT>(sizeof buf));
   if (n == 0 || n >= sizeof buf) return {};

@@ -62,28 +62,6 @@ TEST(OptionTable, DefaultsOfEachProgram) {
   EXPECT_EQ(e[Opt::MaxCookie], 4096);
   EXPECT_EQ(m[Opt::TrayIcon], 101);
   EXPECT_EQ(e[Opt::TrayIcon], 101);
-  EXPECT_EQ(m[Opt::Sound], 1);
-  EXPECT_EQ(m[Opt::History], 1);
-  EXPECT_EQ(m[Opt::HideMicrosoftServices], 1);
-  EXPECT_EQ(m[Opt::ShowAlerts], 1);
-  EXPECT_EQ(m[Opt::Start], 2);
-  EXPECT_EQ(m[Opt::Tasks], 11);
-  EXPECT_EQ(m[Opt::IEHelpers], 2);
-  EXPECT_EQ(m[Opt::FileType], 10);
-  EXPECT_EQ(m[Opt::StartPage], 2);
-  EXPECT_EQ(m[Opt::HostFile], 3);
-  EXPECT_EQ(m[Opt::Services], 7);
-  EXPECT_EQ(m[Opt::ActiveX], 4);
-  EXPECT_EQ(m[Opt::WinInit], 5);
-  EXPECT_EQ(m[Opt::RealtimeFileType], 0);
-  EXPECT_EQ(m[Opt::RealtimeHidden], 0);
-  EXPECT_EQ(m[Opt::RealtimeServices], 1);
-  EXPECT_EQ(m[Opt::ExplorerMenu], 1);
-  EXPECT_EQ(m[Opt::Browser], 1);
-  EXPECT_EQ(m[Opt::StartTab], 6026);
-  EXPECT_EQ(m[Opt::NoteSize], 14);
-  EXPECT_EQ(m[Opt::Debug], 0);
-  EXPECT_EQ(m[Opt::Update], 0);
   // Apart from MaxCookie both programs agree.
   for (std::size_t i = 0; i < kOptionCount; ++i) {
     if (static_cast<Opt>(i) != Opt::MaxCookie) {

@@ -32,22 +32,33 @@ namespace {
 struct BoxSeen {
   bool found = false;
   bool topmost = false;
+  std::string caption;
   std::string text;
 };
 
-// Waits for the message box titled "Kestrom" of this process, notes what it shows and answers No.
-void answer_no(BoxSeen& seen) {
+BOOL CALLBACK first_dialog(HWND w, LPARAM out) {
+  char cls[32] = {};
+  GetClassNameA(w, cls, sizeof cls);
+  if (std::string(cls) != "#32770") return TRUE;
+  *reinterpret_cast<HWND*>(out) = w;
+  return FALSE;
+}
+
+// Waits for the message box of the asking thread, notes what it shows and answers No. Any box
+// is answered, so a wrong caption fails the test instead of leaving it waiting.
+void answer_no(DWORD asking_thread, BoxSeen& seen) {
   auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
   while (std::chrono::steady_clock::now() < deadline) {
-    HWND box = FindWindowA("#32770", "Kestrom");
-    DWORD pid = 0;
-    if (box) GetWindowThreadProcessId(box, &pid);
-    if (box && pid == GetCurrentProcessId()) {
+    HWND box = nullptr;
+    EnumThreadWindows(asking_thread, first_dialog, reinterpret_cast<LPARAM>(&box));
+    if (box && IsWindowVisible(box)) {
       seen.found = true;
       seen.topmost = (GetWindowLongA(box, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
       char buf[512] = {};
-      HWND label = GetDlgItem(box, 0xFFFF);
-      if (label) GetWindowTextA(label, buf, sizeof buf);
+      GetWindowTextA(box, buf, sizeof buf);
+      seen.caption = buf;
+      buf[0] = '\0';
+      if (HWND label = GetDlgItem(box, 0xFFFF)) GetWindowTextA(label, buf, sizeof buf);
       seen.text = buf;
       PostMessageA(box, WM_COMMAND, IDNO, 0);
       return;
@@ -61,10 +72,11 @@ void answer_no(BoxSeen& seen) {
 TEST(MessageBox, CaptionIsTheProgramTitleAndTheBoxIsTopmost) {
   text::set_language(9);
   BoxSeen seen;
-  std::thread helper(answer_no, std::ref(seen));
+  std::thread helper(answer_no, GetCurrentThreadId(), std::ref(seen));
   int answer = message_box_string(nullptr, 1183, MB_YESNO);
   helper.join();
   EXPECT_TRUE(seen.found);
+  EXPECT_EQ(seen.caption, "Kestrom");
   EXPECT_TRUE(seen.topmost);
   EXPECT_EQ(answer, IDNO);
   if (!seen.text.empty()) {
