@@ -18,6 +18,10 @@ bool write_history(std::string_view title, std::string_view path, std::string_vi
 bool write_history_to(const std::string& file, std::string_view title, std::string_view path,
                       std::string_view third, int code, int action);
 
+// The same with a given record time (the writers above take the local time).
+bool write_history_record(const std::string& file, const LocalTime& at, std::string_view title,
+                          std::string_view path, std::string_view third, int code, int action);
+
 // Sends one record; true when the server answered "1". Nothing happens without "ktserver".
 bool send_history(std::string_view action_name, std::string_view type_name, std::string_view title,
                   std::string_view path);

@@ -19,7 +19,7 @@ constexpr std::size_t kSendTitle = 127;
 constexpr std::size_t kSendPath = 259;
 constexpr DWORD kAnswerBytes = 32;
 // The other program holds the file only for the moment of one write.
-constexpr int kOpenAttempts = 8;
+constexpr int kOpenAttempts = 12;
 constexpr DWORD kOpenRetryMs = 10;
 
 struct InternetTraits {
@@ -54,8 +54,13 @@ bool write_history(std::string_view title, std::string_view path, std::string_vi
 
 bool write_history_to(const std::string& file, std::string_view title, std::string_view path, std::string_view third,
                       int code, int action) {
+  return write_history_record(file, facts::local_now(), title, path, third, code, action);
+}
+
+bool write_history_record(const std::string& file, const LocalTime& at, std::string_view title, std::string_view path,
+                          std::string_view third, int code, int action) {
   if (facts::read_option("History", 1) < 1) return false;
-  std::string line = history_line(facts::local_now(), facts::load_text(686), code, action, title, path, third);
+  std::string line = history_line(at, facts::load_text(686), code, action, title, path, third);
   {
     auto f = open_for_append(file);
     if (!f) return false;

@@ -12,12 +12,13 @@
 #include <vector>
 
 #include "kestrompro/kestrompro.hpp"
+#include "common/msgbox.hpp"
 #include "common/options_table.hpp"
 #include "common/paths.hpp"
 #include "common/product.hpp"
 #include "common/textloader.hpp"
+#include "common/trace.hpp"
 #include "monitor/command_line.hpp"
-#include "monitor/foundation_win.hpp"
 #include "platform/handles.hpp"
 
 namespace kestrom::monitor {
@@ -68,6 +69,7 @@ Monitor::~Monitor() {
     SetWindowLongPtrA(hwnd_, GWLP_USERDATA, 0);
     DestroyWindow(hwnd_);
   }
+  if (!class_name_.empty()) UnregisterClassA(class_name_.c_str(), instance_);
   if (com_ready_) CoUninitialize();
 }
 
@@ -96,17 +98,17 @@ bool Monitor::create(const std::string& class_name, const std::string& title, bo
 }
 
 void Monitor::initialise() {
-  std::string folder = program_folder();
   alert_showing = false;
   patrol_.set_last_cycle_time(GetTickCount64());
-  int delay_count = hooks_.initialise ? hooks_.initialise() : 0;
+  const ProductState state =
+      hooks_.initialise ? hooks_.initialise() : initialise_product(Program::Monitor, hooks_.product);
   reload_options();
-  always_run_ = fnd::always_run_state();
-  tick_.start(express_boot_, delay_count);
+  always_run_ = state.always_run;
+  tick_.start(express_boot_, state.delay_count);
 
-  fnd::trace_begin("START", "From Initialize to Post");
+  trace::begin("START", "From Initialize to Post");
   KestromProStart(hwnd_);
-  fnd::trace_end();
+  trace::end();
   PostMessageA(hwnd_, WM_COMMAND, cmd::kStartOfRun, 0);
 }
 
@@ -180,8 +182,8 @@ void Monitor::on_command(int command, LPARAM lp) {
       PostMessageA(hwnd_, WM_DESTROY, 0, 0);
       break;
     case cmd::kToggleAlwaysRun:
-      fnd::set_always_run(!always_run_);
-      always_run_ = fnd::always_run_state();
+      set_always_run(!always_run_, hooks_.product);
+      always_run_ = always_run_state();
       break;
     case cmd::kRestartCommands:
       if (family_ == Family::Win9x && hooks_.restart_commands_viewer) hooks_.restart_commands_viewer(hwnd_);
@@ -217,14 +219,14 @@ void Monitor::on_tick() {
   }
   if (a.realtime_check) realtime_check();
   if (a.realtime_rest) {
-    fnd::trace_begin("RID", "Possible System Conflict");
+    trace::begin("RID", "Possible System Conflict");
     Sleep(kRealtimeRestMs);
-    fnd::trace_end();
+    trace::end();
   }
 }
 
 void Monitor::realtime_check() {
-  fnd::trace_begin("* * * VERIFY TASKS", "Check for Task Change");
+  trace::begin("* * * VERIFY TASKS", "Check for Task Change");
   const int count = hooks_.count_processes ? hooks_.count_processes() : 0;
   if (count != last_process_count_) {
     if (read_option(Opt::Update) != 0) {
@@ -234,7 +236,7 @@ void Monitor::realtime_check() {
     patrol_.bring_forward(options_.all);
     tick_.bring_patrol_forward();
   }
-  fnd::trace_end();
+  trace::end();
   last_process_count_ = count;
   if (hooks_.release_lists) hooks_.release_lists();
 }
@@ -245,8 +247,8 @@ void Monitor::reload_options() {
 }
 
 int Monitor::patrol_cycle() {
-  fnd::trace_begin("VERIFY", "Enter Verify function");
-  fnd::trace_end();
+  trace::begin("VERIFY", "Enter Verify function");
+  trace::end();
   const CyclePlan plan = patrol_.begin_cycle(alert_showing, patrol_busy, options_.hide_icon, GetTickCount64());
   if (plan.outcome == CyclePlan::Outcome::Skipped) return plan.result();
   if (hooks_.release_lists) hooks_.release_lists();
@@ -255,8 +257,8 @@ int Monitor::patrol_cycle() {
     add_tray_icon();
   }
   if (plan.outcome == CyclePlan::Outcome::TooSoon) {
-    fnd::trace_begin("VERIFY", "Exit Early because we recently did a verify");
-    fnd::trace_end();
+    trace::begin("VERIFY", "Exit Early because we recently did a verify");
+    trace::end();
     return plan.result();
   }
 
@@ -268,9 +270,9 @@ int Monitor::patrol_cycle() {
   else
     show_tray_state(icon::kSecondHalf, kSecondHalfTooltipString);
   for (PatrolStep step : plan.steps) {
-    fnd::trace_begin("VERIFY", patrol_steps()[static_cast<std::size_t>(step)].label);
+    trace::begin("VERIFY", patrol_steps()[static_cast<std::size_t>(step)].label);
     if (hooks_.patrol_step) hooks_.patrol_step(step, *this);
-    fnd::trace_end();
+    trace::end();
   }
   if (hooks_.release_lists) hooks_.release_lists();
   if (tick_.realtime_pending() && hooks_.note_running_programs) hooks_.note_running_programs();
@@ -278,13 +280,13 @@ int Monitor::patrol_cycle() {
   const bool slow = patrol_.end_cycle(GetTickCount64());
   show_tray_state(options_.tray_icon, kPatrolTooltipString);
   if (slow) {
-    fnd::trace_begin("CATCH", "MonitorTimer > 1000");
-    fnd::trace_end();
+    trace::begin("CATCH", "MonitorTimer > 1000");
+    trace::end();
   }
   patrol_busy = false;
   SetErrorMode(previous_mode);
-  fnd::trace_begin("VERIFY", "Exit Normal Verify");
-  fnd::trace_end();
+  trace::begin("VERIFY", "Exit Normal Verify");
+  trace::end();
   return plan.result();
 }
 
@@ -332,7 +334,7 @@ void Monitor::on_tray(WPARAM wp, LPARAM lp) {
   menu_busy_ = true;
   POINT cursor{};
   GetCursorPos(&cursor);
-  always_run_ = fnd::always_run_state();
+  always_run_ = always_run_state();
   const auto mouse = static_cast<UINT>(lp);
   if (mouse == WM_LBUTTONDBLCLK) {
     SetForegroundWindow(hwnd_);
@@ -363,7 +365,7 @@ void Monitor::start_explorer(std::string_view explorer_switch) {
   const std::string parameters(explorer_switch);
   auto result = reinterpret_cast<INT_PTR>(
       ShellExecuteA(hwnd_, "open", file.c_str(), parameters.c_str(), folder.c_str(), SW_SHOWNORMAL));
-  if (result <= 32) fnd::message_box(hwnd_, text::load(kExplorerMissingString), MB_ICONSTOP);
+  if (result <= 32) message_box(hwnd_, text::load(kExplorerMissingString), MB_ICONSTOP);
 }
 
 void Monitor::show_system_error() {
@@ -384,7 +386,7 @@ void Monitor::exit_request(WPARAM wp) {
   if (LOWORD(wp) == 0 && read_option(Opt::ConfirmExit) != 0) {
     asking_exit_ = true;
     const int answer =
-        fnd::message_box(nullptr, text::load(kExitQuestionString), MB_YESNO | MB_ICONQUESTION);
+        message_box(nullptr, text::load(kExitQuestionString), MB_YESNO | MB_ICONQUESTION);
     asking_exit_ = false;
     if (answer != IDYES) {
       start_explorer(kExplorerRestart);
@@ -411,8 +413,8 @@ void Monitor::shutdown() {
 }
 
 int run_monitor(HINSTANCE instance, std::string_view command_line, MonitorHooks hooks) {
-  const std::string class_name = text::load(kClassNameString, fnd::kNameSize);
-  const std::string title = text::load(kTitleString, fnd::kNameSize);
+  const std::string class_name = text::load(kClassNameString, kNameSize);
+  const std::string title = text::load(kTitleString, kNameSize);
   if (class_name.empty() || title.empty()) return 0;
 
   const CommandLine line = parse_command_line(command_line);

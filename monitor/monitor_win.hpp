@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "common/options_table.hpp"
+#include "common/product.hpp"
 #include "monitor/commands.hpp"
 #include "monitor/patrol_schedule.hpp"
 #include "monitor/tick.hpp"
@@ -30,8 +31,10 @@ MonitorOptions load_monitor_options(Family family);
 struct MonitorHooks {
   // Program information lookup for a file named on the command line (type 460 or 470).
   std::function<void(const std::string& command_line, int type)> information_lookup;
-  // Product initialisation; returns the number of delayed programs.
-  std::function<int()> initialise;
+  // The later parts of the product initialisation (snapshots, delay list, ...).
+  InitHooks product;
+  // Replaces the whole product initialisation (tests); empty: the real one with `product`.
+  std::function<ProductState()> initialise;
   // Starts the delayed programs due at `time` seconds; returns how many are started by now.
   std::function<int(int time)> launch_delayed;
   // One step of the Patrol Cycle; it may use the Monitor's tray, guards and schedule.
@@ -48,6 +51,9 @@ struct MonitorHooks {
 
 // Counts running processes with EnumProcesses.
 int count_running_processes();
+
+// Class name and window title are loaded into buffers of this size (31 characters).
+inline constexpr std::size_t kNameSize = 32;
 
 class Monitor {
  public:

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "common/history_log.hpp"
+#include "common/registry.hpp"
 #include "common/text.hpp"
 #include "startup/enumerate.hpp"
 #include "startup/locations.hpp"
@@ -34,8 +35,6 @@ constexpr std::string_view kShellExecuteHooksKey =
 constexpr std::size_t kAppInitLimit = 255;
 constexpr std::size_t kNotifyValueLimit = 259;
 constexpr std::size_t kFolderLimit = 259;
-// win.ini lines are read whole: writing back a cut line would drop the programs after the cut.
-constexpr DWORD kWinIniLineBuffer = 32768;
 
 std::string disabled_key(int code) { return std::string(kDisabledStore) + "\\" + std::string(disabled_subkey(code)); }
 
@@ -61,24 +60,6 @@ std::string user_startup_folder() {
 std::string name_part(std::string_view path) {
   auto slash = path.find_last_of('\\');
   return std::string(slash == std::string_view::npos ? path : path.substr(slash + 1));
-}
-
-std::string winini_line(std::string_view key_name) {
-  std::vector<char> buf(kWinIniLineBuffer);
-  DWORD n = GetProfileStringA("windows", std::string(key_name).c_str(), "", buf.data(), kWinIniLineBuffer);
-  return std::string(buf.data(), n);
-}
-
-void clear_winini_read_only() {
-  std::string ini = facts::windows_folder() + "\\win.ini";
-  DWORD a = GetFileAttributesA(ini.c_str());
-  if (a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_READONLY))
-    SetFileAttributesA(ini.c_str(), a & ~static_cast<DWORD>(FILE_ATTRIBUTE_READONLY));
-}
-
-bool write_winini_line(std::string_view key_name, const std::string& line) {
-  clear_winini_read_only();
-  return WriteProfileStringA("windows", std::string(key_name).c_str(), line.c_str()) != 0;
 }
 
 // A list value that exists but does not fit the read limit reads as empty; writing a list
@@ -327,11 +308,11 @@ bool notify_enable(std::string_view name) {
 }
 
 bool winini_list_add(std::string_view key_name, std::string_view entry) {
-  return write_winini_line(key_name, profile_list_with(winini_line(key_name), entry));
+  return reg::add_to_profile_list(key_name, entry);
 }
 
 bool winini_list_remove(std::string_view key_name, std::string_view entry) {
-  return write_winini_line(key_name, profile_list_without(winini_line(key_name), entry));
+  return reg::remove_from_profile_list(key_name, entry);
 }
 
 bool create_shortcut(const std::string& link_path, const std::string& target) {

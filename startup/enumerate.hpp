@@ -37,6 +37,12 @@ void list_startup_folder(ItemList& list, const std::string& folder, const ItemRu
 FoundCommand userinit_command();
 FoundCommand shell_command();
 
+// The explorer's location text of an item: " * " + string 626 + " * " first when a disabled
+// marker with a number other than 0 is named like its title, then the place's text.
+std::string item_location_text(const StartupItem& item);
+// The startup Alert Dialog's explanation of a place (string 765, 766, 767 or 768).
+std::string startup_type_text(int code);
+
 // The folder that keeps disabled startup-folder files: the program folder + "\Disabled".
 std::string disabled_folder();
 

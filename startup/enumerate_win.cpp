@@ -5,6 +5,7 @@
 #include <shobjidl.h>
 
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 #include "common/text.hpp"
@@ -80,11 +81,26 @@ std::vector<RunValue> run_key_values(HKEY root, const std::string& path) {
   return out;
 }
 
+// Names of the disabled markers, read once per enumeration instead of once per Run value
+// (a registry open and query each). Only the enumeration's own re-disabling changes them,
+// and that keeps the marker of the name it handles.
+class MarkerNames {
+ public:
+  MarkerNames() {
+    for (const auto& v : facts::reg_values(HKEY_LOCAL_MACHINE, kDisabledStore, kRunNameBuffer - 1, kMarkerLimitRemove))
+      if (!v.data.empty()) names_.insert(to_upper(v.name));
+  }
+  bool has(const std::string& name) const { return !names_.empty() && names_.count(to_upper(name)) != 0; }
+
+ private:
+  std::unordered_set<std::string> names_;
+};
+
 void list_run_key(ItemList& list, HKEY root, const std::string& path, int code, LastPair& last,
-                  const ItemRules& rules) {
+                  const MarkerNames& markers, const ItemRules& rules) {
   for (const auto& v : run_key_values(root, path)) {
     if (iequals(v.name, last.name) && iequals(v.data, last.data)) continue;
-    if (has_disabled_marker(v.name, kMarkerLimitRemove)) {
+    if (markers.has(v.name)) {
       // Came back after being disabled: enable and at once disable again, so the current
       // command is kept in the Disabled Store and the Run value goes; the Disabled Store
       // listing shows it.
@@ -102,6 +118,7 @@ void list_run_key(ItemList& list, HKEY root, const std::string& path, int code, 
 
 void list_run_family(ItemList& list, const StartupScan& scan, const ItemRules& rules) {
   LastPair last;
+  MarkerNames markers;
   struct Pass {
     HKEY root;
     int base;
@@ -110,7 +127,7 @@ void list_run_family(ItemList& list, const StartupScan& scan, const ItemRules& r
   if (scan.wow64_view) passes.push_back({HKEY_LOCAL_MACHINE, code::kWow64Base});
   for (const auto& pass : passes)
     for (int i = 1; i <= kRunKeysPerPass; ++i)
-      list_run_key(list, pass.root, run_family_key(pass.base + i), pass.base + i, last, rules);
+      list_run_key(list, pass.root, run_family_key(pass.base + i), pass.base + i, last, markers, rules);
 }
 
 // Target, description and whether the shell reported a link it did not resolve.
@@ -174,6 +191,15 @@ ItemRules system_item_rules() {
 }
 
 bool wow64_view_present() { return facts::reg_key_exists(HKEY_LOCAL_MACHINE, run_family_key(code::kWow64Run)); }
+
+std::string item_location_text(const StartupItem& item) {
+  int string_number = location_text_string(item.code);
+  bool disabled = item.code <= code::kWinlogonNotify && disabled_marker(item.title, kMarkerLimitToggle) != 0;
+  return location_text(item.code, disabled, disabled ? facts::load_text(626) : std::string(),
+                       string_number ? facts::load_text(string_number) : std::string());
+}
+
+std::string startup_type_text(int code) { return facts::load_text(startup_type_text_number(code)); }
 
 std::string disabled_folder() { return facts::program_folder() + "\\Disabled"; }
 
@@ -244,7 +270,7 @@ void list_disabled_store(ItemList& list, const ItemRules& rules) {
        {"Run", "RunOnce", "RunOnceEx", "RunServices", "RunServicesOnce", "RunSetup", "Policy", "WinLoad", "WinRun"}) {
     std::string key = std::string(kDisabledStore) + "\\" + std::string(sub);
     for (const auto& v : facts::reg_values(HKEY_LOCAL_MACHINE, key, kDisabledNameLimit, kDisabledDataLimit)) {
-      if (v.name.empty()) continue;
+      if (v.name.empty() || (v.type != REG_SZ && v.type != REG_EXPAND_SZ)) continue;
       int marker = disabled_marker(v.name, kMarkerLimitRemove);
       if (marker > 0) list.add(v.name, v.data, "", "", marker, 0, rules);
     }

@@ -57,7 +57,8 @@ bool ItemList::add(std::string_view title, std::string_view file, std::string_vi
   if (item.title.size() > kMaxTitle) item.title.resize(kMaxTitle);
 
   std::string_view cmd = command.substr(0, kMaxFileText);
-  item.command = plain.size() < kShortestPath ? std::string(cmd) : cut(long_form(rules, cmd), kMaxFileText);
+  // An empty command has no long form; asking the system costs a call per item.
+  item.command = plain.size() < kShortestPath || cmd.empty() ? std::string(cmd) : cut(long_form(rules, cmd), kMaxFileText);
 
   item.code = code;
   item.value = value;

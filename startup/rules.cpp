@@ -67,23 +67,6 @@ std::vector<std::string> profile_list_pieces(std::string_view line) {
   return out;
 }
 
-std::string profile_list_with(std::string_view line, std::string_view entry) {
-  std::string out(line);
-  out += ';';
-  out += entry;
-  return out;
-}
-
-std::string profile_list_without(std::string_view line, std::string_view entry) {
-  std::string out;
-  for_each_piece(line, ";", [&](std::string_view piece) {
-    if (iequals(piece, entry)) return;
-    out += piece;
-    out += ';';
-  });
-  return out;
-}
-
 std::vector<std::string> appinit_pieces(std::string_view list) {
   std::vector<std::string> out;
   for_each_piece(list, ", ", [&](std::string_view piece) { out.emplace_back(piece); });

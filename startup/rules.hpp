@@ -24,13 +24,9 @@ FoundCommand userinit_command_from(std::string_view value);
 // The program of the Shell value ("Explorer.exe" gives itself; "a b" gives b).
 FoundCommand shell_command_from(std::string_view value);
 
-// win.ini lists: the non-empty pieces of a ";"-separated line.
+// win.ini lists: the non-empty pieces of a ";"-separated line (rebuilding a line is
+// common/profile_list.hpp's).
 std::vector<std::string> profile_list_pieces(std::string_view line);
-// The line with `entry` appended after a ";".
-std::string profile_list_with(std::string_view line, std::string_view entry);
-// The line without every piece equal to `entry` (case-insensitive); every kept piece is
-// followed by ";".
-std::string profile_list_without(std::string_view line, std::string_view entry);
 
 // AppInit_DLLs: pieces cut at "," and blanks, empty ones dropped.
 std::vector<std::string> appinit_pieces(std::string_view list);

@@ -1,8 +1,6 @@
-// The few foundation services the startup code needs (folders, long paths, version texts,
-// string table, options, message boxes, the registry with explicit read limits). They are
-// reached through this one header so that the code reads the same whichever layer provides
-// them; today they are thin calls of their own, to be pointed at the foundation's
-// implementations as those arrive.
+// The foundation services the startup code needs (folders, long paths, version texts, string
+// table, options, message boxes) in the shape it uses them, and registry access with the
+// explicit read limits, value types and 64-bit view the startup places call for.
 #pragma once
 #include <windows.h>
 

@@ -4,7 +4,11 @@
 #include <cstdlib>
 #include <vector>
 
+#include "common/msgbox.hpp"
+#include "common/paths.hpp"
+#include "common/product.hpp"
 #include "common/text.hpp"
+#include "common/textloader.hpp"
 #include "platform/handles.hpp"
 #include "platform/reg_key.hpp"
 
@@ -13,12 +17,6 @@ namespace kestrom::facts {
 namespace {
 
 constexpr REGSAM kView = KEY_WOW64_64KEY;
-
-std::string folder_of(const char* path, DWORD n) {
-  std::string s(path, n);
-  auto slash = s.find_last_of('\\');
-  return slash == std::string::npos ? std::string() : s.substr(0, slash);
-}
 
 struct OpenKey {
   HKEY k = nullptr;
@@ -35,155 +33,25 @@ struct OpenKey {
 
 }  // namespace
 
-std::string program_folder() {
-  char path[MAX_PATH + 1] = {};
-  DWORD n = GetModuleFileNameA(nullptr, path, MAX_PATH);
-  if (n == 0 || n >= MAX_PATH) return {};
-  return folder_of(path, n);
-}
-
-std::string windows_folder() {
-  char path[MAX_PATH + 1] = {};
-  UINT n = GetWindowsDirectoryA(path, MAX_PATH);
-  return n && n < MAX_PATH ? std::string(path, n) : std::string();
-}
-
-std::string system_folder() {
-  char path[MAX_PATH + 1] = {};
-  UINT n = GetSystemDirectoryA(path, MAX_PATH);
-  return n && n < MAX_PATH ? std::string(path, n) : std::string();
-}
-
-std::string long_path(std::string_view path) {
-  std::string in(path);
-  char out[MAX_PATH + 1] = {};
-  DWORD n = GetLongPathNameA(in.c_str(), out, MAX_PATH);
-  if (n == 0 || n >= MAX_PATH) return in;
-  return std::string(out, n);
-}
-
-std::string short_path(std::string_view path) {
-  std::string in(path);
-  char out[MAX_PATH + 1] = {};
-  DWORD n = GetShortPathNameA(in.c_str(), out, MAX_PATH);
-  if (n == 0 || n >= MAX_PATH) return in;
-  return std::string(out, n);
-}
-
-bool file_exists(std::string_view path) {
-  if (path.empty()) return false;
-  auto exists = [](const std::string& p) {
-    DWORD a = GetFileAttributesA(p.c_str());
-    return a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY);
-  };
-  std::string p(path);
-  if (exists(p)) return true;
-  if (p.size() < 32) {
-    if (exists(windows_folder() + "\\" + p)) return true;
-    if (exists(system_folder() + "\\" + p)) return true;
-  }
-  return false;
-}
-
-std::string command_to_file(std::string_view command) {
-  std::string start;
-  if (contains(command, "SYSTEMROOT")) {
-    start = windows_folder() + std::string(command.size() > 11 ? command.substr(11) : std::string_view());
-  } else if (contains(command, "%PROGRAMFILES%")) {
-    std::string pf = reg_read(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion", "ProgramFilesDir",
-                              MAX_PATH);
-    if (pf.empty()) pf = "C:\\Program Files";
-    start = pf + std::string(command.size() > 14 ? command.substr(14) : std::string_view());
-  } else {
-    start = std::string(command);
-  }
-  std::string up;
-  std::size_t drive = std::string::npos;
-  for (std::size_t i = 0; i < start.size(); ++i) {
-    char c = to_upper_ascii(start[i]);
-    if (c == ':' && i > 0) drive = up.size() - 1;
-    if (c == '.' && i + 2 < start.size()) {
-      char x = to_upper_ascii(start[i + 2]);
-      if (x == 'X' || x == 'L') {
-        for (std::size_t j = i; j < i + 4 && j < start.size(); ++j) up += to_upper_ascii(start[j]);
-        break;
-      }
-    }
-    up += c;
-  }
-  return drive == std::string::npos ? up : up.substr(drive);
-}
+std::string program_folder() { return kestrom::program_folder(); }
+std::string windows_folder() { return kestrom::windows_folder(); }
+std::string system_folder() { return kestrom::system_folder(); }
+std::string long_path(std::string_view path) { return kestrom::long_path(path); }
+std::string short_path(std::string_view path) { return kestrom::short_path(path); }
+bool file_exists(std::string_view path) { return kestrom::file_exists(path); }
+std::string command_to_file(std::string_view command) { return kestrom::command_to_file(command); }
 
 Version version_of(std::string_view file) {
-  Version v;
-  std::string f(file);
-  DWORD handle = 0;
-  DWORD size = GetFileVersionInfoSizeA(f.c_str(), &handle);
-  if (size == 0 || size > 8191) return v;
-  std::vector<char> data(size);
-  if (!GetFileVersionInfoA(f.c_str(), 0, size, data.data())) return v;
-  struct LangCp {
-    WORD lang, cp;
-  };
-  LangCp* tr = nullptr;
-  UINT trlen = 0;
-  if (!VerQueryValueA(data.data(), "\\VarFileInfo\\Translation", reinterpret_cast<void**>(&tr), &trlen) || !tr)
-    return v;
-  auto query = [&](const LangCp& p, const char* key) {
-    char sub[128];
-    std::snprintf(sub, sizeof sub, "\\StringFileInfo\\%04x%04x\\%s", p.lang, p.cp, key);
-    char* text = nullptr;
-    UINT len = 0;
-    if (!VerQueryValueA(data.data(), sub, reinterpret_cast<void**>(&text), &len) || !text) return std::string();
-    std::string s(text);
-    return s.size() > 127 ? std::string() : s;
-  };
-  for (UINT i = 0; i < trlen / sizeof(LangCp); ++i) {
-    std::string product = query(tr[i], "ProductName");
-    if (product.empty()) continue;
-    v.product_name = product;
-    v.product_version = query(tr[i], "ProductVersion");
-    v.company_name = query(tr[i], "CompanyName");
-    v.file_description = query(tr[i], "FileDescription");
-  }
-  if (contains(v.product_name, "Operating System")) v.product_name = v.file_description;
-  return v;
+  VersionInfo info;
+  kestrom::version_information(file, info);
+  return Version{info.product_name, info.product_version, info.company_name, info.file_description};
 }
 
-LocalTime local_now() {
-  SYSTEMTIME st;
-  GetLocalTime(&st);
-  return LocalTime{st.wYear, st.wMonth, st.wDay, st.wHour, st.wMinute, st.wSecond};
-}
-
-std::string date_text_now() {
-  LocalTime t = local_now();
-  char buf[48];
-  int h = t.hour > 12 ? t.hour - 12 : t.hour;
-  std::snprintf(buf, sizeof buf, "%02d/%02d/%04d %d:%02d %s", t.month, t.day, t.year, h, t.minute,
-                t.hour > 12 ? "PM" : "AM");
-  return buf;
-}
-
-std::string load_text(int number) {
-  std::string over = reg_read(HKEY_LOCAL_MACHINE, "Software\\Orvane\\Kestrom", "LString" + std::to_string(number), 772);
-  if (!over.empty()) return over;
-  char buf[1024] = {};
-  int n = LoadStringA(GetModuleHandleA(nullptr), static_cast<UINT>(number), buf, sizeof buf);
-  return n > 0 ? std::string(buf, static_cast<std::size_t>(n)) : std::string();
-}
-
-int read_option(std::string_view name, int default_value) {
-  std::string s = reg_read(HKEY_CURRENT_USER, "Software\\Orvane\\Kestrom\\Options", name, 32);
-  if (s.empty()) return default_value;
-  return std::atoi(s.c_str());
-}
-
-int message_box(HWND owner, std::string_view text, UINT flags) {
-  std::string t(text);
-  std::string caption = load_text(2);
-  return MessageBoxA(owner, t.c_str(), caption.c_str(), flags | MB_TOPMOST);
-}
+LocalTime local_now() { return kestrom::local_now(); }
+std::string date_text_now() { return kestrom::date_text_now(); }
+std::string load_text(int number) { return text::load(number); }
+int read_option(std::string_view name, int default_value) { return kestrom::read_option(name, default_value); }
+int message_box(HWND owner, std::string_view text, UINT flags) { return kestrom::message_box(owner, text, flags); }
 
 HKEY root_key(RegRoot root) noexcept { return root == RegRoot::CurrentUser ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE; }
 

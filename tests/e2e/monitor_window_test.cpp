@@ -38,7 +38,7 @@ class MonitorWindow : public ::testing::Test {
  protected:
   void SetUp() override {
     RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\Orvane");
-    hooks.initialise = [] { return 0; };
+    hooks.initialise = [] { return kestrom::ProductState{}; };
     hooks.count_processes = [this] { return ++process_count; };
     hooks.patrol_step = [this](PatrolStep s, Monitor& m) {
       steps.push_back(s);
@@ -68,6 +68,42 @@ TEST_F(MonitorWindow, RealtimeNotificationBringsTheRealtimeStepsForwardToTheNext
   EXPECT_TRUE(busy_during_step);
   EXPECT_FALSE(m.patrol_busy);
   EXPECT_EQ(m.patrol_schedule().half(), 1);
+}
+
+TEST_F(MonitorWindow, RealtimeCheckReloadsChangedOptionsFirstAndClearsUpdate) {
+  Monitor m(GetModuleHandleA(nullptr), hooks, Family::Nt);
+  ASSERT_TRUE(m.create(kTestClass, "Kestrom", false));
+  m.initialise();
+  // The explorer switches RealtimeStartup off while the monitor runs.
+  const char* options = "Software\\Orvane\\Kestrom\\Options";
+  RegSetKeyValueA(HKEY_CURRENT_USER, options, "RealtimeStartup", REG_SZ, "0", 2);
+  RegSetKeyValueA(HKEY_CURRENT_USER, options, "Update", REG_SZ, "1", 2);
+  PostMessageA(m.window(), kRealtimeMessage, 0, 0);
+  ASSERT_TRUE(pump_until([&] { return !steps.empty(); }));
+  EXPECT_EQ(steps, (std::vector<PatrolStep>{PatrolStep::IEHelpers, PatrolStep::ActiveX, PatrolStep::SystemFiles,
+                                            PatrolStep::DefaultPages}));
+  char update[16] = {};
+  DWORD size = sizeof update;
+  ASSERT_EQ(RegGetValueA(HKEY_CURRENT_USER, options, "Update", RRF_RT_REG_SZ, nullptr, update, &size), ERROR_SUCCESS);
+  EXPECT_STREQ(update, "0");
+}
+
+TEST_F(MonitorWindow, DelayedProgramsAreLaunchedOnEverySixthTickWithGrowingTimes) {
+  std::vector<int> times;
+  hooks.initialise = [] {
+    kestrom::ProductState state;
+    state.delay_count = 2;
+    return state;
+  };
+  hooks.launch_delayed = [&](int time) {
+    times.push_back(time);
+    return static_cast<int>(times.size());  // one program per call
+  };
+  Monitor m(GetModuleHandleA(nullptr), hooks, Family::Nt);
+  ASSERT_TRUE(m.create(kTestClass, "Kestrom", false));
+  m.initialise();
+  ASSERT_TRUE(pump_until([&] { return times.size() >= 2; }, 60000));
+  EXPECT_EQ(times, (std::vector<int>{10, 20}));
 }
 
 TEST_F(MonitorWindow, PatrolCycleGuardsAndEarlyExit) {

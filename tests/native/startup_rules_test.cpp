@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "common/profile_list.hpp"
 #include "common/text.hpp"
 
 using namespace kestrom;
@@ -67,19 +68,19 @@ TEST(WinIniList, PiecesSkipEmptyOnesAndSplitOnlyAtSemicolons) {
 }
 
 TEST(WinIniList, RemoveKeepsOthersEachFollowedBySemicolon) {
-  EXPECT_EQ(profile_list_without("a.exe;B.EXE;c.exe", "b.exe"), "a.exe;c.exe;");
-  EXPECT_EQ(profile_list_without("b.exe", "B.exe"), "");
-  EXPECT_EQ(profile_list_without("a.exe;;b.exe;b.exe", "b.exe"), "a.exe;");
+  EXPECT_EQ(profile_list_remove("a.exe;B.EXE;c.exe", "b.exe"), "a.exe;c.exe;");
+  EXPECT_EQ(profile_list_remove("b.exe", "B.exe"), "");
+  EXPECT_EQ(profile_list_remove("a.exe;;b.exe;b.exe", "b.exe"), "a.exe;");
   // A piece that only contains the entry is a different program and stays.
-  EXPECT_EQ(profile_list_without("b.exe2;xb.exe", "b.exe"), "b.exe2;xb.exe;");
+  EXPECT_EQ(profile_list_remove("b.exe2;xb.exe", "b.exe"), "b.exe2;xb.exe;");
 }
 
 TEST(WinIniList, AddAppendsAfterSemicolonAndLongLinesKeepEveryPiece) {
-  EXPECT_EQ(profile_list_with("a.exe", "b.exe"), "a.exe;b.exe");
+  EXPECT_EQ(profile_list_append("a.exe", "b.exe"), "a.exe;b.exe");
   std::string longline;
   for (int i = 0; i < 40; ++i) longline += "C:\\Program\\p" + std::to_string(i) + ".exe;";
   ASSERT_GT(longline.size(), 600u);
-  auto out = profile_list_without(longline, "C:\\Program\\p7.exe");
+  auto out = profile_list_remove(longline, "C:\\Program\\p7.exe");
   EXPECT_EQ(profile_list_pieces(out).size(), 39u);
   EXPECT_EQ(out.size(), longline.size() - std::string("C:\\Program\\p7.exe;").size());
 }

@@ -50,6 +50,7 @@ TEST_F(StartupEnum, RunFamilyGivesCodesAndUnquotedCommands) {
 }
 
 TEST_F(StartupEnum, SamePairAsLastMachineAndFirstUserValueIsListedOnce) {
+  without_prefix_run_services();
   set_value(HKEY_LOCAL_MACHINE, kRun, "kt_dup", agent);
   set_value(HKEY_CURRENT_USER, kRun, "KT_DUP", agent);
   list_all(list);
@@ -196,6 +197,9 @@ TEST_F(StartupEnum, DisabledStoreAndDisabledFolderAreListedWithTheirMarkerCodes)
 
 TEST_F(StartupEnum, WinlogonValuesAndTheAdvancedModeRule) {
   set_value(HKEY_LOCAL_MACHINE, kWinlogon, "Userinit", "C:\\windows\\system32\\userinit.exe,");
+  delete_value(HKEY_LOCAL_MACHINE, kWinlogon, "Shell");
+  list_all(list);
+  EXPECT_EQ(find_title(list, "Winlogon Shell"), nullptr);
   set_value(HKEY_LOCAL_MACHINE, kWinlogon, "Shell", "Explorer.exe kt_shell.exe");
   list_all(list);
   const auto* u = find_title(list, "Winlogon Userinit");
@@ -262,4 +266,24 @@ TEST_F(StartupEnum, ShellExtensionPointsAppInitAndNotify) {
   EXPECT_EQ(n->command, "Applet Library");
   EXPECT_EQ(find_title(list, "kt_empty"), nullptr);
   delete_tree(HKEY_CLASSES_ROOT, "CLSID\\" + clsid);
+}
+
+TEST_F(StartupEnum, LocationTextsShowTheDisabledMarkAndTypeTextsComeFromTheStringTable) {
+  set_value(HKEY_CURRENT_USER, kRun, "kt_text", agent);
+  set_value(HKEY_LOCAL_MACHINE, kDisabledStoreKey, "kt_off", "11");
+  set_value(HKEY_LOCAL_MACHINE, kDisabledStoreKey, "kt_zero", "0");
+  StartupItem item;
+  item.title = "kt_text";
+  item.code = 11;
+  EXPECT_EQ(item_location_text(item), "HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Run");
+  item.title = "kt_off";
+  EXPECT_EQ(item_location_text(item), " *    Disabled * HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Run");
+  item.title = "kt_zero";
+  EXPECT_EQ(item_location_text(item), "HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Run");
+  item.code = 900;
+  EXPECT_EQ(item_location_text(item), "Internet Explorer - Browser Helper Object");
+  item.code = 16;
+  EXPECT_EQ(item_location_text(item), "");
+  EXPECT_EQ(startup_type_text(101).rfind("This program is listed in your WIN.INI file", 0), 0u);
+  EXPECT_EQ(startup_type_text(12).rfind("Type: RunOnce", 0), 0u);
 }

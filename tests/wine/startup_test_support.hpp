@@ -139,8 +139,16 @@ inline void clean_startup_state() {
   clear_values(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\ShellExecuteHooks");
   delete_tree(HKEY_LOCAL_MACHINE, std::string(kWinlogon) + "\\Notify");
   delete_value(HKEY_LOCAL_MACHINE, kWinlogon, "Userinit");
-  delete_value(HKEY_LOCAL_MACHINE, kWinlogon, "Shell");
   delete_value(HKEY_LOCAL_MACHINE, kNtWindows, "AppInit_Dlls");
+  // What a fresh prefix holds stays as the prefix had it.
+  set_value(HKEY_LOCAL_MACHINE, kWinlogon, "Shell", "explorer.exe");
+  set_value(HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows\\CurrentVersion\\RunServices", "winemenubuilder",
+            "C:\\windows\\system32\\winemenubuilder.exe -a -r");
+}
+
+// The prefix's own RunServices entry sits between HKLM\...\Run and HKCU\...\Run.
+inline void without_prefix_run_services() {
+  delete_value(HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows\\CurrentVersion\\RunServices", "winemenubuilder");
 }
 
 inline const StartupItem* find_title(const ItemList& list, const std::string& title) {

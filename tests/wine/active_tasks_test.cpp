@@ -1,0 +1,90 @@
+// Running programs: listing, finding and ending a child process the test starts itself.
+#include <gtest/gtest.h>
+
+#include "categories/active_tasks.hpp"
+#include "common/history_log.hpp"
+#include "common/text.hpp"
+#include "tests/wine/startup_test_support.hpp"
+
+using namespace kestrom;
+using namespace kestrom::test;
+
+namespace {
+
+struct Child {
+  PROCESS_INFORMATION pi{};
+  bool started = false;
+  explicit Child(const std::string& exe) {
+    STARTUPINFOA si{};
+    si.cb = sizeof si;
+    std::string cmd = "\"" + exe + "\"";
+    started = CreateProcessA(exe.c_str(), cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi) != 0;
+  }
+  ~Child() {
+    if (!started) return;
+    TerminateProcess(pi.hProcess, 0);
+    WaitForSingleObject(pi.hProcess, 10000);
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+  }
+  Child(const Child&) = delete;
+  Child& operator=(const Child&) = delete;
+  bool ended_within(DWORD ms) const { return WaitForSingleObject(pi.hProcess, ms) == WAIT_OBJECT_0; }
+};
+
+// Polls until the process list shows the program (a new process appears with a delay).
+bool wait_listed(const std::string& exe) {
+  for (int i = 0; i < 200; ++i) {
+    if (find_program_process(exe) != 0) return true;
+    Sleep(50);
+  }
+  return false;
+}
+
+class ActiveTasks : public ::testing::Test {
+ protected:
+  void SetUp() override { DeleteFileA(history_file_path().c_str()); }
+  void TearDown() override { DeleteFileA(history_file_path().c_str()); }
+  const std::string sleeper = fixture("kt_sleeper.exe");
+};
+
+}  // namespace
+
+TEST_F(ActiveTasks, TwoCopiesOfOneProgramGiveOneItem) {
+  Child a(sleeper), b(sleeper);
+  ASSERT_TRUE(a.started && b.started);
+  ASSERT_TRUE(wait_listed(sleeper));
+  ItemList list;
+  auto count = list_active_tasks(list, system_item_rules());
+  EXPECT_EQ(count, list.size());
+  int found = 0;
+  for (const auto& item : list.items()) {
+    if (!contains(item.file, "KT_SLEEPER.EXE")) continue;
+    ++found;
+    EXPECT_EQ(item.title, "Sleeper Program");
+    EXPECT_EQ(item.code, 600);
+    EXPECT_TRUE(item.value == static_cast<int>(a.pi.dwProcessId) || item.value == static_cast<int>(b.pi.dwProcessId));
+  }
+  EXPECT_EQ(found, 1);
+}
+
+TEST_F(ActiveTasks, EndProgramEndsTheChildAndLogsIt) {
+  Child child(sleeper);
+  ASSERT_TRUE(child.started);
+  ASSERT_TRUE(wait_listed(sleeper));
+  EXPECT_EQ(find_program_process(sleeper), child.pi.dwProcessId);
+  EXPECT_EQ(find_program_process("kt_sleeper.exe"), child.pi.dwProcessId);
+  EXPECT_EQ(end_program("Sleeper Program", sleeper), child.pi.dwProcessId);
+  EXPECT_TRUE(child.ended_within(10000));
+  auto recs = read_history(history_file_path());
+  ASSERT_EQ(recs.size(), 1u);
+  EXPECT_EQ(recs[0].action, action::kTaskKill);
+  EXPECT_EQ(recs[0].code, 600);
+  EXPECT_EQ(recs[0].title, "Sleeper Program");
+}
+
+TEST_F(ActiveTasks, NothingToEndWritesNothing) {
+  EXPECT_EQ(end_program("None", "C:\\no\\such\\program.exe"), 0u);
+  EXPECT_EQ(end_program_with_question(nullptr, "None", "C:\\no\\such\\program.exe", false), 0u);
+  EXPECT_TRUE(read_history(history_file_path()).empty());
+}

@@ -1,0 +1,287 @@
+// Disable, enable, remove and restore round trips against the real registry, win.ini and
+// folders of the prefix.
+#include <gtest/gtest.h>
+
+#include "common/history_log.hpp"
+#include "common/text.hpp"
+#include "startup/actions.hpp"
+#include "startup/snapshot.hpp"
+#include "tests/wine/startup_test_support.hpp"
+
+using namespace kestrom;
+using namespace kestrom::test;
+
+namespace {
+
+constexpr const char* kRun = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+const std::string kDisabledRun = std::string(kDisabledStoreKey) + "\\Run";
+const std::string kDisabledLoad = std::string(kDisabledStoreKey) + "\\WinLoad";
+
+class StartupActions : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    clean_startup_state();
+    DeleteFileA(history_file_path().c_str());
+  }
+  void TearDown() override {
+    clean_startup_state();
+    DeleteFileA(history_file_path().c_str());
+  }
+  std::vector<HistoryRecord> history() { return read_history(history_file_path()); }
+  ComScope com;
+  ItemList list;
+  const std::string agent = fixture("kt_agent.exe");
+};
+
+}  // namespace
+
+TEST_F(StartupActions, UserRunEntryDisableEnableRemoveRestore) {
+  const std::string cmd = agent + " /tray";
+  set_value(HKEY_CURRENT_USER, kRun, "kt_user", cmd);
+
+  EXPECT_TRUE(toggle_disabled("kt_user", "", cmd, 11));
+  EXPECT_EQ(get_value(HKEY_CURRENT_USER, kRun, "kt_user"), "<missing>");
+  EXPECT_EQ(get_value(HKEY_LOCAL_MACHINE, kDisabledRun, "kt_user"), cmd);
+  EXPECT_EQ(get_value(HKEY_LOCAL_MACHINE, kDisabledStoreKey, "kt_user"), "11");
+  list_all(list);
+  ASSERT_NE(find_title(list, "kt_user"), nullptr);
+  EXPECT_EQ(find_title(list, "kt_user")->code, 11);
+
+  EXPECT_TRUE(toggle_disabled("kt_user", "", cmd, 11));
+  EXPECT_EQ(get_value(HKEY_CURRENT_USER, kRun, "kt_user"), cmd);
+  EXPECT_EQ(get_value(HKEY_LOCAL_MACHINE, kDisabledRun, "kt_user"), "<missing>");
+  EXPECT_EQ(get_value(HKEY_LOCAL_MACHINE, kDisabledStoreKey, "kt_user"), "<missing>");
+  EXPECT_TRUE(history().empty());  // toggling writes no record
+
+  snapshot_write(snapshot_key(cmd), 11);
+  snapshot_write("kt_user", 11);
+  EXPECT_TRUE(remove_startup_entry(cmd, "kt_user", "", 11, {}));
+  EXPECT_EQ(get_value(HKEY_CURRENT_USER, kRun, "kt_user"), "<missing>");
+  EXPECT_EQ(snapshot_lookup(cmd, "kt_user"), -1);
+  auto recs = history();
+  ASSERT_EQ(recs.size(), 1u);
+  EXPECT_EQ(recs[0].action, action::kStartRemove);
+  EXPECT_EQ(recs[0].code, 11);
+  EXPECT_EQ(recs[0].title, "kt_user");
+  EXPECT_EQ(recs[0].path, cmd);
+
+  EXPECT_TRUE(restore_startup_entry("", 11, "kt_user", cmd));
+  EXPECT_EQ(get_value(HKEY_CURRENT_USER, kRun, "kt_user"), cmd);
+  EXPECT_EQ(snapshot_lookup(cmd, "kt_user"), 11);
+}
+
+TEST_F(StartupActions, MachineRunEntryRoundTripAndRemovingWhileDisabled) {
+  set_value(HKEY_LOCAL_MACHINE, kRun, "kt_machine", agent);
+  EXPECT_TRUE(toggle_disabled("kt_machine", "", agent, 1));
+  EXPECT_EQ(get_value(HKEY_LOCAL_MACHINE, kRun, "kt_machine"), "<missing>");
+  EXPECT_EQ(get_value(HKEY_LOCAL_MACHINE, kDisabledStoreKey, "kt_machine"), "1");
+  // Removing a disabled entry deletes its saved copy and marker; the Run key stays untouched.
+  EXPECT_TRUE(remove_startup_entry(agent, "kt_machine", "", 1, {}));
+  EXPECT_EQ(get_value(HKEY_LOCAL_MACHINE, kDisabledRun, "kt_machine"), "<missing>");
+  EXPECT_EQ(get_value(HKEY_LOCAL_MACHINE, kDisabledStoreKey, "kt_machine"), "<missing>");
+  list_all(list);
+  EXPECT_EQ(find_title(list, "kt_machine"), nullptr);
+  EXPECT_TRUE(restore_startup_entry("", 1, "kt_machine", agent));
+  EXPECT_EQ(get_value(HKEY_LOCAL_MACHINE, kRun, "kt_machine"), agent);
+}
+
+TEST_F(StartupActions, SameNameFromMachineThenUserSharesOneSavedCopy) {
+  set_value(HKEY_LOCAL_MACHINE, kRun, "kt_both", agent + " /m");
+  set_value(HKEY_CURRENT_USER, kRun, "kt_both", agent + " /u");
+  toggle_disabled("kt_both", "", agent + " /m", 1);
+  // The marker now exists, so the second call enables (puts the saved copy back under HKLM).
+  toggle_disabled("kt_both", "", agent + " /m", 1);
+  EXPECT_EQ(get_value(HKEY_LOCAL_MACHINE, kRun, "kt_both"), agent + " /m");
+  toggle_disabled("kt_both", "", agent + " /u", 11);
+  EXPECT_EQ(get_value(HKEY_LOCAL_MACHINE, kDisabledStoreKey, "kt_both"), "11");
+  EXPECT_EQ(get_value(HKEY_LOCAL_MACHINE, kDisabledRun, "kt_both"), agent + " /u");
+}
+
+TEST_F(StartupActions, WinIniLoadEntryRoundTrip) {
+  set_winini("load", "C:\\a.exe;" + agent + ";C:\\b.exe");
+  EXPECT_TRUE(toggle_disabled("Agent Suite", "", agent, 100));
+  EXPECT_EQ(winini("load"), "C:\\a.exe;C:\\b.exe;");
+  EXPECT_EQ(get_value(HKEY_LOCAL_MACHINE, kDisabledLoad, "Agent Suite"), agent);
+  EXPECT_EQ(get_value(HKEY_LOCAL_MACHINE, kDisabledStoreKey, "Agent Suite"), "100");
+  list_all(list);
+  ASSERT_NE(find_title(list, "Agent Suite"), nullptr);
+  EXPECT_EQ(find_title(list, "Agent Suite")->code, 100);
+
+  toggle_disabled("Agent Suite", "", agent, 100);
+  EXPECT_EQ(profile_list_pieces(winini("load")), (std::vector<std::string>{"C:\\a.exe", "C:\\b.exe", agent}));
+  EXPECT_EQ(get_value(HKEY_LOCAL_MACHINE, kDisabledStoreKey, "Agent Suite"), "<missing>");
+
+  EXPECT_TRUE(remove_startup_entry(agent, "Agent Suite", "", 100, {}));
+  EXPECT_EQ(winini("load"), "C:\\a.exe;C:\\b.exe;");
+  EXPECT_TRUE(restore_startup_entry("", 100, "Agent Suite", agent));
+  EXPECT_EQ(profile_list_pieces(winini("load")).back(), agent);
+}
+
+TEST_F(StartupActions, RemovingADisabledWinIniRunEntryDeletesItsSavedCopy) {
+  set_winini("run", agent);
+  toggle_disabled("kt_run", "", agent, 101);
+  EXPECT_EQ(winini("run"), "");
+  remove_startup_entry(agent, "kt_run", "", 101, {});
+  EXPECT_EQ(get_value(HKEY_LOCAL_MACHINE, std::string(kDisabledStoreKey) + "\\WinRun", "kt_run"), "<missing>");
+  EXPECT_EQ(get_value(HKEY_LOCAL_MACHINE, kDisabledStoreKey, "kt_run"), "<missing>");
+}
+
+TEST_F(StartupActions, CommonFolderShortcutIsParkedAndComesBackToTheUserFolder) {
+  std::string common = startup_folder(HKEY_LOCAL_MACHINE, "Common Startup");
+  std::string user = startup_folder(HKEY_CURRENT_USER, "Startup");
+  ASSERT_NE(common, "<missing>");
+  ASSERT_NE(user, "<missing>");
+  CreateDirectoryA(common.c_str(), nullptr);
+  CreateDirectoryA(user.c_str(), nullptr);
+  std::string link = common + "\\Agent.lnk";
+  ASSERT_TRUE(make_shortcut(link, agent, "Kt Agent Link"));
+
+  EXPECT_TRUE(toggle_disabled("Kt Agent Link", link, agent, 200));
+  EXPECT_FALSE(exists(link));
+  EXPECT_TRUE(exists(disabled_folder() + "\\Agent.lnk"));
+  EXPECT_EQ(get_value(HKEY_LOCAL_MACHINE, kDisabledStoreKey, "Kt Agent Link"), "200");
+  list_all(list);
+  ASSERT_NE(find_title(list, "Kt Agent Link"), nullptr);
+  EXPECT_TRUE(iequals(find_title(list, "Kt Agent Link")->command, disabled_folder() + "\\Agent.lnk"));
+
+  EXPECT_TRUE(toggle_disabled("Kt Agent Link", disabled_folder() + "\\Agent.lnk", agent, 200));
+  EXPECT_TRUE(exists(user + "\\Agent.lnk"));
+  EXPECT_FALSE(exists(disabled_folder() + "\\Agent.lnk"));
+  EXPECT_EQ(get_value(HKEY_LOCAL_MACHINE, kDisabledStoreKey, "Kt Agent Link"), "<missing>");
+
+  EXPECT_TRUE(remove_startup_entry(agent, "Kt Agent Link", user + "\\Agent.lnk", 200, {}));
+  EXPECT_FALSE(exists(user + "\\Agent.lnk"));
+  EXPECT_TRUE(exists(agent));  // the program itself stays
+}
+
+TEST_F(StartupActions, RestoredShortcutPointsAtTheProgram) {
+  std::string user = startup_folder(HKEY_CURRENT_USER, "Startup");
+  CreateDirectoryA(user.c_str(), nullptr);
+  std::string link = user + "\\Restored.lnk";
+  EXPECT_TRUE(restore_startup_entry(link, 200, "Restored", "\"" + agent + "\" /min"));
+  ASSERT_TRUE(exists(link));
+  list_all(list);
+  const StartupItem* item = nullptr;
+  for (const auto& i : list.items())
+    if (iequals(i.command, link)) item = &i;
+  ASSERT_NE(item, nullptr);
+  EXPECT_TRUE(iequals(item->file, agent)) << item->file;
+  EXPECT_EQ(snapshot_lookup("\"" + agent + "\" /min", ""), 200);
+}
+
+TEST_F(StartupActions, AppInitListOfThreeLosesMiddleThenLast) {
+  const std::string a = "C:\\kt\\a.dll", b = "C:\\kt\\b.dll", c = "C:\\kt\\c.dll";
+  set_value(HKEY_LOCAL_MACHINE, kNtWindows, "AppInit_Dlls", a + "," + b + "," + c);
+  int asked = 0;
+  auto no = [&](std::string_view, std::string_view, int) {
+    ++asked;
+    return false;
+  };
+  auto yes = [&](std::string_view, std::string_view, int) {
+    ++asked;
+    return true;
+  };
+  EXPECT_TRUE(remove_startup_entry(b, "B", "", 255, no));
+  EXPECT_EQ(asked, 1);
+  EXPECT_EQ(get_value(HKEY_LOCAL_MACHINE, kNtWindows, "AppInit_Dlls"), a + "," + b + "," + c);
+  EXPECT_TRUE(history().empty());
+
+  EXPECT_TRUE(remove_startup_entry(b, "B", "", 255, yes));
+  EXPECT_EQ(get_value(HKEY_LOCAL_MACHINE, kNtWindows, "AppInit_Dlls"), a + "," + c);
+  EXPECT_TRUE(remove_startup_entry(c, "C", "", 255, yes));
+  EXPECT_EQ(get_value(HKEY_LOCAL_MACHINE, kNtWindows, "AppInit_Dlls"), a);
+  auto recs = history();
+  ASSERT_EQ(recs.size(), 2u);
+  EXPECT_EQ(recs[0].action, action::kStartRemove);
+  EXPECT_EQ(recs[0].code, 255);
+
+  EXPECT_TRUE(restore_startup_entry("", 255, "B", fixture("kt_applet.dll")));
+  auto pieces = appinit_pieces(get_value(HKEY_LOCAL_MACHINE, kNtWindows, "AppInit_Dlls"));
+  ASSERT_EQ(pieces.size(), 2u);
+  // The DLL is added in its short form; it names the same file.
+  char full[MAX_PATH] = {};
+  GetLongPathNameA(pieces[1].c_str(), full, MAX_PATH);
+  EXPECT_TRUE(iequals(full, fixture("kt_applet.dll"))) << pieces[1];
+}
+
+TEST_F(StartupActions, NotifyEntryToggledTwiceIsAsBefore) {
+  const std::string key = std::string(kWinlogon) + "\\Notify\\kt_notify";
+  const std::string dll = fixture("kt_applet.dll");
+  set_value(HKEY_LOCAL_MACHINE, key, "DllName", dll);
+  EXPECT_TRUE(toggle_disabled("kt_notify", "", dll, 256));
+  EXPECT_EQ(get_value(HKEY_LOCAL_MACHINE, key, "DllName"), "");
+  EXPECT_EQ(get_value(HKEY_LOCAL_MACHINE, key, "OldName"), dll);
+  EXPECT_EQ(snapshot_lookup(dll, ""), 256);
+  list_all(list);
+  EXPECT_EQ(find_title(list, "kt_notify"), nullptr);
+  toggle_disabled("kt_notify", "", dll, 256);
+  EXPECT_EQ(get_value(HKEY_LOCAL_MACHINE, key, "DllName"), dll);
+  EXPECT_EQ(get_value(HKEY_LOCAL_MACHINE, key, "OldName"), "");
+  // Disabling an entry that is already off keeps the name it had.
+  notify_disable("kt_notify");
+  notify_disable("kt_notify");
+  EXPECT_EQ(get_value(HKEY_LOCAL_MACHINE, key, "OldName"), dll);
+}
+
+TEST_F(StartupActions, ProtectedPlacesAskThenRemoveAndWinlogonResets) {
+  set_value(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\ShellServiceObjectDelayLoad", "kt_delay",
+            "{00000000-0000-0000-0000-0000000000AA}");
+  set_value(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\ShellExecuteHooks",
+            "{00000000-0000-0000-0000-0000000000BB}", "kt_hook");
+  remove_protected_entry("kt_delay", "x.dll", "{00000000-0000-0000-0000-0000000000AA}", 252, {});
+  remove_protected_entry("kt_hook", "y.dll", "{00000000-0000-0000-0000-0000000000BB}", 254, {});
+  EXPECT_EQ(get_value(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\ShellServiceObjectDelayLoad",
+                      "kt_delay"),
+            "<missing>");
+  EXPECT_EQ(get_value(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\ShellExecuteHooks",
+                      "{00000000-0000-0000-0000-0000000000BB}"),
+            "<missing>");
+  set_value(HKEY_LOCAL_MACHINE, kWinlogon, "Shell", "Explorer.exe evil.exe");
+  remove_startup_entry("evil.exe", "Winlogon Shell", "", 251, {});
+  EXPECT_EQ(get_value(HKEY_LOCAL_MACHINE, kWinlogon, "Shell"), "Explorer.exe");
+  remove_startup_entry("x", "Winlogon Userinit", "", 250, {});
+  EXPECT_TRUE(contains(get_value(HKEY_LOCAL_MACHINE, kWinlogon, "Userinit"), "\\Userinit.exe,"));
+  auto recs = history();
+  ASSERT_EQ(recs.size(), 4u);
+  EXPECT_EQ(recs[0].action, action::kRemoveDelayLoad);
+  EXPECT_EQ(recs[1].action, action::kRemoveTaskScheduler);
+  EXPECT_EQ(recs[2].action, action::kResetShell);
+  EXPECT_EQ(recs[3].action, action::kResetUserinit);
+  EXPECT_EQ(snapshot_lookup("Explorer.exe", ""), 251);
+}
+
+TEST_F(StartupActions, UnhandledCodesChangeNothingButAreLoggedAndProductEntriesAreNot) {
+  const std::string wow = "Software\\Wow6432Node\\Microsoft\\Windows\\CurrentVersion\\RunOnce\\Setup";
+  set_value(HKEY_LOCAL_MACHINE, wow, "kt_setup", agent);
+  snapshot_write(agent, 26);
+  EXPECT_FALSE(toggle_disabled("kt_setup", "", agent, 26));
+  EXPECT_FALSE(remove_startup_entry(agent, "kt_setup", "", 26, {}));
+  EXPECT_EQ(get_value(HKEY_LOCAL_MACHINE, wow, "kt_setup"), agent);
+  EXPECT_EQ(snapshot_lookup(agent, "kt_setup"), -1);
+  auto recs = history();
+  ASSERT_EQ(recs.size(), 1u);
+  EXPECT_EQ(recs[0].code, 3000);  // TYPE_UNKNOWN
+
+  set_value(HKEY_CURRENT_USER, kRun, "kt_self", "C:\\Program Files\\KESTROM\\kestrom.exe -expressboot");
+  EXPECT_TRUE(remove_startup_entry("C:\\Program Files\\KESTROM\\kestrom.exe -expressboot", "kt_self", "", 11, {}));
+  EXPECT_EQ(history().size(), 1u);
+  delete_value(HKEY_LOCAL_MACHINE, wow, "kt_setup");
+}
+
+TEST_F(StartupActions, MonitorWithHideStartupRemovesSharedTaskSchedulerEntryWithoutAsking) {
+  const std::string key = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\SharedTaskScheduler";
+  const std::string clsid = "{00000000-0000-0000-0000-0000000000CC}";
+  set_value(HKEY_LOCAL_MACHINE, key, clsid, "kt_sched");
+  snapshot_write("C:\\kt\\sched.dll", 253);
+  EXPECT_TRUE(remove_startup_entry("C:\\kt\\sched.dll", "kt_sched", clsid, 253, monitor_confirmation(1)));
+  EXPECT_EQ(get_value(HKEY_LOCAL_MACHINE, key, clsid), "<missing>");
+  EXPECT_EQ(snapshot_lookup("C:\\kt\\sched.dll", ""), -1);
+  auto recs = history();
+  ASSERT_EQ(recs.size(), 1u);
+  EXPECT_EQ(recs[0].action, action::kRemoveTaskScheduler);
+  EXPECT_EQ(recs[0].third, clsid);
+  // The explorer's way back: the class identifier named by the title again.
+  EXPECT_TRUE(restore_startup_entry(clsid, 253, "kt_sched", "C:\\kt\\sched.dll"));
+  EXPECT_EQ(get_value(HKEY_LOCAL_MACHINE, key, clsid), "kt_sched");
+  EXPECT_EQ(snapshot_lookup("C:\\kt\\sched.dll", ""), 253);
+}

@@ -1,0 +1,85 @@
+// The Startup Snapshot and the change test against the real registry.
+#include <gtest/gtest.h>
+
+#include "startup/snapshot.hpp"
+#include "tests/wine/startup_test_support.hpp"
+
+using namespace kestrom;
+using namespace kestrom::test;
+
+namespace {
+
+constexpr const char* kRun = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+
+class StartupSnapshot : public ::testing::Test {
+ protected:
+  void SetUp() override { clean_startup_state(); }
+  void TearDown() override { clean_startup_state(); }
+  bool changed() { return startup_changed(list, StartupScan{}, system_item_rules()); }
+  ComScope com;
+  ItemList list;
+  const std::string agent = fixture("kt_agent.exe");
+};
+
+}  // namespace
+
+TEST_F(StartupSnapshot, BuiltSnapshotAcceptsEverythingUntilSomethingNewAppears) {
+  set_value(HKEY_CURRENT_USER, kRun, "kt_user", agent + " /eq=1 /b=2");
+  build_startup_snapshot(list, StartupScan{}, system_item_rules());
+  EXPECT_EQ(list.size(), 0u);
+  // "=" cannot stand in the value name the way the command has it.
+  EXPECT_EQ(get_value(HKEY_CURRENT_USER, kSnapshotKey, agent + " /eq:1 /b:2"), "11");
+  EXPECT_FALSE(changed());
+  EXPECT_GT(list.size(), 0u);  // the list stays filled for the startup check
+
+  set_value(HKEY_CURRENT_USER, kRun, "kt_new", agent + " /new");
+  EXPECT_TRUE(changed());
+  snapshot_write(snapshot_key(agent + " /new"), 11);
+  EXPECT_FALSE(changed());
+}
+
+TEST_F(StartupSnapshot, RemovedMarkerMakesTheEntryNewAgain) {
+  set_value(HKEY_CURRENT_USER, kRun, "kt_delayed", agent + " /d");
+  build_startup_snapshot(list, StartupScan{}, system_item_rules());
+  EXPECT_TRUE(mark_removed(agent + " /d"));
+  EXPECT_EQ(snapshot_lookup(agent + " /d", "kt_delayed"), 1103);
+  EXPECT_TRUE(changed());
+}
+
+TEST_F(StartupSnapshot, KeyThenTitleLookup) {
+  set_value(HKEY_CURRENT_USER, kRun, "kt_titled", agent + " /t");
+  build_startup_snapshot(list, StartupScan{}, system_item_rules());
+  snapshot_delete(snapshot_key(agent + " /t"));
+  EXPECT_TRUE(changed());
+  // Accepted under its title only (an older form of the snapshot).
+  snapshot_write("kt_titled", 11);
+  EXPECT_FALSE(changed());
+  // A key value reading 0 (or no number) falls back to the title.
+  set_value(HKEY_CURRENT_USER, kSnapshotKey, agent + " /t", "junk");
+  EXPECT_EQ(snapshot_lookup(agent + " /t", "kt_titled"), 11);
+  EXPECT_FALSE(changed());
+  // ... and a title value reading 0 leaves the entry new.
+  snapshot_write("kt_titled", 0);
+  EXPECT_TRUE(changed());
+  // Data longer than 32 characters reads as missing.
+  set_value(HKEY_CURRENT_USER, kSnapshotKey, "kt_titled", std::string(40, '1'));
+  EXPECT_EQ(snapshot_lookup(agent + " /t", "kt_titled"), 0);
+  snapshot_delete(agent + " /t");
+  EXPECT_EQ(snapshot_lookup(agent + " /t", "kt_titled"), -1);
+}
+
+TEST_F(StartupSnapshot, StartUpHooksFillTheSnapshotAndRemoveTheProductsOwnEntries) {
+  set_value(HKEY_LOCAL_MACHINE, kRun, "Kestrom VANT", "C:\\Program Files\\Kestrom\\kestrom.exe -old");
+  set_value(HKEY_LOCAL_MACHINE, kRun, "kt_keep", agent);
+  set_value(HKEY_CURRENT_USER, kRun, "Kestrom Explorer", "C:\\Program Files\\Kestrom\\KestromEx.exe");
+  fill_startup_snapshot_hook(false);
+  EXPECT_EQ(snapshot_lookup(agent, "kt_keep"), 1);
+
+  EXPECT_TRUE(remove_titled_entry_hook("Kestrom VANT", 1, false));
+  EXPECT_EQ(get_value(HKEY_LOCAL_MACHINE, kRun, "Kestrom VANT"), "<missing>");
+  EXPECT_FALSE(remove_titled_entry_hook("Kestrom VANT", 1, false));
+
+  EXPECT_TRUE(remove_entries_containing_hook("KestromEx.exe", false));
+  EXPECT_EQ(get_value(HKEY_CURRENT_USER, kRun, "Kestrom Explorer"), "<missing>");
+  EXPECT_EQ(get_value(HKEY_LOCAL_MACHINE, kRun, "kt_keep"), agent);
+}
