@@ -32,7 +32,7 @@ struct App {
   bool sheet_open = false;
   bool show_cookies = false;
   int current_page = 0;      // Page Command of the page on show
-  bool nt_family = true;
+  bool nt_family = true;  // a 64-bit program only ever runs on the NT family
   Options options = Options::defaults(Program::Explorer);
   SortDirections directions;  // one flag per column position for the whole run
   std::vector<platform::UniqueGdi> fonts;

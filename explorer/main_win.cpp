@@ -146,13 +146,6 @@ int run(HINSTANCE instance, const char* command_line) {
   app.title = settings::text(ids::kLoading, kMaxTitleBuffer + 1);
   if (app.class_name.empty() || app.title.empty()) return 0;
 
-  OSVERSIONINFOA os{};
-  os.dwOSVersionInfoSize = sizeof os;
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
-  if (GetVersionExA(&os)) app.nt_family = os.dwPlatformId == VER_PLATFORM_WIN32_NT;
-#pragma GCC diagnostic pop
-
   int start_tab = settings::option("StartTab", cmd::kStartup);
   Repair repair = repair_switch(app.command_line);
   if (repair != Repair::None) {
