@@ -1,0 +1,57 @@
+// The program information lookup: the address of the information service's page about one
+// program file, with what the program knows about it as query parameters. Pure.
+#pragma once
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace kestrom::lookup {
+
+// Lookup types: where a request comes from.
+inline constexpr int kFromCommandLineExe = 460;
+inline constexpr int kFromCommandLineDll = 470;
+inline constexpr int kFromAlertBase = 1000;  // + the item's location code
+inline constexpr int kFromFileTypes = 1400;
+
+inline constexpr std::size_t kMaxAddress = 259;
+// The information service's base address lives in this value under the product key (HKLM)
+// so a site can point its users at its own mirror.
+inline constexpr std::string_view kServerValue = "InfoServer";
+inline constexpr std::string_view kDefaultServer = "https://www.orvane.com";
+
+enum class Form { Basic, DataCollecting };
+
+// What the request says about the program. Every text may be empty.
+struct Facts {
+  int type = 0;
+  std::string file_name;  // the program file's name (no folder)
+  std::string path;       // the path as given (data-collecting form only)
+  std::string company, product_version, product_name, copyright, description;
+  std::string build;     // "<monitor version>[:<explorer version>]"
+  std::string created, detected, size;
+};
+
+// Blanks become "%20" and "&" becomes "+", as the service has always read them. Every other
+// byte that could end or forge a query field ("#", "%", "?", "+", "=", quotes, controls and
+// non-ASCII bytes) is percent-encoded so a hostile file or company name cannot add a field.
+std::string escape_for_query(std::string_view text);
+
+// The part of a file name after its first "."; empty when it has none.
+std::string_view extension_of(std::string_view file_name) noexcept;
+
+// "en", or "de" for interface language 7 and "fr" for 12 (basic form).
+std::string_view basic_language(int language_id) noexcept;
+
+// The base to use: the configured one when it is an http or https address (without trailing
+// slashes), else the default. Anything else could make the shell run a local program.
+std::string server_base(std::string_view configured);
+
+// The full address, cut to kMaxAddress characters (never in the middle of an escape).
+// `language` is the basic form's code or, for the data-collecting form, the code of string 634
+// ("en" when empty).
+std::string build_address(std::string_view base, Form form, const Facts& facts, std::string_view language);
+
+// The build text from the two programs' product versions.
+std::string build_text(std::string_view monitor_version, bool explorer_present, std::string_view explorer_version);
+
+}  // namespace kestrom::lookup

@@ -1,0 +1,49 @@
+// The explorer's process-wide context: created by WinMain, handed to every window and page
+// through their creation parameters, never reached through globals.
+#pragma once
+#include <windows.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "common/options_table.hpp"
+#include "explorer/list_rules.hpp"
+#include "platform/handles.hpp"
+
+namespace kestrom::explorer {
+
+// Steps that belong to other parts of the system; each may be empty.
+struct ExplorerHooks {
+  std::function<void()> undelay_all;           // "-Restore": every delayed program back to startup
+  std::function<void()> show_restart_viewer;   // command 6034
+  std::function<void()> refresh_active_tasks;  // 6029 while the sheet is open
+  std::function<void(const std::string& path)> write_scan_log;  // when the program is named "hijack..."
+};
+
+struct App {
+  HINSTANCE instance = nullptr;
+  std::string command_line;
+  std::string class_name;    // string 9
+  std::string title;         // string 833, then the product title (string 2)
+  HWND owner = nullptr;
+  HWND sheet = nullptr;
+  bool sheet_open = false;
+  bool show_cookies = false;
+  int current_page = 0;      // Page Command of the page on show
+  bool nt_family = true;
+  Options options = Options::defaults(Program::Explorer);
+  SortDirections directions;  // one flag per column position for the whole run
+  std::vector<platform::UniqueGdi> fonts;
+  ExplorerHooks hooks;
+};
+
+inline constexpr std::size_t kMaxTitleBuffer = 32;
+
+// Runs the modal sheet on `page_command`, or brings it forward when it is already open.
+void open_sheet(App& app, int page_command);
+
+// The program's message dialog (template 184) with one string-table text.
+void show_message_dialog(App& app, int string_number);
+
+}  // namespace kestrom::explorer

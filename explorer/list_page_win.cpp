@@ -1,0 +1,298 @@
+#include "explorer/list_page_win.hpp"
+
+#include <shellapi.h>
+
+#include <cstdio>
+
+#include "common/lookup.hpp"
+#include "common/paths.hpp"
+#include "common/product_keys.hpp"
+#include "common/registry.hpp"
+#include "explorer/page_switch.hpp"
+#include "explorer/resource_ids.h"
+#include "explorer/settings_win.hpp"
+#include "explorer/strings_ids.hpp"
+#include "platform/handles.hpp"
+
+namespace kestrom::explorer {
+
+namespace {
+
+struct SortCall {
+  const ListPage::Comparator* compare;
+  int column;
+  int flag;
+};
+
+int CALLBACK compare_rows(LPARAM a, LPARAM b, LPARAM context) {
+  const auto* call = reinterpret_cast<const SortCall*>(context);
+  if (!call->compare || !*call->compare) return 0;
+  return (*call->compare)(static_cast<int>(a), static_cast<int>(b), call->column, call->flag);
+}
+
+Size window_size(HWND w) {
+  RECT r{};
+  if (w) GetWindowRect(w, &r);
+  return {r.right - r.left, r.bottom - r.top};
+}
+
+void move(HWND w, const Rect& r) {
+  if (w) SetWindowPos(w, nullptr, r.x, r.y, r.w, r.h, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+}  // namespace
+
+ListPage::ListPage(App& app, HWND page, int list_id, int page_command)
+    : app_(app), page_(page), list_(GetDlgItem(page, list_id)), page_command_(page_command) {}
+
+ListPage::~ListPage() {
+  if (list_ && IsWindow(list_)) ListView_SetImageList(list_, nullptr, LVSIL_SMALL);
+  if (images_) ImageList_Destroy(images_);
+}
+
+void ListPage::add_columns() {
+  if (columns_added_ || !list_) return;
+  columns_added_ = true;
+  RECT r{};
+  GetClientRect(list_, &r);
+  int base = r.right - r.left;
+  if (!shares_full_width(page_command_)) {
+    // The client area already leaves out a visible scroll bar; the rule counts it off the
+    // whole window's width.
+    RECT wr{};
+    GetWindowRect(list_, &wr);
+    base = (wr.right - wr.left) - GetSystemMetrics(SM_CXVSCROLL);
+  }
+  int index = 0;
+  for (const auto& c : columns_of(page_command_)) {
+    std::string title = settings::text(c.title_string, 128);
+    std::string stored = settings::option_text(column_setting_name(page_command_, index), kMaxWidthText);
+    LVCOLUMNA col{};
+    col.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT | LVCF_SUBITEM;
+    col.fmt = LVCFMT_LEFT;
+    col.cx = column_width(stored, c.share, base);
+    col.pszText = title.data();
+    col.iSubItem = index;
+    SendMessageA(list_, LVM_INSERTCOLUMNA, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&col));
+    ++index;
+  }
+}
+
+void ListPage::save_column_widths() const {
+  if (!list_ || !columns_added_) return;
+  int count = static_cast<int>(columns_of(page_command_).size());
+  for (int i = 0; i < count; ++i)
+    settings::set_option(column_setting_name(page_command_, i), ListView_GetColumnWidth(list_, i));
+}
+
+void ListPage::begin_fill() {
+  SetCursor(LoadCursor(nullptr, IDC_WAIT));
+  ListView_SetImageList(list_, nullptr, LVSIL_SMALL);
+  if (images_) ImageList_Destroy(images_);
+  images_ = ImageList_Create(GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), ILC_COLOR32 | ILC_MASK,
+                             16, 64);
+  if (images_) {
+    platform::UniqueIcon program(static_cast<HICON>(LoadImageA(app_.instance, MAKEINTRESOURCEA(IDI_PROGRAM),
+                                                               IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
+                                                               GetSystemMetrics(SM_CYSMICON), 0)));
+    ImageList_AddIcon(images_, program.get());
+    ListView_SetImageList(list_, images_, LVSIL_SMALL);
+  }
+  ListView_DeleteAllItems(list_);
+}
+
+int ListPage::add_row(const std::string& title, int index, const std::string& program_file) {
+  int image = 0;
+  if (images_) {
+    platform::UniqueIcon icon;
+    std::string file = program_file;
+    if (!file.empty() && file_exists(file)) ExtractIconExA(file.c_str(), 0, nullptr, icon.put(), 1);
+    if (!icon)
+      icon.reset(static_cast<HICON>(LoadImageA(app_.instance, MAKEINTRESOURCEA(IDI_UNKNOWN_PROGRAM), IMAGE_ICON,
+                                               GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), 0)));
+    if (icon) {
+      int added = ImageList_AddIcon(images_, icon.get());
+      if (added >= 0) image = added;
+    }
+  }
+  std::string text = title;
+  LVITEMA item{};
+  item.mask = LVIF_TEXT | LVIF_PARAM | LVIF_IMAGE;
+  item.iItem = ListView_GetItemCount(list_);
+  item.pszText = text.data();
+  item.lParam = index;
+  item.iImage = image;
+  return static_cast<int>(SendMessageA(list_, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
+}
+
+void ListPage::set_text(int row, int column, const std::string& text) {
+  std::string copy = text;
+  LVITEMA item{};
+  item.iSubItem = column;
+  item.pszText = copy.data();
+  SendMessageA(list_, LVM_SETITEMTEXTA, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
+}
+
+void ListPage::end_fill(const Comparator& compare) {
+  std::string_view setting = sort_setting_name(page_command_);
+  int sorted = setting.empty() ? 0 : settings::option(setting, 0);
+  if (sorted > 0 && sorted <= sort_column_limit(page_command_))
+    sort(sorted - 1, app_.directions.flag(sorted - 1), compare);
+  ListView_SetExtendedListViewStyle(list_, LVS_EX_FULLROWSELECT);
+  if (row_count() > 0) {
+    ListView_SetItemState(list_, 0, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+    ListView_EnsureVisible(list_, 0, FALSE);
+  }
+  app_.current_page = page_command_;
+  SetCursor(LoadCursor(nullptr, IDC_ARROW));
+}
+
+int ListPage::first_selected() const {
+  if (!list_) return -1;
+  int row = ListView_GetNextItem(list_, -1, LVNI_SELECTED);
+  if (row < 0) return -1;
+  LVITEMA item{};
+  item.mask = LVIF_PARAM;
+  item.iItem = row;
+  if (!SendMessageA(list_, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item))) return -1;
+  return static_cast<int>(item.lParam);
+}
+
+void ListPage::select(int index) {
+  LVFINDINFOA find{};
+  find.flags = LVFI_PARAM;
+  find.lParam = index;
+  int row = static_cast<int>(SendMessageA(list_, LVM_FINDITEMA, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&find)));
+  if (row < 0) return;
+  ListView_SetItemState(list_, row, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+  ListView_EnsureVisible(list_, row, FALSE);
+}
+
+int ListPage::row_count() const { return list_ ? ListView_GetItemCount(list_) : 0; }
+
+void ListPage::sort(int column, int flag, const Comparator& compare) {
+  SortCall call{&compare, column, flag};
+  ListView_SortItems(list_, compare_rows, reinterpret_cast<LPARAM>(&call));
+}
+
+void ListPage::sort_click(int column, const Comparator& compare) {
+  if (column < 0 || column >= sort_column_limit(page_command_)) return;
+  sort(column, app_.directions.take(column), compare);
+  std::string_view setting = sort_setting_name(page_command_);
+  if (!setting.empty()) settings::set_option(setting, column + 1);
+}
+
+void ListPage::context_menu(const std::vector<MenuEntry>& entries) const {
+  if (first_selected() < 0) return;
+  platform::UniqueMenu menu(CreatePopupMenu());
+  if (!menu) return;
+  for (const auto& e : entries) {
+    if (e.string == 0) {
+      AppendMenuA(menu.get(), MF_SEPARATOR, 0, nullptr);
+    } else {
+      std::string text = settings::text(e.string, 256);
+      AppendMenuA(menu.get(), MF_STRING, static_cast<UINT_PTR>(e.command), text.c_str());
+    }
+  }
+  POINT pt{};
+  GetCursorPos(&pt);
+  TrackPopupMenu(menu.get(), TPM_RIGHTBUTTON, pt.x, pt.y, 0, page_, nullptr);
+}
+
+void ListPage::relayout(const std::vector<Slot>& buttons) const {
+  if (!app_.sheet) return;
+  HWND tab = PropSheet_GetTabControl(app_.sheet);
+  bool single_row = tab && TabCtrl_GetRowCount(tab) <= 1;
+  RECT client{};
+  GetClientRect(page_, &client);
+  Size outer = sheet_size_for_page({client.right, client.bottom}, single_row);
+  RECT units{0, 0, 4, 8};
+  MapDialogRect(page_, &units);
+  DialogUnits du{units.right / 4.0, units.bottom / 8.0};
+  PageParts parts;
+  parts.button_count = static_cast<int>(buttons.size());
+  if (!buttons.empty()) {
+    Size b = window_size(GetDlgItem(page_, buttons.front().id));
+    parts.button_w = b.w;
+    parts.button_h = b.h;
+  }
+  HWND help = GetDlgItem(page_, IDC_HELP_IMAGE), help_caption = GetDlgItem(page_, IDC_HELP_CAPTION);
+  HWND monitor = GetDlgItem(page_, IDC_MONITOR_IMAGE), monitor_caption = GetDlgItem(page_, IDC_MONITOR_CAPTION);
+  parts.help_image = window_size(help);
+  parts.help_caption = window_size(help_caption);
+  parts.monitor_image = window_size(monitor);
+  parts.monitor_caption = window_size(monitor_caption);
+  PageLayout l = page_layout(outer, single_row, du, parts);
+  move(help, l.help_image);
+  move(help_caption, l.help_caption);
+  move(monitor, l.monitor_image);
+  move(monitor_caption, l.monitor_caption);
+  // A check box under the list (the Startup page's) takes its height from the list's bottom,
+  // so it never lies under the button row.
+  if (HWND check = GetDlgItem(page_, IDC_SHOW_ALL)) {
+    Size c = window_size(check);
+    l.list.h -= c.h + 4;
+    move(check, {l.list.x, l.list.y + l.list.h + 2, l.list.w, c.h});
+  }
+  move(list_, l.list);
+  for (std::size_t i = 0; i < buttons.size() && i < l.buttons.size(); ++i) {
+    Rect r{l.buttons[i].x, l.button_y, l.buttons[i].w, parts.button_h};
+    move(GetDlgItem(page_, buttons[i].id), r);
+    if (buttons[i].twin) move(GetDlgItem(page_, buttons[i].twin), r);
+  }
+  InvalidateRect(page_, nullptr, TRUE);
+}
+
+void ListPage::open_help() const {
+  std::string code = settings::text(ids::kLanguageCode, 16);
+  std::string name = help_page_name(app_.current_page ? app_.current_page : page_command_, code);
+  std::string local = program_folder() + "\\" + name;
+  if (GetFileAttributesA(local.c_str()) != INVALID_FILE_ATTRIBUTES) {
+    ShellExecuteA(app_.owner, "open", local.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+    return;
+  }
+  std::string base =
+      lookup::server_base(reg::read_string(HKEY_LOCAL_MACHINE, keys::kProduct, lookup::kServerValue, 255));
+  std::string address = base + "/" + name;
+  if (FindWindowA("AOL Frame25", nullptr)) {
+    char folder[MAX_PATH] = {};
+    GetProfileStringA("WAOL", "AppPath", "", folder, MAX_PATH);
+    std::string command = folder[0] ? std::string(folder) + "\\WAOL.EXE -u" : std::string("waol.exe -u");
+    command += " \"" + address + "\"";
+    STARTUPINFOA si{};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi{};
+    if (CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
+      CloseHandle(pi.hThread);
+      CloseHandle(pi.hProcess);
+    }
+    return;
+  }
+  ShellExecuteA(app_.owner, "open", address.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+}
+
+void save_sheet_position(const App& app, int page_command) {
+  RECT r{};
+  if (!app.sheet || !GetWindowRect(app.sheet, &r)) return;
+  settings::set_product_text("xPos", std::to_string(r.left));
+  settings::set_product_text("yPos", std::to_string(r.top));
+  settings::set_product_text("dxPos", std::to_string(r.right - r.left));
+  settings::set_product_text("dyPos", std::to_string(r.bottom - r.top));
+  settings::set_option("StartTab", page_command);
+}
+
+void ListPage::save_position() const { save_sheet_position(app_, page_command_); }
+
+void ListPage::set_status(const std::string& text) const {
+  if (!app_.sheet) return;
+  HWND status = GetDlgItem(app_.sheet, cmd::kStatusBar);
+  if (status) SendMessageA(status, SB_SETTEXTA, 0, reinterpret_cast<LPARAM>(text.c_str()));
+}
+
+void ListPage::deactivate() const {
+  save_column_widths();
+  save_position();
+  set_status("");
+}
+
+}  // namespace kestrom::explorer

@@ -1,0 +1,84 @@
+// The list page framework: a report-style list bound to one page window, whose rows carry
+// the index of their record, with the shared columns, icons, sorting, menu, relayout, help
+// and memory of widths and position. Every list page owns one.
+#pragma once
+#include <windows.h>
+#include <commctrl.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "explorer/app_win.hpp"
+#include "explorer/list_rules.hpp"
+#include "explorer/sheet_geometry.hpp"
+
+namespace kestrom::explorer {
+
+// The sheet's outer rectangle as xPos, yPos, dxPos, dyPos, then StartTab = the page.
+void save_sheet_position(const App& app, int page_command);
+
+class ListPage {
+ public:
+  // Compares the records at two indexes for one column; `flag` 0 ascending, 1 descending.
+  using Comparator = std::function<int(int a, int b, int column, int flag)>;
+
+  ListPage(App& app, HWND page, int list_id, int page_command);
+  ListPage(const ListPage&) = delete;
+  ListPage& operator=(const ListPage&) = delete;
+  ~ListPage();
+
+  HWND list() const noexcept { return list_; }
+  int page_command() const noexcept { return page_command_; }
+
+  // Creates the page's columns with their stored or default widths (once).
+  void add_columns();
+  void save_column_widths() const;
+
+  // Filling: begin (wait cursor, fresh image list, no rows), one add_row per record in
+  // order, end (stored sort, full-row selection, row 0 selected, current page, arrow cursor).
+  void begin_fill();
+  int add_row(const std::string& title, int index, const std::string& program_file);
+  void set_text(int row, int column, const std::string& text);
+  void end_fill(const Comparator& compare);
+
+  // The record index of the first selected row, or -1.
+  int first_selected() const;
+  void select(int index);
+  int row_count() const;
+
+  // A click on a column header.
+  void sort_click(int column, const Comparator& compare);
+
+  // Shows `entries` at the cursor when a row is selected; the chosen command goes to the page.
+  void context_menu(const std::vector<MenuEntry>& entries) const;
+
+  // Command 6049: places the list, the image buttons and the button row. `buttons` are the
+  // slots left to right; a slot's twin (second id, or 0) shares its place.
+  struct Slot {
+    int id;
+    int twin;
+  };
+  void relayout(const std::vector<Slot>& buttons) const;
+
+  // Opens the help page of the page on show (local file first).
+  void open_help() const;
+
+  // Deactivation: widths, window position and StartTab, empty status bar.
+  void deactivate() const;
+  void save_position() const;
+
+  void set_status(const std::string& text) const;
+
+ private:
+  void sort(int column, int flag, const Comparator& compare);
+
+  App& app_;
+  HWND page_;
+  HWND list_;
+  int page_command_;
+  bool columns_added_ = false;
+  HIMAGELIST images_ = nullptr;
+};
+
+}  // namespace kestrom::explorer

@@ -1,0 +1,221 @@
+// KestromEx.exe: start-up, the command line, the hidden owner window and its commands.
+#include <windows.h>
+#include <commctrl.h>
+#include <objbase.h>
+#include <shellapi.h>
+
+#include <string>
+
+#include "common/detected.hpp"
+#include "common/paths.hpp"
+#include "common/product.hpp"
+#include "common/product_keys.hpp"
+#include "common/registry.hpp"
+#include "common/textloader.hpp"
+#include "explorer/app_win.hpp"
+#include "explorer/page_switch.hpp"
+#include "explorer/resource_ids.h"
+#include "explorer/settings_win.hpp"
+#include "explorer/strings_ids.hpp"
+#include "startup/enumerate.hpp"
+#include "startup/snapshot.hpp"
+
+namespace kestrom::explorer {
+
+namespace {
+
+constexpr std::string_view kAutoUpdate = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\WindowsUpdate\\Auto Update";
+constexpr std::string_view kPrefixes = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\URL\\Prefixes";
+constexpr std::string_view kDefaultPrefix = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\URL\\DefaultPrefix";
+constexpr std::string_view kExplorerMenuKey = "exefile\\shell\\Kestrom VANT";
+constexpr std::size_t kMaxPrefix = 256;
+constexpr int kEnglish = 9;
+
+void run_repair(App& app, Repair repair) {
+  switch (repair) {
+    case Repair::Restore:
+      if (kestrom::text::language() != kEnglish) kestrom::text::reset_to_english();
+      if (app.hooks.undelay_all) app.hooks.undelay_all();
+      if (reg::key_exists(HKEY_CLASSES_ROOT, kExplorerMenuKey)) reg::delete_key_tree(HKEY_CLASSES_ROOT, kExplorerMenuKey);
+      break;
+    case Repair::AUOption: {
+      int level = reg::read_small_number(HKEY_CURRENT_USER, keys::kProduct, "AUOptions", -1);
+      // Nothing stored means there is nothing to undo; writing a made-up level would be worse.
+      if (level >= 0)
+        reg::write_number(HKEY_LOCAL_MACHINE, kAutoUpdate, "AUOptions", static_cast<std::uint32_t>(level));
+      break;
+    }
+    case Repair::SetPrefix: {
+      std::string prefix = reg::read_string(HKEY_CURRENT_USER, keys::kProduct, "wwwPrefix", kMaxPrefix);
+      if (prefix.empty()) prefix = settings::text(ids::kDefaultPrefix, kMaxPrefix + 1);
+      reg::write_string(HKEY_LOCAL_MACHINE, kPrefixes, "www", prefix);
+      reg::write_string(HKEY_LOCAL_MACHINE, kDefaultPrefix, "", prefix);
+      break;
+    }
+    case Repair::None: break;
+  }
+}
+
+void start_monitor() {
+  std::string path = program_folder() + "\\Kestrom.exe";
+  ShellExecuteA(nullptr, "open", path.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+}
+
+void on_command(App& app, int id) {
+  if (is_page_command(id)) {
+    open_sheet(app, id);
+    return;
+  }
+  switch (id) {
+    case cmd::kQuit: DestroyWindow(app.owner); break;
+    case cmd::kAlwaysRun: set_always_run(!always_run_state(), InitHooks{}); break;
+    case cmd::kRestartViewer:
+      if (app.hooks.show_restart_viewer) app.hooks.show_restart_viewer();
+      break;
+    case cmd::kShowCookies: {
+      bool was = app.show_cookies;
+      app.show_cookies = true;
+      open_sheet(app, cmd::kCookies);
+      app.show_cookies = was;
+      break;
+    }
+    case cmd::kExitRequest:
+      if (settings::option("ConfirmExit", 0) == 0)
+        DestroyWindow(app.owner);
+      else if (FindWindowA("Kestrom", nullptr))
+        open_sheet(app, cmd::kStartup);
+      else
+        start_monitor();
+      break;
+    default: break;
+  }
+}
+
+LRESULT CALLBACK owner_proc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
+  auto* app = reinterpret_cast<App*>(GetWindowLongPtrA(w, GWLP_USERDATA));
+  switch (msg) {
+    case WM_NCCREATE: {
+      auto* cs = reinterpret_cast<CREATESTRUCTA*>(lp);
+      SetWindowLongPtrA(w, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(cs->lpCreateParams));
+      break;
+    }
+    case WM_COMMAND:
+      if (app) on_command(*app, LOWORD(wp));
+      return 0;
+    case WM_CLOSE: DestroyWindow(w); return 0;
+    case WM_DESTROY:
+      if (app) app->owner = nullptr;
+      PostQuitMessage(0);
+      return 0;
+    default: break;
+  }
+  return DefWindowProcA(w, msg, wp, lp);
+}
+
+void create_fonts(App& app) {
+  struct FontDef {
+    const char* face;
+    int height, weight;
+    bool underline;
+  };
+  const FontDef defs[] = {{"Verdana", 18, 600, false},      {"Arial", 18, 500, false},       {"Arial", 18, 500, true},
+                          {"MS Sans Serif", 14, 600, false}, {"MS Sans Serif", 10, 600, false}, {"Arial", 14, 400, false},
+                          {"MS Sans Serif", 12, 500, false}, {"MS Shell Dlg", 14, 700, false},  {"MS Shell Dlg", 14, 500, false}};
+  for (const auto& d : defs)
+    app.fonts.emplace_back(CreateFontA(d.height, 0, 0, 0, d.weight, FALSE, d.underline, FALSE, DEFAULT_CHARSET, 0, 0, 0,
+                                       0, d.face));
+  std::string note_face = settings::option_text("NoteFont", 64);
+  if (note_face.empty()) note_face = "Arial";
+  int note_size = settings::option("NoteSize", 14);
+  app.fonts.emplace_back(CreateFontA(note_size, 0, 0, 0, 500, FALSE, FALSE, FALSE, DEFAULT_CHARSET, 0, 0, 0, 0,
+                                     note_face.c_str()));
+}
+
+void advance_start_counter() {
+  StartCount c = advance_start_count(settings::option("nCount", 0));
+  settings::set_option("nCount", c.value);
+  if (c.prune_category) prune_category(*c.prune_category);
+}
+
+int run(HINSTANCE instance, const char* command_line) {
+  App app;
+  app.instance = instance;
+  app.command_line = command_line ? command_line : "";
+  kestrom::text::set_module(instance);
+  app.class_name = settings::text(ids::kClassName, 64);
+  app.title = settings::text(ids::kLoading, kMaxTitleBuffer + 1);
+  if (app.class_name.empty() || app.title.empty()) return 0;
+
+  OSVERSIONINFOA os{};
+  os.dwOSVersionInfoSize = sizeof os;
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
+  if (GetVersionExA(&os)) app.nt_family = os.dwPlatformId == VER_PLATFORM_WIN32_NT;
+#pragma GCC diagnostic pop
+
+  int start_tab = settings::option("StartTab", cmd::kStartup);
+  Repair repair = repair_switch(app.command_line);
+  if (repair != Repair::None) {
+    run_repair(app, repair);
+    return 0;
+  }
+  int page = start_page(app.command_line, start_tab);
+  if (HWND first = FindWindowA(app.class_name.c_str(), nullptr)) {
+    PostMessageA(first, WM_COMMAND, MAKEWPARAM(command_for_first_instance(app.command_line, start_tab), 0), 0);
+    return 0;
+  }
+  if (quit_switch(app.command_line)) return 0;
+
+  WNDCLASSEXA wc{};
+  wc.cbSize = sizeof wc;
+  wc.style = CS_DBLCLKS;
+  wc.lpfnWndProc = owner_proc;
+  wc.hInstance = instance;
+  wc.hIcon = LoadIconA(instance, MAKEINTRESOURCEA(IDI_PROGRAM));
+  wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
+  wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(LTGRAY_BRUSH));
+  wc.lpszClassName = app.class_name.c_str();
+  if (!RegisterClassExA(&wc)) return 0;
+  app.owner = CreateWindowExA(WS_EX_APPWINDOW, app.class_name.c_str(), app.title.c_str(),
+                              WS_VISIBLE | WS_CAPTION | WS_SYSMENU, 0, -200, 0, 0, nullptr, nullptr, instance, &app);
+  if (!app.owner) return 0;
+  create_fonts(app);
+
+  HRESULT com = CoInitialize(nullptr);
+  INITCOMMONCONTROLSEX icc{sizeof icc, ICC_WIN95_CLASSES | ICC_LISTVIEW_CLASSES | ICC_TAB_CLASSES | ICC_BAR_CLASSES};
+  InitCommonControlsEx(&icc);
+
+  kestrom::text::set_language_from_string_table();
+  InitHooks init;
+  const bool wow64 = wow64_view_present();
+  init.initialise_register = [wow64] { initialise_register(wow64); };
+  init.fill_snapshots = [wow64] { fill_startup_snapshot_hook(wow64); };
+  init.remove_startup_entry = [wow64](const std::string& title, int code) {
+    return remove_titled_entry_hook(title, code, wow64);
+  };
+  init.remove_entries_containing = [wow64](const std::string& part) {
+    return remove_entries_containing_hook(part, wow64);
+  };
+  ProductState state = initialise_product(Program::Explorer, init);
+  app.options = state.options;
+
+  advance_start_counter();
+
+  PostMessageA(app.owner, WM_COMMAND, MAKEWPARAM(page, 0), 0);
+  MSG msg;
+  int exit_code = 0;
+  while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
+    TranslateMessage(&msg);
+    DispatchMessageA(&msg);
+  }
+  if (msg.message == WM_QUIT) exit_code = static_cast<int>(msg.wParam);
+  if (SUCCEEDED(com)) CoUninitialize();
+  return exit_code;
+}
+
+}  // namespace
+}  // namespace kestrom::explorer
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR command_line, int) {
+  return kestrom::explorer::run(instance, command_line);
+}

@@ -1,0 +1,91 @@
+// The explorer's command line and its Page Commands. Pure: the owner window, the monitor and a
+// second instance all speak in these numbers, so they must never depend on window state.
+#pragma once
+#include <array>
+#include <cstddef>
+#include <optional>
+#include <string_view>
+
+namespace kestrom::explorer {
+
+// Page Commands: menu-command identifiers shared with the monitor's windows.
+namespace cmd {
+inline constexpr int kStartup = 6026;
+inline constexpr int kCookies = 6028;
+inline constexpr int kActiveTasks = 6029;
+inline constexpr int kQuit = 6030;
+inline constexpr int kAlwaysRun = 6031;
+inline constexpr int kOptions = 6033;
+inline constexpr int kRestartViewer = 6034;
+inline constexpr int kServices = 6038;
+inline constexpr int kScheduledTasks = 6039;
+inline constexpr int kIEHelpers = 6040;
+inline constexpr int kHistory = 6041;
+inline constexpr int kFileTypes = 6042;
+inline constexpr int kCookieDetail = 6044;
+inline constexpr int kShowCookies = 6045;
+inline constexpr int kExitRequest = 6048;
+inline constexpr int kRelayout = 6049;
+inline constexpr int kStatusBar = 6050;  // control number of the sheet's status bar
+inline constexpr int kHelpMe = 6051;
+inline constexpr int kHidden = 6052;
+inline constexpr int kDelay = 6055;
+inline constexpr int kActiveX = 6056;
+inline constexpr int kRecent = 6060;
+}  // namespace cmd
+
+// The switches that perform one repair and end the program, in the order they are tested.
+enum class Repair { None, Restore, AUOption, SetPrefix };
+Repair repair_switch(std::string_view command_line) noexcept;
+
+// The page to open: `start_tab` (the stored StartTab; below the first page it counts as the
+// Startup Programs page), then every page switch found, in their fixed order, so that the
+// later switch in that order wins whatever the order on the line.
+int start_page(std::string_view command_line, int start_tab) noexcept;
+
+bool quit_switch(std::string_view command_line) noexcept;
+
+// What a second instance posts to the first: quit when "-Q" is given, else the chosen page.
+int command_for_first_instance(std::string_view command_line, int start_tab) noexcept;
+
+// True for the Page Commands that open the sheet on a page.
+bool is_page_command(int command) noexcept;
+
+// The start counter and the First-Detected category it prunes on this start.
+inline constexpr int kMaxStartCount = 6;
+struct StartCount {
+  int value = 0;
+  std::optional<std::string_view> prune_category;  // none on the seventh start
+};
+StartCount advance_start_count(int stored) noexcept;
+
+// One tab of the sheet, in the order the sheet shows them.
+struct PageDef {
+  int command;
+  int dialog;
+  int icon;
+  int title_string;
+  bool nt_only;
+};
+inline constexpr std::array<PageDef, 12> kPages{{
+    {cmd::kStartup, 102, 170, 606, false},
+    {cmd::kDelay, 197, 200, 609, false},
+    {cmd::kActiveX, 201, 212, 1155, false},
+    {cmd::kIEHelpers, 139, 180, 694, false},
+    {cmd::kScheduledTasks, 137, 182, 680, false},
+    {cmd::kServices, 132, 173, 636, true},
+    {cmd::kActiveTasks, 110, 176, 607, false},
+    {cmd::kCookies, 108, 183, 608, false},
+    {cmd::kFileTypes, 142, 179, 739, false},
+    {cmd::kHidden, 195, 198, 973, false},
+    {cmd::kRecent, 214, 175, 1192, false},
+    {cmd::kOptions, 114, 181, 610, false},
+}};
+// The tab image list holds these icons in this order, one per tab.
+inline constexpr std::array<int, 13> kTabIcons{170, 200, 212, 180, 182, 173, 176, 183, 179, 198, 175, 167, 181};
+
+// Index of the page to select among the pages actually built: the one whose command matches;
+// any other value starts on the first page.
+std::size_t start_index(const PageDef* const* built, std::size_t count, int page_command) noexcept;
+
+}  // namespace kestrom::explorer

@@ -1,0 +1,12 @@
+// The tabs that exist so far, made for the sheet in its page order.
+#pragma once
+#include <memory>
+
+#include "explorer/sheet_win.hpp"
+
+namespace kestrom::explorer {
+
+std::unique_ptr<SheetPage> make_startup_page(App& app, SheetContext& sheet);
+std::unique_ptr<SheetPage> make_options_page(App& app, SheetContext& sheet);
+
+}  // namespace kestrom::explorer

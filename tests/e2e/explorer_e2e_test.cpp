@@ -1,0 +1,117 @@
+// The explorer end to end: the list shows what the registry holds, a second start hands its
+// page to the first and ends, "-Q" ends the first.
+#include <gtest/gtest.h>
+
+#include "tests/e2e/explorer_harness.hpp"
+
+namespace kestrom::e2e::ex {
+namespace {
+
+class ExplorerEndToEnd : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    reset_explorer_state();
+    delete_value(HKEY_CURRENT_USER, kUserRun, kEntry);
+  }
+  void TearDown() override {
+    reset_explorer_state();
+    delete_value(HKEY_CURRENT_USER, kUserRun, kEntry);
+  }
+  static constexpr const char* kEntry = "Probe E2E Entry";
+};
+
+TEST_F(ExplorerEndToEnd, ListsARunEntryAndStaysSingleInstance) {
+  const std::string program = test::test_program_folder() + "\\KestromEx.exe";
+  write_value(HKEY_CURRENT_USER, kUserRun, kEntry, "\"" + program + "\" -probe");
+
+  Explorer first = start_explorer("-START");
+  ASSERT_TRUE(first);
+  HWND sheet = sheet_of(first.pid);
+  ASSERT_NE(sheet, nullptr);
+  EXPECT_EQ(current_tab(sheet), 0);
+  HWND list = nullptr;
+  ASSERT_TRUE(wait_until([&] { return (list = list_of(sheet)) != nullptr; }));
+
+  std::vector<std::string> row;
+  ASSERT_TRUE(wait_until([&] {
+    for (const auto& r : driver::read_list_view(list, 5))
+      if (!r.empty() && r[0] == kEntry) {
+        row = r;
+        return true;
+      }
+    return false;
+  }));
+  ASSERT_EQ(row.size(), 5u);
+  EXPECT_EQ(row[1].rfind("KestromEx.exe", 0), 0u) << row[1];  // from the file name on
+  EXPECT_EQ(row[2], "Orvane");
+  EXPECT_EQ(row[3], "HKCU_RUN");
+  EXPECT_FALSE(row[4].empty());  // first sighting recorded now
+  screenshot("explorer_startup_page");
+
+  // A second start posts its page to the first and ends without a window of its own.
+  Explorer second = start_explorer("-START");
+  EXPECT_EQ(wait_exit(second), 0);
+  driver::WindowQuery owners;
+  owners.class_name = kClass;
+  EXPECT_EQ(driver::find_windows(owners).size(), 1u);
+  EXPECT_TRUE(IsWindow(sheet));
+  EXPECT_EQ(WaitForSingleObject(first.process.get(), 0), static_cast<DWORD>(WAIT_TIMEOUT));
+
+  // "-Q" ends the first instance.
+  Explorer q = start_explorer("-Q");
+  EXPECT_EQ(wait_exit(q), 0);
+  EXPECT_EQ(wait_exit(first), 0);
+  EXPECT_TRUE(driver::find_windows(owners).empty());
+}
+
+TEST_F(ExplorerEndToEnd, QuitWithoutARunningExplorerJustEnds) {
+  Explorer q = start_explorer("-Q");
+  EXPECT_EQ(wait_exit(q), 0);
+  driver::WindowQuery owners;
+  owners.class_name = kClass;
+  EXPECT_TRUE(driver::find_windows(owners).empty());
+}
+
+}  // namespace
+}  // namespace kestrom::e2e::ex
+
+namespace kestrom::e2e::ex {
+namespace {
+
+TEST_F(ExplorerEndToEnd, RepairSwitchesActAndEndWithoutAWindow) {
+  const char* prefixes = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\URL\\Prefixes";
+  const char* default_prefix = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\URL\\DefaultPrefix";
+  const char* auto_update = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\WindowsUpdate\\Auto Update";
+  const char* menu_entry = "exefile\\shell\\Kestrom VANT";
+  driver::WindowQuery owners;
+  owners.class_name = kClass;
+
+  // No stored prefix: the default one is written back.
+  write_value(HKEY_LOCAL_MACHINE, prefixes, "www", "ftp://");
+  EXPECT_EQ(wait_exit(start_explorer("-SetPrefix")), 0);
+  EXPECT_EQ(read_value(HKEY_LOCAL_MACHINE, prefixes, "www"), "http://");
+  EXPECT_EQ(read_value(HKEY_LOCAL_MACHINE, default_prefix, nullptr), "http://");
+  write_value(HKEY_CURRENT_USER, kProduct, "wwwPrefix", "https://");
+  EXPECT_EQ(wait_exit(start_explorer("-setprefix")), 0);
+  EXPECT_EQ(read_value(HKEY_LOCAL_MACHINE, prefixes, "www"), "https://");
+
+  DWORD level = 2;
+  RegSetKeyValueA(HKEY_CURRENT_USER, kProduct, "AUOptions", REG_DWORD, &level, sizeof level);
+  EXPECT_EQ(wait_exit(start_explorer("-AUOption -START")), 0);
+  DWORD written = 0, size = sizeof written;
+  EXPECT_EQ(RegGetValueA(HKEY_LOCAL_MACHINE, auto_update, "AUOptions", RRF_RT_REG_DWORD, nullptr, &written, &size),
+            ERROR_SUCCESS);
+  EXPECT_EQ(written, 2u);
+
+  RegSetKeyValueA(HKEY_CLASSES_ROOT, (std::string(menu_entry) + "\\command").c_str(), nullptr, REG_SZ, "x", 2);
+  EXPECT_EQ(wait_exit(start_explorer("-Restore -START")), 0);
+  HKEY k = nullptr;
+  EXPECT_NE(RegOpenKeyExA(HKEY_CLASSES_ROOT, menu_entry, 0, KEY_READ, &k), ERROR_SUCCESS);
+  if (k) RegCloseKey(k);
+
+  EXPECT_TRUE(driver::find_windows(owners).empty());
+  RegDeleteKeyValueA(HKEY_LOCAL_MACHINE, auto_update, "AUOptions");
+}
+
+}  // namespace
+}  // namespace kestrom::e2e::ex
