@@ -42,7 +42,8 @@ constexpr DWORD kAlertWaitMs = 60000;
 constexpr DWORD kRepostMs = 3000;
 
 // The entries this file writes into the user's Run key.
-constexpr const char* kEntries[] = {"KtLoopSleeper", "KtLoopAgent", "KtLoopRepeat", "KtLoopDelayed"};
+constexpr const char* kEntries[] = {"KtLoopSleeper", "KtLoopAgent", "KtLoopRepeat", "KtLoopDelayed", "KtLoopQuiet",
+                                    "KtLoopQuietToo"};
 
 template <typename F>
 bool poll(F&& condition, DWORD timeout_ms = kWaitMs) {
@@ -402,6 +403,48 @@ TEST_F(Loop, DelayedProgramThatPutItselfBackIsAskedAboutAndDisabled) {
   EXPECT_TRUE(poll([] { return !value_exists(HKEY_CURRENT_USER, kUserRun, "KtLoopDelayed"); }));
   EXPECT_EQ(read_text(HKEY_LOCAL_MACHINE, kDisabled, "KtLoopDelayed"), "11");
   EXPECT_EQ(read_text(HKEY_LOCAL_MACHINE, kDisabledRun, "KtLoopDelayed"), agent);
+}
+
+TEST_F(Loop, HideOptionsAnswerWithoutAskingAndAnOptionChangeIsTakenUpOnTheNextCheck) {
+  // The user chose to have new entries removed without a question.
+  set_option_text("HideStartup", "2");
+  set_option_text("ShowAlerts", "0");
+  start();
+  const std::string agent = fixture("kt_agent.exe");
+  run_sleeper();
+  write_text(HKEY_CURRENT_USER, kUserRun, "KtLoopQuiet", agent + " /one");
+  const ULONGLONG end = GetTickCount64() + kAlertWaitMs;
+  while (value_exists(HKEY_CURRENT_USER, kUserRun, "KtLoopQuiet") && GetTickCount64() < end) {
+    Sleep(kRepostMs);
+    PostMessageA(window_, kRealtime, 0, 0);
+  }
+  EXPECT_FALSE(value_exists(HKEY_CURRENT_USER, kUserRun, "KtLoopQuiet")) << "not removed";
+  EXPECT_TRUE(poll([] { return history_has("*START_Remove", "KtLoopQuiet"); })) << history_text();
+  EXPECT_FALSE(history_has("START_Alert", "KtLoopQuiet")) << "no question, so no alert record";
+
+  // The explorer switches to silent approval (every option write sets Update); the monitor
+  // reloads its options on the next realtime check that sees the running programs change.
+  set_option_text("HideStartup", "1");
+  set_option_text("Update", "1");
+  stop(programs_.back());
+  write_text(HKEY_CURRENT_USER, kUserRun, "KtLoopQuietToo", agent + " /two");
+  const std::string key = agent + " /two";
+  EXPECT_TRUE(poll(
+      [&] {
+        if (read_text(HKEY_CURRENT_USER, kSnapshot, key.c_str()) == "11") return true;
+        PostMessageA(window_, kRealtime, 0, 0);
+        Sleep(kRepostMs);
+        return false;
+      },
+      kAlertWaitMs))
+      << "not approved silently";
+  EXPECT_TRUE(value_exists(HKEY_CURRENT_USER, kUserRun, "KtLoopQuietToo"));
+  EXPECT_EQ(read_text(HKEY_CURRENT_USER, "Software\\Orvane\\Kestrom\\Options", "Update"), "0");
+  driver::WindowQuery alerts;
+  alerts.class_name = "#32770";
+  alerts.process_id = monitor_.pid;
+  alerts.visible_only = true;
+  EXPECT_TRUE(driver::find_windows(alerts).empty()) << "a question was shown";
 }
 
 TEST_F(Loop, ProgramOrLibraryOnTheCommandLineOpensTheLookup) {
