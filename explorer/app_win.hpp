@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "common/options_table.hpp"
+#include "common/product.hpp"
 #include "explorer/list_rules.hpp"
 #include "platform/handles.hpp"
 
@@ -36,6 +37,7 @@ struct App {
   SortDirections directions;  // one flag per column position for the whole run
   std::vector<platform::UniqueGdi> fonts;
   ExplorerHooks hooks;
+  InitHooks init_hooks;  // the startup steps the shared start-up and always-run need
 };
 
 inline constexpr std::size_t kMaxTitleBuffer = 32;

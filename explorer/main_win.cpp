@@ -68,7 +68,7 @@ void on_command(App& app, int id) {
   }
   switch (id) {
     case cmd::kQuit: DestroyWindow(app.owner); break;
-    case cmd::kAlwaysRun: set_always_run(!always_run_state(), InitHooks{}); break;
+    case cmd::kAlwaysRun: set_always_run(!always_run_state(), app.init_hooks); break;
     case cmd::kRestartViewer:
       if (app.hooks.show_restart_viewer) app.hooks.show_restart_viewer();
       break;
@@ -186,7 +186,7 @@ int run(HINSTANCE instance, const char* command_line) {
   InitCommonControlsEx(&icc);
 
   kestrom::text::set_language_from_string_table();
-  InitHooks init;
+  InitHooks& init = app.init_hooks;
   const bool wow64 = wow64_view_present();
   init.initialise_register = [wow64] { initialise_register(wow64); };
   init.fill_snapshots = [wow64] { fill_startup_snapshot_hook(wow64); };
