@@ -82,11 +82,9 @@ void arm(Watch& w) {
 }
 
 bool has_32bit_view() {
-  HKEY k = nullptr;
-  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software\\Wow6432Node", 0, KEY_READ | KEY_WOW64_64KEY, &k) != ERROR_SUCCESS)
-    return false;
-  RegCloseKey(k);
-  return true;
+  UniqueKey k;
+  return RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software\\Wow6432Node", 0, KEY_READ | KEY_WOW64_64KEY, k.put()) ==
+         ERROR_SUCCESS;
 }
 
 // What ordinals 2 and 3 share with the watcher thread.
@@ -195,20 +193,17 @@ int WINAPI KestromProStart(HWND monitor_window) {
   }
   c.stop.reset(CreateEventA(nullptr, TRUE, FALSE, nullptr));
   c.ready.reset(CreateEventA(nullptr, TRUE, FALSE, nullptr));
-  HMODULE self = nullptr;
-  if (!c.stop || !c.ready ||
-      !GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS, reinterpret_cast<LPCSTR>(&g_component), &self)) {
-    c.stop.reset();
-    c.ready.reset();
-    return 0;
-  }
-  c.thread.reset(CreateThread(nullptr, 0, &watcher_thread, self, 0, nullptr));
+  // The thread's own reference to this library; it hands it back as it ends.
+  kestrom::platform::UniqueModule self;
+  if (c.stop && c.ready &&
+      GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS, reinterpret_cast<LPCSTR>(&g_component), self.put()))
+    c.thread.reset(CreateThread(nullptr, 0, &watcher_thread, self.get(), 0, nullptr));
   if (!c.thread) {
-    FreeLibrary(self);
     c.stop.reset();
     c.ready.reset();
     return 0;
   }
+  self.release();
   // Changes made once the monitor has started are not missed.
   const std::array<HANDLE, 2> armed{c.ready.get(), c.thread.get()};
   WaitForMultipleObjects(static_cast<DWORD>(armed.size()), armed.data(), FALSE, kReadyWaitMs);

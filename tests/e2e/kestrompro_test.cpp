@@ -7,8 +7,8 @@
 #include <algorithm>
 #include <fstream>
 #include <iterator>
-#include <sstream>
 #include <string>
+#include <vector>
 
 #include "platform/handles.hpp"
 #include "tests/e2e/e2e_support_win.hpp"
