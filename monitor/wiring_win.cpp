@@ -11,6 +11,7 @@
 #include "common/paths.hpp"
 #include "common/product_keys.hpp"
 #include "common/registry.hpp"
+#include "common/trace.hpp"
 #include "monitor/alerts/startup_step_system.hpp"
 #include "monitor/help_page.hpp"
 #include "startup/enumerate.hpp"
@@ -110,7 +111,11 @@ void MonitorWiring::startup_step(Monitor& monitor) {
   scan.wow64_view = wow64_view_;
   alerts::StartupStepSignals signals;
   signals.show_alert_icon = [&monitor] { monitor.show_tray_state(icon::kAlert, kStartupAlertTooltip); };
-  signals.set_alert_showing = [&monitor](bool on) { monitor.alert_showing = on; };
+  signals.set_alert_showing = [&monitor](bool on) {
+    monitor.alert_showing = on;
+    // The step's trace point then reports the question instead of the time the user took.
+    if (on) trace::note_alert_shown();
+  };
   alerts::run_startup_step_with_alerts(monitor.window(), alerts_, list_, monitor.options().all, scan,
                                        std::move(signals));
 }

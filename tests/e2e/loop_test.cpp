@@ -77,11 +77,14 @@ void write_text(HKEY root, const char* key, const std::string& name, const std::
 }
 
 std::string history_file() { return program_folder(kLayout) + "\\history.txt"; }
+std::string trace_file() { return program_folder(kLayout) + "\\send2ov.txt"; }
 
-std::string history_text() {
-  std::ifstream in(history_file(), std::ios::binary);
+std::string file_text(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
   return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
+
+std::string history_text() { return file_text(history_file()); }
 
 // The History Log's lines that name `what` and hold the action.
 std::string lower(std::string s) {
@@ -195,6 +198,7 @@ class Loop : public ::testing::Test {
     }
     RegDeleteKeyValueA(HKEY_LOCAL_MACHINE, kProduct, "InfoServer");
     DeleteFileA(history_file().c_str());
+    DeleteFileA(trace_file().c_str());
   }
 
   // Starts the monitor and waits until it patrols: its tray icon comes after the product
@@ -288,6 +292,7 @@ TEST_F(Loop, NoEndsTheProgramRemovesTheEntryAndLogsAlertRemovalAndKill) {
 }
 
 TEST_F(Loop, YesKeepsTheEntryAndTheExplorerListsIt) {
+  set_option_text("Debug", "1");
   start();
   const std::string agent = fixture("kt_agent.exe");
   write_text(HKEY_CURRENT_USER, kUserRun, "KtLoopAgent", "\"" + agent + "\" /tray");
@@ -307,6 +312,19 @@ TEST_F(Loop, YesKeepsTheEntryAndTheExplorerListsIt) {
   EXPECT_EQ(read_text(HKEY_CURRENT_USER, kUserRun, "KtLoopAgent"), "\"" + agent + "\" /tray");
   EXPECT_TRUE(history_has("START_Alert", "KtLoopAgent")) << history_text();
   EXPECT_FALSE(history_has("*START_Remove", "KtLoopAgent"));
+  // The cycle's trace points: the realtime check, the cycle, and the startup step, which
+  // reports that it asked instead of how long the user took to answer.
+  auto traced = [](const std::string& point) {
+    const std::string trace = file_text(trace_file());
+    for (std::size_t at = trace.find(point); at != std::string::npos; at = trace.find(point, at + 1)) {
+      const std::size_t after = at + point.size();
+      if (after == trace.size() || !std::isdigit(static_cast<unsigned char>(trace[after]))) return true;
+    }
+    return false;
+  };
+  EXPECT_TRUE(poll([&] { return traced("Exit Normal Verify"); })) << file_text(trace_file());
+  for (const char* point : {"Check for Task Change", "Enter Verify function", "NanoCycles: Startup Programs = 1"})
+    EXPECT_TRUE(traced(point)) << point << " not in " << file_text(trace_file());
 
   // The monitor's "Display Startup Info" opens the real explorer on its Startup Programs page.
   ASSERT_TRUE(driver::post_command(window_, kShowStartupCommand));
