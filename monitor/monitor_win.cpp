@@ -205,6 +205,7 @@ void Monitor::start_of_run() {
   menu_busy_ = false;
   if (!options_.hide_icon) add_tray_icon();
   if (hooks_.release_lists) hooks_.release_lists();
+  if (hooks_.clear_alert_memory) hooks_.clear_alert_memory();
   tick_.start_of_run();
   if (timer_ != 0) KillTimer(hwnd_, kPatrolTimerId);
   timer_ = SetTimer(hwnd_, kPatrolTimerId, kTickPeriodMs, nullptr);

@@ -47,6 +47,8 @@ struct MonitorHooks {
   std::function<void(HWND)> restart_commands_viewer;
   // Shutdown: empty the Item List and the cookie filter list.
   std::function<void()> release_lists;
+  // Command 6025: the alerts' memory of the program last asked about starts over.
+  std::function<void()> clear_alert_memory;
 };
 
 // Counts running processes with EnumProcesses.

@@ -1,0 +1,50 @@
+// What Kestrom.exe plugs into its window: the startup core (product initialisation hooks,
+// the startup programs step with its alert dialogs), the running-program list, the program
+// information lookup and the alerts' help page. One object lives for the whole run and owns
+// the Item List, the alert fonts and the alerts' repeat memory.
+#pragma once
+#include <windows.h>
+
+#include <array>
+#include <string>
+
+#include "monitor/alerts/alert_dialog.hpp"
+#include "monitor/monitor_win.hpp"
+#include "startup/item_list.hpp"
+
+namespace kestrom::monitor {
+
+// Opens a help page: the file of that name in the program folder when there is one, else the
+// page on the vendor's server (the lookup's configurable base address) in the browser.
+void open_help_page(HWND owner, const std::string& page);
+
+class MonitorWiring {
+ public:
+  MonitorWiring();
+  MonitorWiring(const MonitorWiring&) = delete;
+  MonitorWiring& operator=(const MonitorWiring&) = delete;
+
+  // Hooks that refer to this object, which must outlive the monitor they are given to.
+  MonitorHooks hooks();
+
+  // One step of the Patrol Cycle through the step table; later categories are no-ops.
+  void patrol_step(PatrolStep step, Monitor& monitor);
+
+  ItemList& item_list() noexcept { return list_; }
+  alerts::AlertContext& alert_context() noexcept { return alerts_; }
+  bool wow64_view() const noexcept { return wow64_view_; }
+
+ private:
+  using Step = void (MonitorWiring::*)(Monitor&);
+  void startup_step(Monitor& monitor);
+  InitHooks product_hooks();
+
+  bool wow64_view_;
+  ItemList list_;
+  alerts::AlertFonts fonts_;
+  alerts::AlertContext alerts_;
+  // In the order of PatrolStep; a null entry is a step whose category is not built in yet.
+  std::array<Step, kPatrolStepCount> steps_{};
+};
+
+}  // namespace kestrom::monitor
