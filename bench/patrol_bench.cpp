@@ -1,9 +1,26 @@
 // One first half and one second half of the Patrol Cycle, run in-process by the monitor's own
 // window code and wiring, with every startup place holding entries (a few hundred in all) and
-// a snapshot that already approves each of them, so no question opens. The baseline makes the
-// same enumerations with plain loops (RegEnumValue, FindFirstFile, GetProfileString, shell-link
-// loads) and reads each entry's snapshot value once, in the same run. Rounds alternate and the
-// medians are compared.
+// a snapshot that already approves each of them, so no question opens. Rounds alternate with
+// a baseline in the same run and the medians are compared.
+//
+// The baseline makes, with plain loops, the system calls the listing and the change test
+// cannot do without for these entries, and no more:
+//  - every place read once the way the listing reads it: the Run-family keys (value count,
+//    then values by index), the Disabled Store's markers once, the four Shell Folders values,
+//    each startup folder and the folder "Disabled" beside the program, run= and load= of
+//    win.ini, the nine Disabled Store subkeys, Userinit and Shell, the three shell-extension
+//    keys, AppInit_DLLs and the Notify subkeys;
+//  - a disabled entry's marker number, one query each on the Disabled key opened once;
+//  - per shortcut a load and a resolve with no user interface and 500 ms (one link object per
+//    folder), then its target and description;
+//  - version information where an entry needs it (win.ini pieces, shortcut targets without a
+//    description, shell-extension servers, AppInit and Notify DLLs), read once per file;
+//  - a class's server file for each shell extension, its name only where the title needs it;
+//  - the long path of every file text of 4 or more characters and of the non-empty second
+//    text beside it;
+//  - one snapshot query per entry on the snapshot key opened once.
+// After the rounds, pieces of the listing are timed alone (startup folders, snapshot lookups,
+// version reads, disabled markers) to show where the time beyond the baseline goes.
 #include <windows.h>
 #include <objbase.h>
 #include <shlobj.h>
@@ -21,6 +38,8 @@
 #include "startup/actions.hpp"
 #include "startup/enumerate.hpp"
 #include "startup/locations.hpp"
+#include "startup/snapshot.hpp"
+#include "common/paths.hpp"
 
 using namespace kestrom;
 
@@ -43,6 +62,7 @@ constexpr const char* kTaskScheduler = "SOFTWARE\\Microsoft\\Windows\\CurrentVer
 constexpr const char* kExecuteHooks = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\ShellExecuteHooks";
 constexpr const char* kNotify = "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon\\Notify";
 constexpr const char* kWindowsNt = "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Windows";
+constexpr const char* kWinlogon = "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon";
 constexpr REGSAM k64 = KEY_WOW64_64KEY;
 
 std::string n(int i) { return kPrefix + std::to_string(i); }
@@ -135,9 +155,10 @@ void fill(Places& p, bool on) {
     GetProfileStringA("windows", "load", "", buf, sizeof buf);
     p.win_load = buf;
     std::string run, load;
+    // win.ini lists are ";"-separated: each piece is one entry.
     for (int i = 0; i < kWinIniEntries; ++i, ++id) {
-      run += "C:\\windows\\" + n(id) + ".exe ";
-      load += "C:\\windows\\" + n(id + 1000) + ".exe ";
+      run += "C:\\windows\\" + n(id) + ".exe;";
+      load += "C:\\windows\\" + n(id + 1000) + ".exe;";
     }
     WriteProfileStringA("windows", "run", run.c_str());
     WriteProfileStringA("windows", "load", load.c_str());
@@ -187,123 +208,6 @@ void fill(Places& p, bool on) {
   }
 }
 
-// ---- Baseline: the same places with plain loops ------------------------------------------
-
-struct Baseline {
-  HKEY snapshot = nullptr;
-  std::size_t entries = 0;
-
-  // The one read per entry that the change test makes.
-  void known(const std::string& file) {
-    char data[40];
-    DWORD size = sizeof data;
-    RegQueryValueExA(snapshot, file.c_str(), nullptr, nullptr, reinterpret_cast<BYTE*>(data), &size);
-    ++entries;
-  }
-
-  void values(HKEY root, const std::string& key, bool long_path) {
-    HKEY k = nullptr;
-    if (RegOpenKeyExA(root, key.c_str(), 0, KEY_QUERY_VALUE | k64, &k) != ERROR_SUCCESS) return;
-    char name[512];
-    BYTE data[512];
-    for (DWORD i = 0;; ++i) {
-      DWORD nlen = sizeof name, dlen = sizeof data, type = 0;
-      const LONG rc = RegEnumValueA(k, i, name, &nlen, nullptr, &type, data, &dlen);
-      if (rc == ERROR_NO_MORE_ITEMS) break;
-      if (rc != ERROR_SUCCESS) continue;
-      std::string file;
-      for (const char* c = reinterpret_cast<const char*>(data); *c; ++c)
-        if (*c != '"') file += *c;
-      if (long_path) {
-        char out[MAX_PATH];
-        GetLongPathNameA(file.c_str(), out, MAX_PATH);
-      }
-      known(file);
-    }
-    RegCloseKey(k);
-  }
-
-  void clsid_server(const std::string& id) {
-    char buf[MAX_PATH];
-    DWORD size = sizeof buf;
-    RegGetValueA(HKEY_CLASSES_ROOT, ("CLSID\\" + id + "\\InprocServer32").c_str(), nullptr, RRF_RT_REG_SZ, nullptr,
-                 buf, &size);
-  }
-
-  void run(const Places& p) {
-    entries = 0;
-    RegOpenKeyExA(HKEY_CURRENT_USER, kSnapshot, 0, KEY_QUERY_VALUE, &snapshot);
-    for (const auto& [root, key] : p.run_keys) values(root, key, true);
-    for (const auto& folder : startup_folders()) {
-      WIN32_FIND_DATAA fd{};
-      HANDLE find = FindFirstFileA((folder + "\\*.*").c_str(), &fd);
-      if (find == INVALID_HANDLE_VALUE) continue;
-      do {
-        if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
-        const std::string path = folder + "\\" + fd.cFileName;
-        std::string target = path;
-        if (path.size() > 4 && _stricmp(path.c_str() + path.size() - 4, ".lnk") == 0) {
-          IShellLinkA* link = nullptr;
-          IPersistFile* file = nullptr;
-          if (SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
-                                         reinterpret_cast<void**>(&link)))) {
-            if (SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file)))) {
-              std::wstring w(path.begin(), path.end());
-              char out[MAX_PATH] = {};
-              if (SUCCEEDED(file->Load(w.c_str(), STGM_READ)) && SUCCEEDED(link->GetPath(out, MAX_PATH, nullptr, 0)))
-                target = out;
-              file->Release();
-            }
-            link->Release();
-          }
-        }
-        known(target);
-      } while (FindNextFileA(find, &fd));
-      FindClose(find);
-    }
-    for (const char* key : {"run", "load"}) {
-      char buf[4096];
-      GetProfileStringA("windows", key, "", buf, sizeof buf);
-      std::string line = buf;
-      std::size_t at = 0;
-      while (at < line.size()) {
-        std::size_t end = line.find_first_of(" ,", at);
-        if (end == std::string::npos) end = line.size();
-        if (end > at) known(line.substr(at, end - at));
-        at = end + 1;
-      }
-    }
-    values(HKEY_LOCAL_MACHINE, std::string(kDisabledStore) + "\\Run", false);
-    for (const char* key : {kDelayLoad, kTaskScheduler, kExecuteHooks}) {
-      HKEY k = nullptr;
-      if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, key, 0, KEY_QUERY_VALUE, &k) != ERROR_SUCCESS) continue;
-      char name[256];
-      char data[256];
-      for (DWORD i = 0;; ++i) {
-        DWORD nlen = sizeof name, dlen = sizeof data;
-        if (RegEnumValueA(k, i, name, &nlen, nullptr, nullptr, reinterpret_cast<BYTE*>(data), &dlen) != ERROR_SUCCESS)
-          break;
-        clsid_server(key == kDelayLoad ? data : name);
-        known(name);
-      }
-      RegCloseKey(k);
-    }
-    known(get_text(HKEY_LOCAL_MACHINE, kWindowsNt, "AppInit_DLLs"));
-    HKEY notify = nullptr;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kNotify, 0, KEY_READ, &notify) == ERROR_SUCCESS) {
-      char sub[256];
-      for (DWORD i = 0;; ++i) {
-        DWORD len = sizeof sub;
-        if (RegEnumKeyExA(notify, i, sub, &len, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
-        known(get_text(HKEY_LOCAL_MACHINE, std::string(kNotify) + "\\" + sub, "DllName"));
-      }
-      RegCloseKey(notify);
-    }
-    if (snapshot) RegCloseKey(snapshot);
-    snapshot = nullptr;
-  }
-};
-
 double ms_since(std::chrono::steady_clock::time_point t) {
   return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t).count();
 }
@@ -312,6 +216,263 @@ double median(std::vector<double> v) {
   std::sort(v.begin(), v.end());
   return v[v.size() / 2];
 }
+
+// ---- Baseline: the same places with plain loops ------------------------------------------
+
+// The calls the header lists, nothing else.
+struct Baseline {
+  HKEY snapshot = nullptr;
+  HKEY disabled = nullptr;
+  std::size_t entries = 0;
+  std::vector<std::string> versions_read;  // files whose version information this pass read
+  std::vector<double> folders_ms;          // the startup folders' part of each pass
+
+  std::string long_path(const std::string& text) {
+    char out[MAX_PATH + 1];
+    const DWORD got = GetLongPathNameA(text.c_str(), out, sizeof out);
+    return got == 0 || got >= sizeof out ? text : std::string(out, got);
+  }
+
+  // One entry: the long paths and the snapshot read.
+  void add(std::string file, const std::string& command = "") {
+    file.erase(std::remove(file.begin(), file.end(), '"'), file.end());
+    if (file.size() >= 4) {
+      file = long_path(file);
+      if (!command.empty()) long_path(command);
+    }
+    std::replace(file.begin(), file.end(), '=', ':');
+    char data[40];
+    DWORD size = sizeof data;
+    RegQueryValueExA(snapshot, file.c_str(), nullptr, nullptr, reinterpret_cast<BYTE*>(data), &size);
+    ++entries;
+  }
+
+  void version(const std::string& file) {
+    if (std::find(versions_read.begin(), versions_read.end(), file) != versions_read.end()) return;
+    versions_read.push_back(file);
+    DWORD handle = 0;
+    const DWORD size = GetFileVersionInfoSizeA(file.c_str(), &handle);
+    if (size == 0) return;
+    std::vector<char> data(size);
+    if (!GetFileVersionInfoA(file.c_str(), 0, size, data.data())) return;
+    void* p = nullptr;
+    UINT len = 0;
+    if (!VerQueryValueA(data.data(), "\\VarFileInfo\\Translation", &p, &len) || len < 4) return;
+    const WORD* pair = static_cast<const WORD*>(p);
+    for (const char* what : {"ProductName", "ProductVersion", "CompanyName", "FileDescription"}) {
+      char query[96];
+      std::snprintf(query, sizeof query, "\\StringFileInfo\\%04x%04x\\%s", pair[0], pair[1], what);
+      VerQueryValueA(data.data(), query, &p, &len);
+    }
+  }
+
+  std::vector<std::pair<std::string, std::string>> values(HKEY root, const std::string& key) {
+    std::vector<std::pair<std::string, std::string>> out;
+    HKEY k = nullptr;
+    if (RegOpenKeyExA(root, key.c_str(), 0, KEY_QUERY_VALUE | k64, &k) != ERROR_SUCCESS) return out;
+    DWORD count = 0;
+    RegQueryInfoKeyA(k, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &count, nullptr, nullptr, nullptr,
+                     nullptr);
+    char name[512];
+    char data[512];
+    for (DWORD i = 0; i < count; ++i) {
+      DWORD nlen = sizeof name, dlen = sizeof data - 1;
+      if (RegEnumValueA(k, i, name, &nlen, nullptr, nullptr, reinterpret_cast<BYTE*>(data), &dlen) != ERROR_SUCCESS)
+        continue;
+      data[dlen] = 0;
+      out.emplace_back(std::string(name, nlen), data);
+    }
+    RegCloseKey(k);
+    return out;
+  }
+
+  std::string text(HKEY root, const std::string& key, const char* name) {
+    char buf[1024] = {};
+    DWORD size = sizeof buf - 1;
+    if (RegGetValueA(root, key.c_str(), name, RRF_RT_REG_SZ, nullptr, buf, &size) !=
+        ERROR_SUCCESS)
+      return {};
+    return buf;
+  }
+
+  void folder(const std::string& folder) {
+    WIN32_FIND_DATAA fd{};
+    HANDLE find = FindFirstFileA((folder + "\\*.*").c_str(), &fd);
+    if (find == INVALID_HANDLE_VALUE) return;
+    IShellLinkA* link = nullptr;
+    IPersistFile* file = nullptr;
+    do {
+      if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
+      const std::string path = folder + "\\" + fd.cFileName;
+      const std::string kind = path.substr(path.size() - 3);
+      if (_stricmp(kind.c_str(), "ini") == 0) continue;
+      if (_stricmp(kind.c_str(), "lnk") == 0) {
+        if (!link && SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+                                                reinterpret_cast<void**>(&link))))
+          link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file));
+        std::string target;
+        if (file) {
+          std::wstring w(path.begin(), path.end());
+          if (SUCCEEDED(file->Load(w.c_str(), STGM_READ))) {
+            // A link the shell reports as not resolved is no entry.
+            if (link->Resolve(nullptr, SLR_NO_UI | SLR_NOUPDATE | (500 << 16)) == S_FALSE) continue;
+            char out[MAX_PATH + 1] = {};
+            WIN32_FIND_DATAA found{};
+            link->GetPath(out, MAX_PATH, &found, SLGP_RAWPATH);
+            target = out;
+            char description[MAX_PATH + 1] = {};
+            link->GetDescription(description, MAX_PATH);
+            if (!*description && !target.empty()) version(target);
+          }
+        }
+        add(target, path);
+      } else {
+        if (_stricmp(kind.c_str(), "exe") == 0) version(path);
+        add(path, path);
+      }
+    } while (FindNextFileA(find, &fd));
+    FindClose(find);
+    if (file) file->Release();
+    if (link) link->Release();
+  }
+
+  // The server file of a class; its name only when the title needs it.
+  std::string server(const std::string& id, bool name_too) {
+    if (name_too) text(HKEY_CLASSES_ROOT, "CLSID\\" + id, nullptr);
+    return text(HKEY_CLASSES_ROOT, "CLSID\\" + id + "\\InprocServer32", nullptr);
+  }
+
+  void run(const Places& p) {
+    entries = 0;
+    versions_read.clear();
+    RegOpenKeyExA(HKEY_CURRENT_USER, kSnapshot, 0, KEY_QUERY_VALUE, &snapshot);
+    RegOpenKeyExA(HKEY_LOCAL_MACHINE, kDisabledStore, 0, KEY_QUERY_VALUE | k64, &disabled);
+    values(HKEY_LOCAL_MACHINE, kDisabledStore);  // the markers a Run value may be named like
+    for (const auto& [root, key] : p.run_keys)
+      for (const auto& [name, data] : values(root, key)) add(data);
+    const auto folders_start = std::chrono::steady_clock::now();
+    for (HKEY root : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER})
+      for (const char* value : {"Startup", "Common Startup"})
+        if (std::string f = text(root, kShellFolders, value); !f.empty()) folder(f);
+    folders_ms.push_back(ms_since(folders_start));
+    for (const char* key : {"run", "load"}) {
+      std::vector<char> buf(32768);
+      const DWORD got = GetProfileStringA("windows", key, "", buf.data(), static_cast<DWORD>(buf.size()));
+      const std::string line(buf.data(), got);
+      for (std::size_t at = 0; at < line.size();) {
+        std::size_t end = line.find(';', at);
+        if (end == std::string::npos) end = line.size();
+        if (end > at) {
+          version(line.substr(at, end - at));
+          add(line.substr(at, end - at));
+        }
+        at = end + 1;
+      }
+    }
+    for (const char* sub :
+         {"Run", "RunOnce", "RunOnceEx", "RunServices", "RunServicesOnce", "RunSetup", "Policy", "WinLoad", "WinRun"})
+      for (const auto& [name, data] : values(HKEY_LOCAL_MACHINE, std::string(kDisabledStore) + "\\" + sub)) {
+        char marker[40];
+        DWORD size = sizeof marker;
+        RegQueryValueExA(disabled, name.c_str(), nullptr, nullptr, reinterpret_cast<BYTE*>(marker), &size);
+        add(data);
+      }
+    char module[MAX_PATH + 1] = {};
+    GetModuleFileNameA(nullptr, module, MAX_PATH);
+    std::string program = module;
+    folder(program.substr(0, program.find_last_of('\\')) + "\\Disabled");
+    {
+      HKEY winlogon = nullptr;
+      if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kWinlogon, 0, KEY_QUERY_VALUE | k64, &winlogon) == ERROR_SUCCESS) {
+        for (const char* name : {"UserInit", "Shell"}) {
+          char buf[MAX_PATH + 1] = {};
+          DWORD size = MAX_PATH;
+          if (RegQueryValueExA(winlogon, name, nullptr, nullptr, reinterpret_cast<BYTE*>(buf), &size) ==
+              ERROR_SUCCESS)
+            add(buf);
+        }
+        RegCloseKey(winlogon);
+      }
+    }
+    for (const char* key : {kDelayLoad, kTaskScheduler, kExecuteHooks})
+      for (const auto& [name, data] : values(HKEY_LOCAL_MACHINE, key)) {
+        const bool delay = key == kDelayLoad;
+        const std::string dll = server(delay ? data : name, !delay && data.empty());
+        version(dll);
+        add(dll, delay ? data : name);
+      }
+    for (std::string dlls = text(HKEY_LOCAL_MACHINE, kWindowsNt, "AppInit_DLLs"); !dlls.empty();) {
+      const std::size_t end = std::min(dlls.find_first_of(", "), dlls.size());
+      if (end > 0) {
+        const std::string dll = dlls.substr(0, end);
+        version(dll);
+        add(dll);
+      }
+      dlls.erase(0, end + 1);
+    }
+    HKEY notify = nullptr;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kNotify, 0, KEY_ENUMERATE_SUB_KEYS | k64, &notify) == ERROR_SUCCESS) {
+      char sub[256];
+      for (DWORD i = 0;; ++i) {
+        DWORD len = sizeof sub;
+        if (RegEnumKeyExA(notify, i, sub, &len, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
+        const std::string dll = text(HKEY_LOCAL_MACHINE, std::string(kNotify) + "\\" + sub, "DllName");
+        if (dll.empty()) continue;
+        version(dll);
+        add(dll);
+      }
+      RegCloseKey(notify);
+    }
+    RegCloseKey(disabled);
+    disabled = nullptr;
+    if (snapshot) RegCloseKey(snapshot);
+    snapshot = nullptr;
+  }
+};
+
+// ---- Where the listing's time goes -------------------------------------------------------
+
+// Pieces of the first half timed on their own through the same functions the listing and the
+// change test use, each next to what the baseline does for the same entries.
+struct Sections {
+  std::vector<double> folders, lookups, versions_each, versions_once, markers;
+
+  void run(const ItemList& listed, const std::vector<std::string>& disabled_names) {
+    const ItemRules rules = system_item_rules();
+    auto t = std::chrono::steady_clock::now();
+    ItemList scratch;
+    for (HKEY root : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER})
+      for (const char* value : {"Startup", "Common Startup"})
+        if (std::string f = get_text(root, kShellFolders, value); !f.empty()) list_startup_folder(scratch, f, rules);
+    folders.push_back(ms_since(t));
+
+    t = std::chrono::steady_clock::now();
+    for (const auto& item : listed.items()) snapshot_lookup(item.file, item.title);
+    lookups.push_back(ms_since(t));
+
+    // The version reads the listing makes: shortcut targets, win.ini pieces, extension servers
+    // and DLLs (one per such entry), then the same files each read once.
+    std::vector<std::string> files;
+    for (const auto& item : listed.items())
+      if ((item.code == code::kGroupStartup && item.command.size() > 4 &&
+           _stricmp(item.command.c_str() + item.command.size() - 4, ".lnk") == 0) ||
+          item.code == code::kWinRun || item.code == code::kWinLoad || item.code >= code::kDelayLoad)
+        files.push_back(item.file);
+    VersionInfo info;
+    t = std::chrono::steady_clock::now();
+    for (const auto& f : files) version_information(f, info);
+    versions_each.push_back(ms_since(t));
+    std::sort(files.begin(), files.end());
+    files.erase(std::unique(files.begin(), files.end()), files.end());
+    t = std::chrono::steady_clock::now();
+    for (const auto& f : files) version_information(f, info);
+    versions_once.push_back(ms_since(t));
+
+    t = std::chrono::steady_clock::now();
+    for (const auto& name : disabled_names) disabled_marker(name);
+    markers.push_back(ms_since(t));
+  }
+};
 
 }  // namespace
 
@@ -339,6 +500,10 @@ int main() {
                                                    system_item_rules());
 
   Baseline baseline;
+  Sections sections;
+  std::vector<std::string> disabled_names;
+  for (const auto& item : count_list.items())
+    if (item.code != code::kGroupStartup && disabled_marker(item.title) > 0) disabled_names.push_back(item.title);
   std::vector<double> first, second, base, listing;
   int asked = 0;
   for (int r = 0; r < kRounds; ++r) {
@@ -359,6 +524,7 @@ int main() {
     t = std::chrono::steady_clock::now();
     list_startup_programs(count_list, StartupScan{false, 0, wiring.wow64_view()}, system_item_rules());
     listing.push_back(ms_since(t));
+    sections.run(count_list, disabled_names);
   }
   KestromProStop();
   fill(p, false);
@@ -372,6 +538,13 @@ int main() {
   std::printf("patrol first half:  %8.1f ms (median of %d)\n", f, kRounds);
   std::printf("patrol second half: %8.1f ms (median of %d; its categories are not built in yet)\n", s, kRounds);
   std::printf("  of which list startup programs alone: %.1f ms\n", l);
+  std::printf("    startup folders alone:                  %7.1f ms (baseline's part: %.1f ms)\n",
+              median(sections.folders), median(baseline.folders_ms));
+  std::printf("    snapshot lookups of the listed entries: %7.1f ms\n", median(sections.lookups));
+  std::printf("    version reads, one per entry needing it: %6.1f ms (each file once: %.1f ms)\n",
+              median(sections.versions_each), median(sections.versions_once));
+  std::printf("    disabled markers of %zu disabled entries: %5.1f ms\n", disabled_names.size(),
+              median(sections.markers));
   std::printf("baseline:           %8.1f ms (median of %d)\n", b, kRounds);
   std::printf("ratio (first + second half) / baseline: %.2f\n", (f + s) / b);
   return 0;
