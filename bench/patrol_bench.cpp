@@ -29,6 +29,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -109,6 +110,7 @@ std::vector<std::string> startup_folders() {
 struct Places {
   std::vector<std::pair<HKEY, std::string>> run_keys;
   std::string win_run, win_load, appinit;
+  bool saved = false;  // win.ini and AppInit were saved by fill(p, true) and are restored
   std::vector<std::string> files;
 };
 
@@ -121,6 +123,26 @@ Places places(bool wow64) {
       p.run_keys.push_back({run_family_root(base + i) == RegRoot::LocalMachine ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER,
                             run_family_key(base + i)});
   return p;
+}
+
+// Deletes the values of a key whose name or text starts with the bench's prefix.
+void sweep(HKEY root, const std::string& key) {
+  HKEY k = nullptr;
+  if (RegOpenKeyExA(root, key.c_str(), 0, KEY_QUERY_VALUE | KEY_SET_VALUE | k64, &k) != ERROR_SUCCESS) return;
+  std::vector<std::string> doomed;
+  char name[512];
+  char data[512];
+  for (DWORD i = 0;; ++i) {
+    DWORD nlen = sizeof name, dlen = sizeof data - 1;
+    const LONG rc = RegEnumValueA(k, i, name, &nlen, nullptr, nullptr, reinterpret_cast<BYTE*>(data), &dlen);
+    if (rc == ERROR_NO_MORE_ITEMS) break;
+    if (rc != ERROR_SUCCESS) continue;
+    data[dlen] = 0;
+    const std::size_t n = std::strlen(kPrefix);
+    if (std::strncmp(name, kPrefix, n) == 0 || std::strncmp(data, kPrefix, n) == 0) doomed.emplace_back(name, nlen);
+  }
+  for (const auto& d : doomed) RegDeleteValueA(k, d.c_str());
+  RegCloseKey(k);
 }
 
 // Fills every place; `on` false takes everything out again and restores win.ini and AppInit.
@@ -148,21 +170,22 @@ void fill(Places& p, bool on) {
       }
     }
   }
+  // win.ini lists are ";"-separated: each piece is one entry. The numbers are taken in both
+  // directions, so the places after win.ini are emptied under the names they were filled with.
+  std::string run, load;
+  for (int i = 0; i < kWinIniEntries; ++i, ++id) {
+    run += "C:\\windows\\" + n(id) + ".exe;";
+    load += "C:\\windows\\" + n(id + 1000) + ".exe;";
+  }
   if (on) {
     char buf[4096] = {};
     GetProfileStringA("windows", "run", "", buf, sizeof buf);
     p.win_run = buf;
     GetProfileStringA("windows", "load", "", buf, sizeof buf);
     p.win_load = buf;
-    std::string run, load;
-    // win.ini lists are ";"-separated: each piece is one entry.
-    for (int i = 0; i < kWinIniEntries; ++i, ++id) {
-      run += "C:\\windows\\" + n(id) + ".exe;";
-      load += "C:\\windows\\" + n(id + 1000) + ".exe;";
-    }
     WriteProfileStringA("windows", "run", run.c_str());
     WriteProfileStringA("windows", "load", load.c_str());
-  } else {
+  } else if (p.saved) {
     WriteProfileStringA("windows", "run", p.win_run.empty() ? nullptr : p.win_run.c_str());
     WriteProfileStringA("windows", "load", p.win_load.empty() ? nullptr : p.win_load.c_str());
   }
@@ -198,12 +221,14 @@ void fill(Places& p, bool on) {
     else
       delete_tree(HKEY_LOCAL_MACHINE, sub);
   }
+  std::string dlls;
+  for (int i = 0; i < kAppInitDlls; ++i, ++id) dlls += (i ? "," : "") + std::string("kt") + std::to_string(i) + ".dll";
   if (on) {
     p.appinit = get_text(HKEY_LOCAL_MACHINE, kWindowsNt, "AppInit_DLLs");
-    std::string dlls;
-    for (int i = 0; i < kAppInitDlls; ++i, ++id) dlls += (i ? "," : "") + std::string("kt") + std::to_string(i) + ".dll";
+    if (p.appinit == dlls) p.appinit.clear();  // left by an earlier run
+    p.saved = true;
     set_text(HKEY_LOCAL_MACHINE, kWindowsNt, "AppInit_DLLs", dlls);
-  } else {
+  } else if (p.saved) {
     set_text(HKEY_LOCAL_MACHINE, kWindowsNt, "AppInit_DLLs", p.appinit);
   }
 }
@@ -486,6 +511,30 @@ int main() {
   MonitorWiring wiring;
   Places p = places(wiring.wow64_view());
   CoInitialize(nullptr);
+  // A run cut short leaves entries behind, numbered for either view: take out every value
+  // that carries the bench's prefix in its name or data, so each run starts from one state.
+  for (bool view : {false, true}) {
+    Places old = places(view);
+    fill(old, false);
+    for (const auto& [root, key] : old.run_keys) sweep(root, key);
+  }
+  for (const char* key : {kDisabledStore, "Software\\Orvane\\Kestrom\\Disabled\\Run", kDelayLoad, kTaskScheduler,
+                          kExecuteHooks})
+    sweep(HKEY_LOCAL_MACHINE, key);
+  {
+    std::vector<std::string> doomed;
+    HKEY notify = nullptr;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kNotify, 0, KEY_ENUMERATE_SUB_KEYS | k64, &notify) == ERROR_SUCCESS) {
+      char sub[256];
+      for (DWORD i = 0;; ++i) {
+        DWORD len = sizeof sub;
+        if (RegEnumKeyExA(notify, i, sub, &len, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
+        if (std::strncmp(sub, kPrefix, std::strlen(kPrefix)) == 0) doomed.emplace_back(sub, len);
+      }
+      RegCloseKey(notify);
+    }
+    for (const auto& sub : doomed) delete_tree(HKEY_LOCAL_MACHINE, std::string(kNotify) + "\\" + sub);
+  }
   fill(p, true);
 
   Monitor monitor(GetModuleHandleA(nullptr), wiring.hooks(), Family::Nt);
