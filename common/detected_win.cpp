@@ -4,6 +4,7 @@
 
 #include "categories/active_tasks.hpp"
 #include "common/paths.hpp"
+#include "common/product_keys.hpp"
 #include "common/registry.hpp"
 #include "startup/enumerate.hpp"
 
@@ -11,10 +12,11 @@ namespace kestrom {
 
 namespace {
 
-constexpr std::string_view kRoot = "Software\\Orvane\\Detected";
 constexpr std::size_t kPruneNameLimit = 255;
 
-std::string category_key(std::string_view category) { return std::string(kRoot) + "\\" + std::string(category); }
+std::string category_key(std::string_view category) {
+  return std::string(keys::kDetected) + "\\" + std::string(category);
+}
 
 }  // namespace
 
@@ -35,11 +37,11 @@ void initialise_register(bool wow64_view, const RegisterSources& sources) {
     if (!source) return;
     for (const auto& name : source()) note_first_sighting(name, category);
   };
-  if (reg::read_text(HKEY_CURRENT_USER, kRoot, "", kMaxDetectedDate).empty()) {
+  if (reg::read_text(HKEY_CURRENT_USER, keys::kDetected, "", kMaxDetectedDate).empty()) {
     for (auto c : {detected::kStartup, detected::kIEHelper, detected::kServices, detected::kTasks,
                    detected::kActiveTasks, detected::kFileTypes, detected::kHidden})
       reg::create_key(HKEY_CURRENT_USER, category_key(c));
-    reg::write_string(HKEY_CURRENT_USER, kRoot, "", date_text_now());
+    reg::write_string(HKEY_CURRENT_USER, keys::kDetected, "", date_text_now());
 
     ItemList list;
     auto rules = system_item_rules();

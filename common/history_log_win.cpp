@@ -8,6 +8,7 @@
 
 #include "common/paths.hpp"
 #include "common/product.hpp"
+#include "common/product_keys.hpp"
 #include "common/registry.hpp"
 #include "common/textloader.hpp"
 #include "platform/handles.hpp"
@@ -79,9 +80,9 @@ bool write_history_record(const std::string& file, const LocalTime& at, std::str
 
 bool send_history(std::string_view action_name_text, std::string_view type_name, std::string_view title,
                   std::string_view path) {
-  std::string server = reg::read_text(HKEY_LOCAL_MACHINE, "Software\\Orvane\\Kestrom", "ktserver", kMaxServer);
+  std::string server = reg::read_text(HKEY_LOCAL_MACHINE, keys::kProduct, "ktserver", kMaxServer);
   if (server.empty()) return false;
-  std::string id = reg::read_text(HKEY_LOCAL_MACHINE, "Software\\Orvane\\Kestrom", "ktid", kMaxId);
+  std::string id = reg::read_text(HKEY_LOCAL_MACHINE, keys::kProduct, "ktid", kMaxId);
   std::string url = history_request_url(server, user_name(), id, history_time_text(local_now(), ""), action_name_text,
                                         type_name, title, path);
   UniqueInternet net(InternetOpenA("History", INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));

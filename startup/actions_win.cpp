@@ -12,6 +12,7 @@
 #include "common/history_log.hpp"
 #include "common/msgbox.hpp"
 #include "common/paths.hpp"
+#include "common/product_keys.hpp"
 #include "common/registry.hpp"
 #include "common/text.hpp"
 #include "common/textloader.hpp"
@@ -20,30 +21,21 @@
 #include "startup/rules.hpp"
 #include "startup/run_family_root.hpp"
 #include "startup/snapshot.hpp"
+#include "startup/startup_keys.hpp"
 
 namespace kestrom {
 
 namespace {
 
-constexpr std::string_view kDisabledStore = "Software\\Orvane\\Kestrom\\Disabled";
-constexpr std::string_view kShellFolders = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
-constexpr std::string_view kWinlogonKey = "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon";
-constexpr std::string_view kNotifyKey = "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon\\Notify";
-constexpr std::string_view kWindowsNtWindowsKey = "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Windows";
-constexpr std::string_view kDelayLoadKey = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\ShellServiceObjectDelayLoad";
-constexpr std::string_view kSharedTaskSchedulerKey =
-    "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\SharedTaskScheduler";
-constexpr std::string_view kShellExecuteHooksKey =
-    "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\ShellExecuteHooks";
 constexpr std::size_t kAppInitLimit = 255;
 constexpr std::size_t kNotifyValueLimit = 259;
 constexpr std::size_t kFolderLimit = 259;
 
-std::string disabled_key(int code) { return std::string(kDisabledStore) + "\\" + std::string(disabled_subkey(code)); }
+std::string disabled_key(int code) { return std::string(keys::kDisabled) + "\\" + std::string(disabled_subkey(code)); }
 
-bool delete_marker(std::string_view title) { return reg::delete_value(HKEY_LOCAL_MACHINE, kDisabledStore, title); }
+bool delete_marker(std::string_view title) { return reg::delete_value(HKEY_LOCAL_MACHINE, keys::kDisabled, title); }
 bool write_marker(std::string_view title, int code) {
-  return reg::write_string(HKEY_LOCAL_MACHINE, kDisabledStore, title, std::to_string(code));
+  return reg::write_string(HKEY_LOCAL_MACHINE, keys::kDisabled, title, std::to_string(code));
 }
 
 bool toggleable_run_code(int code) { return is_run_family(code) && !(code > code::kWow64Base + 5); }
@@ -54,7 +46,7 @@ std::string user_startup_folder() {
   for (auto [root, value] : {std::pair<HKEY, std::string_view>{HKEY_CURRENT_USER, "Startup"},
                              {HKEY_LOCAL_MACHINE, "Startup"},
                              {HKEY_LOCAL_MACHINE, "Common Startup"}}) {
-    std::string f = reg::read_text(root, kShellFolders, value, kFolderLimit, reg::Expand::Yes);
+    std::string f = reg::read_text(root, keys::kShellFolders, value, kFolderLimit, reg::Expand::Yes);
     if (!f.empty()) return f;
   }
   return {};
@@ -68,9 +60,9 @@ std::string name_part(std::string_view path) {
 // A list value that exists but does not fit the read limit reads as empty; writing a list
 // built from that would drop every DLL in it.
 bool appinit_readable(std::string& list) {
-  list = reg::read_text(HKEY_LOCAL_MACHINE, kWindowsNtWindowsKey, "AppInit_Dlls", kAppInitLimit);
+  list = reg::read_text(HKEY_LOCAL_MACHINE, keys::kWindowsNtWindows, "AppInit_Dlls", kAppInitLimit);
   if (!list.empty()) return true;
-  return reg::read_text(HKEY_LOCAL_MACHINE, kWindowsNtWindowsKey, "AppInit_Dlls", reg::kLongestText).empty();
+  return reg::read_text(HKEY_LOCAL_MACHINE, keys::kWindowsNtWindows, "AppInit_Dlls", reg::kLongestText).empty();
 }
 
 void start_explorer() {
@@ -85,12 +77,12 @@ bool vista_or_later() { return IsWindowsVistaOrGreater(); }
 }  // namespace
 
 int disabled_marker(std::string_view title, std::size_t limit) {
-  std::string s = reg::read_text(HKEY_LOCAL_MACHINE, kDisabledStore, title, limit);
+  std::string s = reg::read_text(HKEY_LOCAL_MACHINE, keys::kDisabled, title, limit);
   return s.empty() ? 0 : std::atoi(s.c_str());
 }
 
 bool has_disabled_marker(std::string_view title, std::size_t limit) {
-  return !title.empty() && !reg::read_text(HKEY_LOCAL_MACHINE, kDisabledStore, title, limit).empty();
+  return !title.empty() && !reg::read_text(HKEY_LOCAL_MACHINE, keys::kDisabled, title, limit).empty();
 }
 
 bool toggle_disabled(std::string_view title, std::string_view path, std::string_view data, int code) {
@@ -224,15 +216,15 @@ bool remove_protected_entry(std::string_view title, std::string_view file, std::
   snapshot_delete(file);
   switch (code) {
     case code::kDelayLoad:
-      reg::delete_value(HKEY_LOCAL_MACHINE, kDelayLoadKey, title);
+      reg::delete_value(HKEY_LOCAL_MACHINE, keys::kDelayLoad, title);
       write_history(title, file, command, code, action::kRemoveDelayLoad);
       break;
     case code::kTaskScheduler:
-      reg::delete_value(HKEY_LOCAL_MACHINE, kSharedTaskSchedulerKey, command);
+      reg::delete_value(HKEY_LOCAL_MACHINE, keys::kSharedTaskScheduler, command);
       write_history(title, file, command, code, action::kRemoveTaskScheduler);
       break;
     case code::kShellExecuteHook:
-      reg::delete_value(HKEY_LOCAL_MACHINE, kShellExecuteHooksKey, command);
+      reg::delete_value(HKEY_LOCAL_MACHINE, keys::kShellExecuteHooks, command);
       write_history(title, file, command, code, action::kRemoveTaskScheduler);
       break;
     default:
@@ -252,11 +244,11 @@ bool restore_startup_entry(std::string_view command, int code, std::string_view 
   } else if (code == code::kGroupStartup) {
     create_shortcut(std::string(command), command_to_file(file));
   } else if (code == code::kDelayLoad) {
-    reg::write_string(HKEY_LOCAL_MACHINE, kDelayLoadKey, title, command);
+    reg::write_string(HKEY_LOCAL_MACHINE, keys::kDelayLoad, title, command);
   } else if (code == code::kTaskScheduler) {
-    reg::write_string(HKEY_LOCAL_MACHINE, kSharedTaskSchedulerKey, command, title);
+    reg::write_string(HKEY_LOCAL_MACHINE, keys::kSharedTaskScheduler, command, title);
   } else if (code == code::kShellExecuteHook) {
-    reg::write_string(HKEY_LOCAL_MACHINE, kShellExecuteHooksKey, command, title);
+    reg::write_string(HKEY_LOCAL_MACHINE, keys::kShellExecuteHooks, command, title);
   } else if (code == code::kAppInitDlls) {
     appinit_add(file);
   } else if (code == code::kWinlogonNotify) {
@@ -271,31 +263,31 @@ bool restore_startup_entry(std::string_view command, int code, std::string_view 
 
 void reset_userinit() {
   std::string text = system_folder() + "\\Userinit.exe,";
-  reg::write_string(HKEY_LOCAL_MACHINE, kWinlogonKey, "Userinit", text);
+  reg::write_string(HKEY_LOCAL_MACHINE, keys::kWinlogon, "Userinit", text);
   snapshot_write(text, code::kWinlogonUserinit);
 }
 
 void reset_shell() {
-  reg::write_string(HKEY_LOCAL_MACHINE, kWinlogonKey, "Shell", "Explorer.exe");
+  reg::write_string(HKEY_LOCAL_MACHINE, keys::kWinlogon, "Shell", "Explorer.exe");
   snapshot_write("Explorer.exe", code::kWinlogonShell);
 }
 
 bool appinit_remove(std::string_view dll) {
   std::string list;
   if (!appinit_readable(list)) return false;
-  return reg::write_string(HKEY_LOCAL_MACHINE, kWindowsNtWindowsKey, "AppInit_Dlls",
+  return reg::write_string(HKEY_LOCAL_MACHINE, keys::kWindowsNtWindows, "AppInit_Dlls",
                            appinit_without(list, dll, [](std::string_view p) { return long_path(p); }));
 }
 
 bool appinit_add(std::string_view dll) {
   std::string list;
   if (!appinit_readable(list)) return false;
-  return reg::write_string(HKEY_LOCAL_MACHINE, kWindowsNtWindowsKey, "AppInit_Dlls",
+  return reg::write_string(HKEY_LOCAL_MACHINE, keys::kWindowsNtWindows, "AppInit_Dlls",
                            appinit_with(list, short_path(dll)));
 }
 
 bool notify_disable(std::string_view name) {
-  std::string key = std::string(kNotifyKey) + "\\" + std::string(name);
+  std::string key = std::string(keys::kWinlogonNotify) + "\\" + std::string(name);
   std::string dll = reg::read_text(HKEY_LOCAL_MACHINE, key, "DLLName", kNotifyValueLimit);
   // Already disabled: copying the empty name would lose the one kept in OldName.
   if (dll.empty()) return false;
@@ -304,7 +296,7 @@ bool notify_disable(std::string_view name) {
 }
 
 bool notify_enable(std::string_view name) {
-  std::string key = std::string(kNotifyKey) + "\\" + std::string(name);
+  std::string key = std::string(keys::kWinlogonNotify) + "\\" + std::string(name);
   std::string dll = reg::read_text(HKEY_LOCAL_MACHINE, key, "OldName", kNotifyValueLimit);
   if (dll.empty()) return false;
   return reg::write_string(HKEY_LOCAL_MACHINE, key, "DLLName", dll) &&

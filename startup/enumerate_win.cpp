@@ -9,12 +9,14 @@
 #include <vector>
 
 #include "common/paths.hpp"
+#include "common/product_keys.hpp"
 #include "common/registry.hpp"
 #include "common/text.hpp"
 #include "common/textloader.hpp"
 #include "platform/handles.hpp"
 #include "startup/actions.hpp"
 #include "startup/locations.hpp"
+#include "startup/startup_keys.hpp"
 
 namespace kestrom {
 
@@ -32,16 +34,6 @@ constexpr std::size_t kWinlogonValueLimit = 259;
 // program that does not exist.
 constexpr DWORD kWinIniLineBuffer = 32768;
 constexpr DWORD kShortcutResolveMs = 500;
-
-constexpr std::string_view kWinlogonKey = "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon";
-constexpr std::string_view kNotifyKey = "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon\\Notify";
-constexpr std::string_view kWindowsNtWindowsKey = "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Windows";
-constexpr std::string_view kDelayLoadKey = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\ShellServiceObjectDelayLoad";
-constexpr std::string_view kSharedTaskSchedulerKey =
-    "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\SharedTaskScheduler";
-constexpr std::string_view kShellExecuteHooksKey =
-    "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\ShellExecuteHooks";
-constexpr std::string_view kDisabledStore = "Software\\Orvane\\Kestrom\\Disabled";
 
 // The pair of the last Run-family value that reached the listing step; an identical pair
 // right after it (the same entry seen through HKLM and HKCU) is listed once.
@@ -66,7 +58,7 @@ std::vector<reg::Value> run_key_values(HKEY root, const std::string& path) {
 class MarkerNames {
  public:
   MarkerNames() {
-    for (const auto& v : reg::values(HKEY_LOCAL_MACHINE, kDisabledStore, kRunNameBuffer - 1, kMarkerLimitRemove))
+    for (const auto& v : reg::values(HKEY_LOCAL_MACHINE, keys::kDisabled, kRunNameBuffer - 1, kMarkerLimitRemove))
       if (!v.data.empty()) names_.insert(to_upper(v.name));
   }
   bool has(const std::string& name) const { return !names_.empty() && names_.count(to_upper(name)) != 0; }
@@ -214,11 +206,11 @@ void list_startup_folder(ItemList& list, const std::string& folder, const ItemRu
 }
 
 FoundCommand userinit_command() {
-  return userinit_command_from(reg::read_text(HKEY_LOCAL_MACHINE, kWinlogonKey, "UserInit", kWinlogonValueLimit));
+  return userinit_command_from(reg::read_text(HKEY_LOCAL_MACHINE, keys::kWinlogon, "UserInit", kWinlogonValueLimit));
 }
 
 FoundCommand shell_command() {
-  return shell_command_from(reg::read_text(HKEY_LOCAL_MACHINE, kWinlogonKey, "Shell", kWinlogonValueLimit));
+  return shell_command_from(reg::read_text(HKEY_LOCAL_MACHINE, keys::kWinlogon, "Shell", kWinlogonValueLimit));
 }
 
 namespace {
@@ -226,8 +218,7 @@ namespace {
 void list_startup_folders(ItemList& list, const ItemRules& rules) {
   for (HKEY root : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER})
     for (std::string_view value : {"Startup", "Common Startup"}) {
-      std::string folder = reg::read_text(root, "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders",
-                                          value, kShellFolderLimit, reg::Expand::Yes);
+      std::string folder = reg::read_text(root, keys::kShellFolders, value, kShellFolderLimit, reg::Expand::Yes);
       if (!folder.empty()) list_startup_folder(list, folder, rules);
     }
 }
@@ -247,7 +238,7 @@ void list_win_ini(ItemList& list, const ItemRules& rules) {
 void list_disabled_store(ItemList& list, const ItemRules& rules) {
   for (std::string_view sub :
        {"Run", "RunOnce", "RunOnceEx", "RunServices", "RunServicesOnce", "RunSetup", "Policy", "WinLoad", "WinRun"}) {
-    std::string key = std::string(kDisabledStore) + "\\" + std::string(sub);
+    std::string key = std::string(keys::kDisabled) + "\\" + std::string(sub);
     for (const auto& v : reg::values(HKEY_LOCAL_MACHINE, key, kDisabledNameLimit, kDisabledDataLimit)) {
       if (v.name.empty() || !v.is_text()) continue;
       int marker = disabled_marker(v.name, kMarkerLimitRemove);
@@ -268,13 +259,13 @@ ClassFacts class_facts(std::string id) {
 }
 
 void list_extension_points(ItemList& list, const ItemRules& rules) {
-  for (const auto& v : reg::values(HKEY_LOCAL_MACHINE, kDelayLoadKey, kExtensionNameLimit, kExtensionValueLimit)) {
+  for (const auto& v : reg::values(HKEY_LOCAL_MACHINE, keys::kDelayLoad, kExtensionNameLimit, kExtensionValueLimit)) {
     if (!v.is_text()) continue;
     auto c = class_facts(v.data);
     list.add(v.name, c.server, v.data, version_information(c.server).product_version, code::kDelayLoad, 0, rules);
   }
-  for (auto [key, code] : {std::pair<std::string_view, int>{kSharedTaskSchedulerKey, code::kTaskScheduler},
-                           {kShellExecuteHooksKey, code::kShellExecuteHook}}) {
+  for (auto [key, code] : {std::pair<std::string_view, int>{keys::kSharedTaskScheduler, code::kTaskScheduler},
+                           {keys::kShellExecuteHooks, code::kShellExecuteHook}}) {
     for (const auto& v : reg::values(HKEY_LOCAL_MACHINE, key, kExtensionNameLimit, kExtensionValueLimit)) {
       if (v.name.empty()) continue;
       auto c = class_facts(v.name);
@@ -283,15 +274,16 @@ void list_extension_points(ItemList& list, const ItemRules& rules) {
                rules);
     }
   }
-  std::string appinit = reg::read_text(HKEY_LOCAL_MACHINE, kWindowsNtWindowsKey, "AppInit_Dlls", kExtensionValueLimit);
+  std::string appinit =
+      reg::read_text(HKEY_LOCAL_MACHINE, keys::kWindowsNtWindows, "AppInit_Dlls", kExtensionValueLimit);
   for (const auto& dll : appinit_pieces(appinit)) {
     auto ver = version_information(dll);
     list.add(ver.product_name, dll, ver.company_name, ver.product_version, code::kAppInitDlls, 0, rules);
   }
-  for (const auto& sub : reg::subkey_names(HKEY_LOCAL_MACHINE, kNotifyKey, kExtensionNameLimit)) {
+  for (const auto& sub : reg::subkey_names(HKEY_LOCAL_MACHINE, keys::kWinlogonNotify, kExtensionNameLimit)) {
     if (sub.empty()) continue;
-    std::string dll =
-        reg::read_text(HKEY_LOCAL_MACHINE, std::string(kNotifyKey) + "\\" + sub, "DllName", kWinlogonValueLimit);
+    std::string dll = reg::read_text(HKEY_LOCAL_MACHINE, std::string(keys::kWinlogonNotify) + "\\" + sub, "DllName",
+                                     kWinlogonValueLimit);
     if (dll.empty()) continue;
     auto ver = version_information(dll);
     list.add(sub, dll, ver.file_description, ver.product_version, code::kWinlogonNotify, 0, rules);

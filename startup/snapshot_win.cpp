@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 
+#include "common/product_keys.hpp"
 #include "common/registry.hpp"
 #include "common/text.hpp"
 #include "startup/actions.hpp"
@@ -13,13 +14,11 @@ namespace kestrom {
 
 namespace {
 
-constexpr std::string_view kRunSnapshot = "Software\\Orvane\\Kestrom\\Run";
-
 // The number stored under `name`; nullopt when the value is missing or too long to be one.
 std::optional<int> stored_number(std::string_view name) {
-  if (!reg::value_exists(HKEY_CURRENT_USER, kRunSnapshot, name)) return std::nullopt;
-  std::string s = reg::read_text(HKEY_CURRENT_USER, kRunSnapshot, name, kSnapshotReadLimit);
-  if (s.empty() && !reg::read_text(HKEY_CURRENT_USER, kRunSnapshot, name, reg::kLongestText).empty())
+  if (!reg::value_exists(HKEY_CURRENT_USER, keys::kRunSnapshot, name)) return std::nullopt;
+  std::string s = reg::read_text(HKEY_CURRENT_USER, keys::kRunSnapshot, name, kSnapshotReadLimit);
+  if (s.empty() && !reg::read_text(HKEY_CURRENT_USER, keys::kRunSnapshot, name, reg::kLongestText).empty())
     return std::nullopt;
   return std::atoi(s.c_str());
 }
@@ -35,10 +34,10 @@ int snapshot_lookup(std::string_view file, std::string_view title) {
 }
 
 bool snapshot_write(std::string_view name, int code) {
-  return reg::write_string(HKEY_CURRENT_USER, kRunSnapshot, name, std::to_string(code));
+  return reg::write_string(HKEY_CURRENT_USER, keys::kRunSnapshot, name, std::to_string(code));
 }
 
-bool snapshot_delete(std::string_view name) { return reg::delete_value(HKEY_CURRENT_USER, kRunSnapshot, name); }
+bool snapshot_delete(std::string_view name) { return reg::delete_value(HKEY_CURRENT_USER, keys::kRunSnapshot, name); }
 
 void build_startup_snapshot(ItemList& list, const StartupScan& scan, const ItemRules& rules) {
   list_startup_programs(list, scan, rules);
@@ -56,7 +55,7 @@ bool startup_changed(ItemList& list, const StartupScan& scan, const ItemRules& r
 }
 
 bool mark_removed(std::string_view file) {
-  return reg::write_string(HKEY_CURRENT_USER, kRunSnapshot, file, std::to_string(code::kRemovedMarker));
+  return reg::write_string(HKEY_CURRENT_USER, keys::kRunSnapshot, file, std::to_string(code::kRemovedMarker));
 }
 
 void fill_startup_snapshot_hook(bool wow64_view) {
