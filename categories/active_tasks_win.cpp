@@ -4,11 +4,13 @@
 
 #include "common/detected.hpp"
 #include "common/history_log.hpp"
+#include "common/msgbox.hpp"
+#include "common/paths.hpp"
 #include "common/text.hpp"
+#include "common/textloader.hpp"
 #include "platform/handles.hpp"
 #include "startup/enumerate.hpp"
 #include "startup/locations.hpp"
-#include "startup/sysfacts.hpp"
 
 namespace kestrom {
 
@@ -83,12 +85,12 @@ std::size_t list_active_tasks(ItemList& list, const ItemRules& rules) {
   std::vector<std::string> seen;
   enumerate_processes([&](std::uint32_t pid, std::uint32_t, const std::string& raw) {
     if (raw.empty()) return true;
-    std::string file = facts::command_to_file(raw);
+    std::string file = command_to_file(raw);
     if (file.empty()) return true;
     for (const auto& s : seen)
       if (iequals(s, file)) return true;
     seen.push_back(file);
-    std::string title = facts::version_of(raw).file_description;
+    std::string title = version_information(raw).file_description;
     if (title.empty()) title = name_after_slash(raw);
     list.add(title, file, "", "", code::kInfoTask, static_cast<int>(pid), rules);
     return true;
@@ -99,13 +101,13 @@ std::size_t list_active_tasks(ItemList& list, const ItemRules& rules) {
 std::size_t active_tasks_count(ItemList& list, const ItemRules& rules) { return list_active_tasks(list, rules); }
 
 std::uint32_t find_program_process(std::string_view program_file) {
-  std::string target = facts::command_to_file(program_file);
+  std::string target = command_to_file(program_file);
   if (target.empty()) return 0;
   std::uint32_t found = 0;
   enumerate_processes([&](std::uint32_t pid, std::uint32_t, const std::string& raw) {
     if (raw.empty()) return true;
-    std::string norm = facts::command_to_file(raw);
-    if (iequals(facts::long_path(norm), target) || iequals(norm, target) || iequals(name_after_slash(raw), target)) {
+    std::string norm = command_to_file(raw);
+    if (iequals(long_path(norm), target) || iequals(norm, target) || iequals(name_after_slash(raw), target)) {
       found = pid;
       return false;
     }
@@ -136,8 +138,8 @@ std::uint32_t end_program(std::string_view title, std::string_view program_file)
 std::uint32_t end_program_with_question(HWND owner, std::string_view title, std::string_view program_file, bool ask) {
   if (ask) {
     // The title goes in as text, never as a format: a "%" in a program's name stays a "%".
-    std::string question = replace_first_s(facts::load_text(707), title);
-    if (facts::message_box(owner, question, MB_YESNO | MB_ICONQUESTION) != IDYES) return 0;
+    std::string question = replace_first_s(text::load(707), title);
+    if (message_box(owner, question, MB_YESNO | MB_ICONQUESTION) != IDYES) return 0;
   }
   return end_program(title, program_file);
 }

@@ -3,30 +3,33 @@
 #include <windows.h>
 
 #include "categories/active_tasks.hpp"
+#include "common/paths.hpp"
+#include "common/product_keys.hpp"
+#include "common/registry.hpp"
 #include "startup/enumerate.hpp"
-#include "startup/sysfacts.hpp"
 
 namespace kestrom {
 
 namespace {
 
-constexpr std::string_view kRoot = "Software\\Orvane\\Detected";
 constexpr std::size_t kPruneNameLimit = 255;
 
-std::string category_key(std::string_view category) { return std::string(kRoot) + "\\" + std::string(category); }
+std::string category_key(std::string_view category) {
+  return std::string(keys::kDetected) + "\\" + std::string(category);
+}
 
 }  // namespace
 
 bool note_first_sighting(std::string_view name, std::string_view category) {
-  if (category != detected::kActiveX && !facts::file_exists(facts::command_to_file(name))) return false;
+  if (category != detected::kActiveX && !file_exists(command_to_file(name))) return false;
   std::string key = category_key(category);
-  if (facts::reg_exists(HKEY_CURRENT_USER, key, name)) return true;
-  facts::reg_write(HKEY_CURRENT_USER, key, name, facts::date_text_now().substr(0, kMaxDetectedDate));
+  if (reg::value_exists(HKEY_CURRENT_USER, key, name)) return true;
+  reg::write_string(HKEY_CURRENT_USER, key, name, date_text_now().substr(0, kMaxDetectedDate));
   return false;
 }
 
 std::string first_sighting(std::string_view name, int code) {
-  return facts::reg_read(HKEY_CURRENT_USER, category_key(detected_category(code)), name, kMaxDetectedDate);
+  return reg::read_text(HKEY_CURRENT_USER, category_key(detected_category(code)), name, kMaxDetectedDate);
 }
 
 void initialise_register(bool wow64_view, const RegisterSources& sources) {
@@ -34,11 +37,11 @@ void initialise_register(bool wow64_view, const RegisterSources& sources) {
     if (!source) return;
     for (const auto& name : source()) note_first_sighting(name, category);
   };
-  if (facts::reg_read(HKEY_CURRENT_USER, kRoot, "", kMaxDetectedDate).empty()) {
+  if (reg::read_text(HKEY_CURRENT_USER, keys::kDetected, "", kMaxDetectedDate).empty()) {
     for (auto c : {detected::kStartup, detected::kIEHelper, detected::kServices, detected::kTasks,
                    detected::kActiveTasks, detected::kFileTypes, detected::kHidden})
-      facts::reg_create(HKEY_CURRENT_USER, category_key(c));
-    facts::reg_write(HKEY_CURRENT_USER, kRoot, "", facts::date_text_now());
+      reg::create_key(HKEY_CURRENT_USER, category_key(c));
+    reg::write_string(HKEY_CURRENT_USER, keys::kDetected, "", date_text_now());
 
     ItemList list;
     auto rules = system_item_rules();
@@ -55,8 +58,8 @@ void initialise_register(bool wow64_view, const RegisterSources& sources) {
     note_all(sources.hidden, detected::kHidden);
   }
   std::string activex = category_key(detected::kActiveX);
-  if (facts::reg_read(HKEY_CURRENT_USER, activex, "", kMaxDetectedDate).empty() && sources.activex) {
-    facts::reg_write(HKEY_CURRENT_USER, activex, "", "P");
+  if (reg::read_text(HKEY_CURRENT_USER, activex, "", kMaxDetectedDate).empty() && sources.activex) {
+    reg::write_string(HKEY_CURRENT_USER, activex, "", "P");
     note_all(sources.activex, detected::kActiveX);
   }
 }
@@ -64,14 +67,14 @@ void initialise_register(bool wow64_view, const RegisterSources& sources) {
 void prune_category(std::string_view category) {
   std::string key = category_key(category);
   std::vector<std::string> gone;
-  for (const auto& v : facts::reg_values(HKEY_CURRENT_USER, key, kPruneNameLimit, 32767)) {
+  for (const auto& v : reg::values(HKEY_CURRENT_USER, key, kPruneNameLimit, reg::kLongestText)) {
     if (v.name.empty()) continue;
     // Entries are noted by their command line; the file it starts decides whether the
     // program is still there (a command with arguments names no file by itself).
-    std::string file = category == detected::kActiveX ? v.name : facts::command_to_file(v.name);
-    if (!facts::file_exists(file) && !facts::file_exists(v.name)) gone.push_back(v.name);
+    std::string file = category == detected::kActiveX ? v.name : command_to_file(v.name);
+    if (!file_exists(std::string_view(file)) && !file_exists(v.name)) gone.push_back(v.name);
   }
-  for (const auto& name : gone) facts::reg_delete(HKEY_CURRENT_USER, key, name);
+  for (const auto& name : gone) reg::delete_value(HKEY_CURRENT_USER, key, name);
 }
 
 }  // namespace kestrom

@@ -6,8 +6,12 @@
 #include <fstream>
 #include <iterator>
 
+#include "common/paths.hpp"
+#include "common/product.hpp"
+#include "common/product_keys.hpp"
+#include "common/registry.hpp"
+#include "common/textloader.hpp"
 #include "platform/handles.hpp"
-#include "startup/sysfacts.hpp"
 
 namespace kestrom {
 
@@ -46,7 +50,7 @@ std::string user_name() {
 
 }  // namespace
 
-std::string history_file_path() { return facts::program_folder() + "\\history.txt"; }
+std::string history_file_path() { return program_folder() + "\\history.txt"; }
 
 bool write_history(std::string_view title, std::string_view path, std::string_view third, int code, int action) {
   return write_history_to(history_file_path(), title, path, third, code, action);
@@ -54,13 +58,13 @@ bool write_history(std::string_view title, std::string_view path, std::string_vi
 
 bool write_history_to(const std::string& file, std::string_view title, std::string_view path, std::string_view third,
                       int code, int action) {
-  return write_history_record(file, facts::local_now(), title, path, third, code, action);
+  return write_history_record(file, local_now(), title, path, third, code, action);
 }
 
 bool write_history_record(const std::string& file, const LocalTime& at, std::string_view title, std::string_view path,
                           std::string_view third, int code, int action) {
-  if (facts::read_option("History", 1) < 1) return false;
-  std::string line = history_line(at, facts::load_text(686), code, action, title, path, third);
+  if (read_option("History", 1) < 1) return false;
+  std::string line = history_line(at, text::load(686), code, action, title, path, third);
   {
     auto f = open_for_append(file);
     if (!f) return false;
@@ -76,11 +80,11 @@ bool write_history_record(const std::string& file, const LocalTime& at, std::str
 
 bool send_history(std::string_view action_name_text, std::string_view type_name, std::string_view title,
                   std::string_view path) {
-  std::string server = facts::reg_read(HKEY_LOCAL_MACHINE, "Software\\Orvane\\Kestrom", "ktserver", kMaxServer);
+  std::string server = reg::read_text(HKEY_LOCAL_MACHINE, keys::kProduct, "ktserver", kMaxServer);
   if (server.empty()) return false;
-  std::string id = facts::reg_read(HKEY_LOCAL_MACHINE, "Software\\Orvane\\Kestrom", "ktid", kMaxId);
-  std::string url = history_request_url(server, user_name(), id, history_time_text(facts::local_now(), ""),
-                                        action_name_text, type_name, title, path);
+  std::string id = reg::read_text(HKEY_LOCAL_MACHINE, keys::kProduct, "ktid", kMaxId);
+  std::string url = history_request_url(server, user_name(), id, history_time_text(local_now(), ""), action_name_text,
+                                        type_name, title, path);
   UniqueInternet net(InternetOpenA("History", INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
   if (!net) return false;
   UniqueInternet req(InternetOpenUrlA(net.get(), url.c_str(), nullptr, 0,

@@ -37,6 +37,8 @@ struct VersionInfo {
 };
 // True when a product name was found; texts empty when the file has no usable resource.
 bool version_information(std::string_view file, VersionInfo& out);
+// The same for callers that only take the texts.
+VersionInfo version_information(std::string_view file);
 
 struct FileFacts {
   std::string size;  // bytes, decimal

@@ -184,6 +184,12 @@ bool version_information(std::string_view file, VersionInfo& out) {
   return !out.product_name.empty();
 }
 
+VersionInfo version_information(std::string_view file) {
+  VersionInfo info;
+  version_information(file, info);
+  return info;
+}
+
 bool file_facts(std::string_view file, FileFacts& out) {
   out = FileFacts{};
   auto h = open_for_facts(file);

@@ -13,11 +13,22 @@ namespace kestrom::reg {
 
 // Longest string value the layer reads (a 1024-byte buffer with its terminator).
 inline constexpr std::size_t kMaxString = 1023;
+// A limit no stored text of the product reaches: read with it, a value that is there but too
+// long for its own limit can be told from a missing one.
+inline constexpr std::size_t kLongestText = 32767;
 
 // Reads a string value; expandable strings are expanded (result at most kMaxString).
 // A text longer than `limit` reads as empty. Missing key or value: empty. Values of other
 // types read as empty as well (a REG_DWORD or REG_BINARY where text is expected is junk).
 std::string read_string(HKEY root, std::string_view key, std::string_view name, std::size_t limit = kMaxString);
+
+enum class Expand { No, Yes };
+// Reads a string value the way a caller with a buffer of its own size does: the text up to its
+// first terminator; empty when missing, of another type, longer than `limit`, or when the data
+// does not fit limit + 2 bytes. `limit` may exceed kMaxString. Expandable strings stay as
+// stored unless asked (the expanded text, at most kMaxString, must fit `limit` too).
+std::string read_text(HKEY root, std::string_view key, std::string_view name, std::size_t limit,
+                      Expand expansion = Expand::No);
 
 // The first two bytes of a value as an unsigned number; `missing` when the value is absent.
 int read_small_number(HKEY root, std::string_view key, std::string_view name, int missing);
@@ -37,6 +48,17 @@ bool create_key(HKEY root, std::string_view key);
 // Names of the values / subkeys of a key (names longer than `name_limit` are skipped).
 std::vector<std::string> value_names(HKEY root, std::string_view key, std::size_t name_limit = 255);
 std::vector<std::string> subkey_names(HKEY root, std::string_view key, std::size_t name_limit = 255);
+
+struct Value {
+  std::string name;
+  std::string data;  // the bytes up to the first zero byte, whatever the type
+  DWORD type = REG_NONE;
+  bool is_text() const noexcept { return type == REG_SZ || type == REG_EXPAND_SZ; }
+};
+// Every value of a key whose name fits `name_limit` characters and whose data fits
+// `data_limit` + 1 bytes; the others are skipped, not cut. As many values are visited as the
+// key held when the listing began.
+std::vector<Value> values(HKEY root, std::string_view key, std::size_t name_limit, std::size_t data_limit);
 
 // The "load=" and "run=" lines of the [windows] section of win.ini, kept as ";"-separated
 // lists. Both clear the read-only attribute of win.ini first.

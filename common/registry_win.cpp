@@ -1,5 +1,6 @@
 #include "common/registry.hpp"
 
+#include <cstring>
 #include <optional>
 
 #include "common/profile_list.hpp"
@@ -124,6 +125,21 @@ std::string read_string(HKEY root, std::string_view key, std::string_view name, 
   return *text;
 }
 
+std::string read_text(HKEY root, std::string_view key, std::string_view name, std::size_t limit, Expand expansion) {
+  RegKey k = RegKey::open_read(root, key);
+  if (!k) return {};
+  auto raw = k.query(name);
+  // Room for the text, its terminator and one more: what needs more would not have fitted.
+  if (!raw || raw->data.size() > limit + 2) return {};
+  auto text = string_data(*raw);
+  if (!text || text->size() > limit) return {};
+  if (expansion == Expand::Yes && raw->type == REG_EXPAND_SZ) {
+    text = expand(*text);
+    if (!text || text->size() > limit) return {};
+  }
+  return *text;
+}
+
 int read_small_number(HKEY root, std::string_view key, std::string_view name, int missing) {
   RegKey k = RegKey::open_read(root, key);
   if (!k) return missing;
@@ -185,6 +201,30 @@ std::vector<std::string> subkey_names(HKEY root, std::string_view key, std::size
   return names(root, key, name_limit, [](HKEY k, DWORD i, char* name, DWORD* len) {
     return RegEnumKeyExA(k, i, name, len, nullptr, nullptr, nullptr, nullptr);
   });
+}
+
+std::vector<Value> values(HKEY root, std::string_view key, std::size_t name_limit, std::size_t data_limit) {
+  std::vector<Value> out;
+  RegKey k = RegKey::open_read(root, key);
+  if (!k) return out;
+  DWORD count = 0;
+  if (RegQueryInfoKeyA(k.get(), nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &count, nullptr, nullptr, nullptr,
+                       nullptr) != ERROR_SUCCESS)
+    return out;
+  std::vector<char> name(name_limit + 1);
+  std::vector<char> data(data_limit + 1);
+  for (DWORD i = 0; i < count; ++i) {
+    DWORD name_length = static_cast<DWORD>(name.size());
+    DWORD data_size = static_cast<DWORD>(data.size());
+    DWORD type = REG_NONE;
+    LONG rc = RegEnumValueA(k.get(), i, name.data(), &name_length, nullptr, &type, reinterpret_cast<BYTE*>(data.data()),
+                            &data_size);
+    if (rc == ERROR_NO_MORE_ITEMS) break;
+    if (rc != ERROR_SUCCESS) continue;  // too long for the buffers: skipped
+    out.push_back(
+        {std::string(name.data(), name_length), std::string(data.data(), strnlen(data.data(), data_size)), type});
+  }
+  return out;
 }
 
 bool add_to_profile_list(std::string_view key_name, std::string_view entry) {

@@ -2,12 +2,12 @@
 
 #include <array>
 
+#include "startup/startup_keys.hpp"
+
 namespace kestrom::pro {
 
 namespace {
 
-constexpr std::string_view kCurrentVersion = "Software\\Microsoft\\Windows\\CurrentVersion\\";
-constexpr std::string_view k32BitCurrentVersion = "Software\\Wow6432Node\\Microsoft\\Windows\\CurrentVersion\\";
 constexpr std::array<std::string_view, 6> kRunFamily = {
     "Run", "RunOnce", "RunOnceEx", "RunServices", "RunServicesOnce", "policies\\Explorer\\Run"};
 
@@ -19,9 +19,9 @@ void add_family(std::vector<WatchedKey>& out, Root root, std::string_view base) 
 
 std::vector<WatchedKey> watched_keys(bool has_32bit_view) {
   std::vector<WatchedKey> out;
-  add_family(out, Root::LocalMachine, kCurrentVersion);
-  add_family(out, Root::CurrentUser, kCurrentVersion);
-  if (has_32bit_view) add_family(out, Root::LocalMachine, k32BitCurrentVersion);
+  add_family(out, Root::LocalMachine, keys::kRunFamilyParent);
+  add_family(out, Root::CurrentUser, keys::kRunFamilyParent);
+  if (has_32bit_view) add_family(out, Root::LocalMachine, keys::kWow64RunFamilyParent);
   return out;
 }
 

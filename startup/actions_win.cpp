@@ -10,37 +10,32 @@
 #include <vector>
 
 #include "common/history_log.hpp"
+#include "common/msgbox.hpp"
+#include "common/paths.hpp"
+#include "common/product_keys.hpp"
 #include "common/registry.hpp"
 #include "common/text.hpp"
+#include "common/textloader.hpp"
 #include "startup/enumerate.hpp"
 #include "startup/locations.hpp"
 #include "startup/rules.hpp"
+#include "startup/run_family_root.hpp"
 #include "startup/snapshot.hpp"
-#include "startup/sysfacts.hpp"
+#include "startup/startup_keys.hpp"
 
 namespace kestrom {
 
 namespace {
 
-constexpr std::string_view kDisabledStore = "Software\\Orvane\\Kestrom\\Disabled";
-constexpr std::string_view kShellFolders = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
-constexpr std::string_view kWinlogonKey = "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon";
-constexpr std::string_view kNotifyKey = "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon\\Notify";
-constexpr std::string_view kWindowsNtWindowsKey = "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Windows";
-constexpr std::string_view kDelayLoadKey = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\ShellServiceObjectDelayLoad";
-constexpr std::string_view kSharedTaskSchedulerKey =
-    "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\SharedTaskScheduler";
-constexpr std::string_view kShellExecuteHooksKey =
-    "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\ShellExecuteHooks";
 constexpr std::size_t kAppInitLimit = 255;
 constexpr std::size_t kNotifyValueLimit = 259;
 constexpr std::size_t kFolderLimit = 259;
 
-std::string disabled_key(int code) { return std::string(kDisabledStore) + "\\" + std::string(disabled_subkey(code)); }
+std::string disabled_key(int code) { return std::string(keys::kDisabled) + "\\" + std::string(disabled_subkey(code)); }
 
-bool delete_marker(std::string_view title) { return facts::reg_delete(HKEY_LOCAL_MACHINE, kDisabledStore, title); }
+bool delete_marker(std::string_view title) { return reg::delete_value(HKEY_LOCAL_MACHINE, keys::kDisabled, title); }
 bool write_marker(std::string_view title, int code) {
-  return facts::reg_write(HKEY_LOCAL_MACHINE, kDisabledStore, title, std::to_string(code));
+  return reg::write_string(HKEY_LOCAL_MACHINE, keys::kDisabled, title, std::to_string(code));
 }
 
 bool toggleable_run_code(int code) { return is_run_family(code) && !(code > code::kWow64Base + 5); }
@@ -51,7 +46,7 @@ std::string user_startup_folder() {
   for (auto [root, value] : {std::pair<HKEY, std::string_view>{HKEY_CURRENT_USER, "Startup"},
                              {HKEY_LOCAL_MACHINE, "Startup"},
                              {HKEY_LOCAL_MACHINE, "Common Startup"}}) {
-    std::string f = facts::reg_read(root, kShellFolders, value, kFolderLimit, true);
+    std::string f = reg::read_text(root, keys::kShellFolders, value, kFolderLimit, reg::Expand::Yes);
     if (!f.empty()) return f;
   }
   return {};
@@ -65,15 +60,16 @@ std::string name_part(std::string_view path) {
 // A list value that exists but does not fit the read limit reads as empty; writing a list
 // built from that would drop every DLL in it.
 bool appinit_readable(std::string& list) {
-  list = facts::reg_read(HKEY_LOCAL_MACHINE, kWindowsNtWindowsKey, "AppInit_Dlls", kAppInitLimit);
+  list = reg::read_text(HKEY_LOCAL_MACHINE, keys::kWindowsNtWindows, "AppInit_Dlls", kAppInitLimit);
   if (!list.empty()) return true;
-  return facts::reg_read(HKEY_LOCAL_MACHINE, kWindowsNtWindowsKey, "AppInit_Dlls", 32767).empty();
+  return reg::read_text(HKEY_LOCAL_MACHINE, keys::kWindowsNtWindows, "AppInit_Dlls", reg::kLongestText).empty();
 }
 
 void start_explorer() {
-  std::string folder = facts::program_folder();
+  std::string folder = program_folder();
   std::string exe = folder + "\\KestromEx.exe";
-  if (facts::file_exists(exe)) ShellExecuteA(nullptr, "open", exe.c_str(), "", folder.c_str(), SW_SHOWNORMAL);
+  if (file_exists(std::string_view(exe)))
+    ShellExecuteA(nullptr, "open", exe.c_str(), "", folder.c_str(), SW_SHOWNORMAL);
 }
 
 bool vista_or_later() { return IsWindowsVistaOrGreater(); }
@@ -81,29 +77,29 @@ bool vista_or_later() { return IsWindowsVistaOrGreater(); }
 }  // namespace
 
 int disabled_marker(std::string_view title, std::size_t limit) {
-  std::string s = facts::reg_read(HKEY_LOCAL_MACHINE, kDisabledStore, title, limit);
+  std::string s = reg::read_text(HKEY_LOCAL_MACHINE, keys::kDisabled, title, limit);
   return s.empty() ? 0 : std::atoi(s.c_str());
 }
 
 bool has_disabled_marker(std::string_view title, std::size_t limit) {
-  return !title.empty() && !facts::reg_read(HKEY_LOCAL_MACHINE, kDisabledStore, title, limit).empty();
+  return !title.empty() && !reg::read_text(HKEY_LOCAL_MACHINE, keys::kDisabled, title, limit).empty();
 }
 
 bool toggle_disabled(std::string_view title, std::string_view path, std::string_view data, int code) {
   bool enable = has_disabled_marker(title, kMarkerLimitToggle);
   if (toggleable_run_code(code)) {
     std::string x = disabled_key(code);
-    HKEY root = facts::root_key(run_family_root(code));
+    HKEY root = run_family_root_key(code);
     std::string k = run_family_key(code);
     if (enable) {
-      facts::reg_delete(HKEY_LOCAL_MACHINE, x, title);
+      reg::delete_value(HKEY_LOCAL_MACHINE, x, title);
       bool ok = delete_marker(title);
-      facts::reg_write(root, k, title, data);
+      reg::write_string(root, k, title, data);
       return ok;
     }
-    facts::reg_delete(root, k, title);
-    bool ok = facts::reg_create(HKEY_LOCAL_MACHINE, x);
-    facts::reg_write(HKEY_LOCAL_MACHINE, x, title, data);
+    reg::delete_value(root, k, title);
+    bool ok = reg::create_key(HKEY_LOCAL_MACHINE, x);
+    reg::write_string(HKEY_LOCAL_MACHINE, x, title, data);
     write_marker(title, code);
     return ok;
   }
@@ -112,12 +108,12 @@ bool toggle_disabled(std::string_view title, std::string_view path, std::string_
     if (enable) {
       winini_list_add(winini_key(code), data);
       delete_marker(title);
-      facts::reg_delete(HKEY_LOCAL_MACHINE, x, title);
+      reg::delete_value(HKEY_LOCAL_MACHINE, x, title);
       return false;
     }
     winini_list_remove(winini_key(code), data);
-    facts::reg_create(HKEY_LOCAL_MACHINE, x);
-    facts::reg_write(HKEY_LOCAL_MACHINE, x, title, data);
+    reg::create_key(HKEY_LOCAL_MACHINE, x);
+    reg::write_string(HKEY_LOCAL_MACHINE, x, title, data);
     write_marker(title, code);
     return true;
   }
@@ -143,11 +139,11 @@ bool toggle_disabled(std::string_view title, std::string_view path, std::string_
     if (enable) {
       notify_enable(title);
       delete_marker(title);
-      facts::reg_delete(HKEY_LOCAL_MACHINE, x, title);
+      reg::delete_value(HKEY_LOCAL_MACHINE, x, title);
       return false;
     }
-    bool ok = facts::reg_create(HKEY_LOCAL_MACHINE, x);
-    facts::reg_write(HKEY_LOCAL_MACHINE, x, title, data);
+    bool ok = reg::create_key(HKEY_LOCAL_MACHINE, x);
+    reg::write_string(HKEY_LOCAL_MACHINE, x, title, data);
     write_marker(title, code::kWinlogonNotify);
     snapshot_write(data, code::kWinlogonNotify);
     notify_disable(title);
@@ -159,7 +155,7 @@ bool toggle_disabled(std::string_view title, std::string_view path, std::string_
 ConfirmRemoval monitor_confirmation(int hide_startup) {
   return [hide_startup](std::string_view, std::string_view, int) {
     if (hide_startup != 0) return true;
-    return facts::message_box(nullptr, facts::load_text(1013), MB_YESNO | MB_DEFBUTTON2 | MB_ICONSTOP) == IDYES;
+    return message_box(nullptr, text::load(1013), MB_YESNO | MB_DEFBUTTON2 | MB_ICONSTOP) == IDYES;
   };
 }
 
@@ -168,10 +164,10 @@ bool remove_startup_entry(std::string_view file, std::string_view title, std::st
   bool result = false;
   if (toggleable_run_code(code)) {
     if (has_disabled_marker(title, kMarkerLimitRemove)) {
-      facts::reg_delete(HKEY_LOCAL_MACHINE, disabled_key(code), title);
+      reg::delete_value(HKEY_LOCAL_MACHINE, disabled_key(code), title);
       result = delete_marker(title);
     } else {
-      result = facts::reg_delete(facts::root_key(run_family_root(code)), run_family_key(code), title);
+      result = reg::delete_value(run_family_root_key(code), run_family_key(code), title);
       if (!result && code <= code::kMachineBase + kRunKeysPerPass && vista_or_later()) {
         // Without the rights to change HKLM the user removes it in the explorer; the entry
         // that stayed is not asked about again.
@@ -182,14 +178,14 @@ bool remove_startup_entry(std::string_view file, std::string_view title, std::st
   } else if (code == code::kWinLoad || code == code::kWinRun) {
     if (has_disabled_marker(title, kMarkerLimitRemove)) {
       delete_marker(title);
-      facts::reg_delete(HKEY_LOCAL_MACHINE, disabled_key(code), title);
+      reg::delete_value(HKEY_LOCAL_MACHINE, disabled_key(code), title);
     }
     winini_list_remove(winini_key(code), file);
     result = true;
   } else if (code == code::kGroupStartup) {
     if (has_disabled_marker(title, kMarkerLimitRemove)) delete_marker(title);
     std::string target(command);
-    if (!facts::file_exists(target)) target = std::string(file);
+    if (!file_exists(std::string_view(target))) target = std::string(file);
     SetFileAttributesA(target.c_str(), FILE_ATTRIBUTE_NORMAL);
     DeleteFileA(target.c_str());
     result = true;
@@ -220,15 +216,15 @@ bool remove_protected_entry(std::string_view title, std::string_view file, std::
   snapshot_delete(file);
   switch (code) {
     case code::kDelayLoad:
-      facts::reg_delete(HKEY_LOCAL_MACHINE, kDelayLoadKey, title);
+      reg::delete_value(HKEY_LOCAL_MACHINE, keys::kDelayLoad, title);
       write_history(title, file, command, code, action::kRemoveDelayLoad);
       break;
     case code::kTaskScheduler:
-      facts::reg_delete(HKEY_LOCAL_MACHINE, kSharedTaskSchedulerKey, command);
+      reg::delete_value(HKEY_LOCAL_MACHINE, keys::kSharedTaskScheduler, command);
       write_history(title, file, command, code, action::kRemoveTaskScheduler);
       break;
     case code::kShellExecuteHook:
-      facts::reg_delete(HKEY_LOCAL_MACHINE, kShellExecuteHooksKey, command);
+      reg::delete_value(HKEY_LOCAL_MACHINE, keys::kShellExecuteHooks, command);
       write_history(title, file, command, code, action::kRemoveTaskScheduler);
       break;
     default:
@@ -242,17 +238,17 @@ bool remove_protected_entry(std::string_view title, std::string_view file, std::
 bool restore_startup_entry(std::string_view command, int code, std::string_view title, std::string_view file) {
   bool restorable = true;
   if (is_run_family(code) && code < code::kWow64Base) {
-    facts::reg_write(facts::root_key(run_family_root(code)), run_family_key(code), title, file);
+    reg::write_string(run_family_root_key(code), run_family_key(code), title, file);
   } else if (code == code::kWinLoad || code == code::kWinRun) {
     winini_list_add(winini_key(code), file);
   } else if (code == code::kGroupStartup) {
-    create_shortcut(std::string(command), facts::command_to_file(file));
+    create_shortcut(std::string(command), command_to_file(file));
   } else if (code == code::kDelayLoad) {
-    facts::reg_write(HKEY_LOCAL_MACHINE, kDelayLoadKey, title, command);
+    reg::write_string(HKEY_LOCAL_MACHINE, keys::kDelayLoad, title, command);
   } else if (code == code::kTaskScheduler) {
-    facts::reg_write(HKEY_LOCAL_MACHINE, kSharedTaskSchedulerKey, command, title);
+    reg::write_string(HKEY_LOCAL_MACHINE, keys::kSharedTaskScheduler, command, title);
   } else if (code == code::kShellExecuteHook) {
-    facts::reg_write(HKEY_LOCAL_MACHINE, kShellExecuteHooksKey, command, title);
+    reg::write_string(HKEY_LOCAL_MACHINE, keys::kShellExecuteHooks, command, title);
   } else if (code == code::kAppInitDlls) {
     appinit_add(file);
   } else if (code == code::kWinlogonNotify) {
@@ -266,45 +262,45 @@ bool restore_startup_entry(std::string_view command, int code, std::string_view 
 }
 
 void reset_userinit() {
-  std::string text = facts::system_folder() + "\\Userinit.exe,";
-  facts::reg_write(HKEY_LOCAL_MACHINE, kWinlogonKey, "Userinit", text);
+  std::string text = system_folder() + "\\Userinit.exe,";
+  reg::write_string(HKEY_LOCAL_MACHINE, keys::kWinlogon, "Userinit", text);
   snapshot_write(text, code::kWinlogonUserinit);
 }
 
 void reset_shell() {
-  facts::reg_write(HKEY_LOCAL_MACHINE, kWinlogonKey, "Shell", "Explorer.exe");
+  reg::write_string(HKEY_LOCAL_MACHINE, keys::kWinlogon, "Shell", "Explorer.exe");
   snapshot_write("Explorer.exe", code::kWinlogonShell);
 }
 
 bool appinit_remove(std::string_view dll) {
   std::string list;
   if (!appinit_readable(list)) return false;
-  return facts::reg_write(HKEY_LOCAL_MACHINE, kWindowsNtWindowsKey, "AppInit_Dlls",
-                          appinit_without(list, dll, [](std::string_view p) { return facts::long_path(p); }));
+  return reg::write_string(HKEY_LOCAL_MACHINE, keys::kWindowsNtWindows, "AppInit_Dlls",
+                           appinit_without(list, dll, [](std::string_view p) { return long_path(p); }));
 }
 
 bool appinit_add(std::string_view dll) {
   std::string list;
   if (!appinit_readable(list)) return false;
-  return facts::reg_write(HKEY_LOCAL_MACHINE, kWindowsNtWindowsKey, "AppInit_Dlls",
-                          appinit_with(list, facts::short_path(dll)));
+  return reg::write_string(HKEY_LOCAL_MACHINE, keys::kWindowsNtWindows, "AppInit_Dlls",
+                           appinit_with(list, short_path(dll)));
 }
 
 bool notify_disable(std::string_view name) {
-  std::string key = std::string(kNotifyKey) + "\\" + std::string(name);
-  std::string dll = facts::reg_read(HKEY_LOCAL_MACHINE, key, "DLLName", kNotifyValueLimit);
+  std::string key = std::string(keys::kWinlogonNotify) + "\\" + std::string(name);
+  std::string dll = reg::read_text(HKEY_LOCAL_MACHINE, key, "DLLName", kNotifyValueLimit);
   // Already disabled: copying the empty name would lose the one kept in OldName.
   if (dll.empty()) return false;
-  return facts::reg_write(HKEY_LOCAL_MACHINE, key, "OldName", dll) &&
-         facts::reg_write(HKEY_LOCAL_MACHINE, key, "DLLName", "");
+  return reg::write_string(HKEY_LOCAL_MACHINE, key, "OldName", dll) &&
+         reg::write_string(HKEY_LOCAL_MACHINE, key, "DLLName", "");
 }
 
 bool notify_enable(std::string_view name) {
-  std::string key = std::string(kNotifyKey) + "\\" + std::string(name);
-  std::string dll = facts::reg_read(HKEY_LOCAL_MACHINE, key, "OldName", kNotifyValueLimit);
+  std::string key = std::string(keys::kWinlogonNotify) + "\\" + std::string(name);
+  std::string dll = reg::read_text(HKEY_LOCAL_MACHINE, key, "OldName", kNotifyValueLimit);
   if (dll.empty()) return false;
-  return facts::reg_write(HKEY_LOCAL_MACHINE, key, "DLLName", dll) &&
-         facts::reg_write(HKEY_LOCAL_MACHINE, key, "OldName", "");
+  return reg::write_string(HKEY_LOCAL_MACHINE, key, "DLLName", dll) &&
+         reg::write_string(HKEY_LOCAL_MACHINE, key, "OldName", "");
 }
 
 bool winini_list_add(std::string_view key_name, std::string_view entry) {

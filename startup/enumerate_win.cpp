@@ -8,11 +8,15 @@
 #include <unordered_set>
 #include <vector>
 
+#include "common/paths.hpp"
+#include "common/product_keys.hpp"
+#include "common/registry.hpp"
 #include "common/text.hpp"
+#include "common/textloader.hpp"
 #include "platform/handles.hpp"
 #include "startup/actions.hpp"
 #include "startup/locations.hpp"
-#include "startup/sysfacts.hpp"
+#include "startup/startup_keys.hpp"
 
 namespace kestrom {
 
@@ -31,54 +35,21 @@ constexpr std::size_t kWinlogonValueLimit = 259;
 constexpr DWORD kWinIniLineBuffer = 32768;
 constexpr DWORD kShortcutResolveMs = 500;
 
-constexpr std::string_view kWinlogonKey = "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon";
-constexpr std::string_view kNotifyKey = "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon\\Notify";
-constexpr std::string_view kWindowsNtWindowsKey = "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Windows";
-constexpr std::string_view kDelayLoadKey = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\ShellServiceObjectDelayLoad";
-constexpr std::string_view kSharedTaskSchedulerKey =
-    "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\SharedTaskScheduler";
-constexpr std::string_view kShellExecuteHooksKey =
-    "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\ShellExecuteHooks";
-constexpr std::string_view kDisabledStore = "Software\\Orvane\\Kestrom\\Disabled";
-
 // The pair of the last Run-family value that reached the listing step; an identical pair
 // right after it (the same entry seen through HKLM and HKCU) is listed once.
 struct LastPair {
   std::string name, data;
 };
 
-struct RunValue {
-  std::string name, data;
-};
-
 // Values of one Run-family key, read the way the listing needs them: 512-character name and
 // data buffers, strings only. Values are collected first, because re-disabling an entry
 // deletes values from the key and would shift the enumeration index.
-std::vector<RunValue> run_key_values(HKEY root, const std::string& path) {
-  std::vector<RunValue> out;
-  HKEY k = nullptr;
-  if (RegOpenKeyExA(root, path.c_str(), 0, KEY_QUERY_VALUE | KEY_WOW64_64KEY, &k) != ERROR_SUCCESS) return out;
-  DWORD count = 0;
-  RegQueryInfoKeyA(k, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &count, nullptr, nullptr, nullptr,
-                   nullptr);
-  char name[kRunNameBuffer];
-  BYTE data[kRunDataBuffer + 2];
-  for (DWORD i = 0; i < count; ++i) {
-    DWORD nlen = kRunNameBuffer;
-    DWORD dlen = kRunDataBuffer;
-    DWORD type = 0;
-    LONG rc = RegEnumValueA(k, i, name, &nlen, nullptr, &type, data, &dlen);
-    if (rc == ERROR_NO_MORE_ITEMS) break;
-    if (rc != ERROR_SUCCESS) continue;  // too long for the buffers: not listed
-    // Numbers, binary data and string lists are no command line; read as text they would
-    // list junk.
-    if (type != REG_SZ && type != REG_EXPAND_SZ) continue;
-    data[dlen < sizeof data ? dlen : sizeof data - 1] = 0;
-    const char* d = reinterpret_cast<const char*>(data);
-    out.push_back({std::string(name, nlen), std::string(d, strnlen(d, dlen))});
-  }
-  RegCloseKey(k);
-  return out;
+std::vector<reg::Value> run_key_values(HKEY root, const std::string& path) {
+  auto values = reg::values(root, path, kRunNameBuffer - 1, kRunDataBuffer - 1);
+  // Numbers, binary data and string lists are no command line; read as text they would
+  // list junk.
+  std::erase_if(values, [](const reg::Value& v) { return !v.is_text(); });
+  return values;
 }
 
 // Names of the disabled markers, read once per enumeration instead of once per Run value
@@ -87,7 +58,7 @@ std::vector<RunValue> run_key_values(HKEY root, const std::string& path) {
 class MarkerNames {
  public:
   MarkerNames() {
-    for (const auto& v : facts::reg_values(HKEY_LOCAL_MACHINE, kDisabledStore, kRunNameBuffer - 1, kMarkerLimitRemove))
+    for (const auto& v : reg::values(HKEY_LOCAL_MACHINE, keys::kDisabled, kRunNameBuffer - 1, kMarkerLimitRemove))
       if (!v.data.empty()) names_.insert(to_upper(v.name));
   }
   bool has(const std::string& name) const { return !names_.empty() && names_.count(to_upper(name)) != 0; }
@@ -184,24 +155,24 @@ std::string last_three(const std::string& s) { return s.size() >= 3 ? to_upper(s
 
 ItemRules system_item_rules() {
   ItemRules r;
-  r.long_path = [](std::string_view p) { return facts::long_path(p); };
-  std::string name = facts::load_text(2);
+  r.long_path = [](std::string_view p) { return long_path(p); };
+  std::string name = text::load(2);
   if (!name.empty()) r.display_name = name;
   return r;
 }
 
-bool wow64_view_present() { return facts::reg_key_exists(HKEY_LOCAL_MACHINE, run_family_key(code::kWow64Run)); }
+bool wow64_view_present() { return reg::key_exists(HKEY_LOCAL_MACHINE, run_family_key(code::kWow64Run)); }
 
 std::string item_location_text(const StartupItem& item) {
   int string_number = location_text_string(item.code);
   bool disabled = item.code <= code::kWinlogonNotify && disabled_marker(item.title, kMarkerLimitToggle) != 0;
-  return location_text(item.code, disabled, disabled ? facts::load_text(626) : std::string(),
-                       string_number ? facts::load_text(string_number) : std::string());
+  return location_text(item.code, disabled, disabled ? text::load(626) : std::string(),
+                       string_number ? text::load(string_number) : std::string());
 }
 
-std::string startup_type_text(int code) { return facts::load_text(startup_type_text_number(code)); }
+std::string startup_type_text(int code) { return text::load(startup_type_text_number(code)); }
 
-std::string disabled_folder() { return facts::program_folder() + "\\Disabled"; }
+std::string disabled_folder() { return program_folder() + "\\Disabled"; }
 
 void list_startup_folder(ItemList& list, const std::string& folder, const ItemRules& rules) {
   if (folder.empty()) return;
@@ -220,12 +191,12 @@ void list_startup_folder(ItemList& list, const std::string& folder, const ItemRu
       if (s.unresolved) continue;
       std::string title = s.description;
       if (title.empty() && !s.target.empty()) {
-        auto v = facts::version_of(s.target);
+        auto v = version_information(s.target);
         title = v.file_description.empty() ? v.product_name : v.file_description;
       }
       list.add(title, s.target, path, "", code::kGroupStartup, 0, rules);
     } else if (kind == "EXE") {
-      auto v = facts::version_of(path);
+      auto v = version_information(path);
       list.add(v.file_description.empty() ? v.product_name : v.file_description, path, path, "", code::kGroupStartup,
                0, rules);
     } else {
@@ -235,11 +206,11 @@ void list_startup_folder(ItemList& list, const std::string& folder, const ItemRu
 }
 
 FoundCommand userinit_command() {
-  return userinit_command_from(facts::reg_read(HKEY_LOCAL_MACHINE, kWinlogonKey, "UserInit", kWinlogonValueLimit));
+  return userinit_command_from(reg::read_text(HKEY_LOCAL_MACHINE, keys::kWinlogon, "UserInit", kWinlogonValueLimit));
 }
 
 FoundCommand shell_command() {
-  return shell_command_from(facts::reg_read(HKEY_LOCAL_MACHINE, kWinlogonKey, "Shell", kWinlogonValueLimit));
+  return shell_command_from(reg::read_text(HKEY_LOCAL_MACHINE, keys::kWinlogon, "Shell", kWinlogonValueLimit));
 }
 
 namespace {
@@ -247,8 +218,7 @@ namespace {
 void list_startup_folders(ItemList& list, const ItemRules& rules) {
   for (HKEY root : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER})
     for (std::string_view value : {"Startup", "Common Startup"}) {
-      std::string folder = facts::reg_read(root, "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders",
-                                           value, kShellFolderLimit, true);
+      std::string folder = reg::read_text(root, keys::kShellFolders, value, kShellFolderLimit, reg::Expand::Yes);
       if (!folder.empty()) list_startup_folder(list, folder, rules);
     }
 }
@@ -258,7 +228,7 @@ void list_win_ini(ItemList& list, const ItemRules& rules) {
   for (auto [key, code] : {std::pair<const char*, int>{"run", code::kWinRun}, {"load", code::kWinLoad}}) {
     DWORD n = GetProfileStringA("windows", key, "", buf.data(), kWinIniLineBuffer);
     for (const auto& piece : profile_list_pieces(std::string_view(buf.data(), n))) {
-      std::string title = facts::version_of(piece).product_name;
+      std::string title = version_information(piece).product_name;
       if (title.empty()) title = key;
       list.add(title, piece, "", "", code, 0, rules);
     }
@@ -268,9 +238,9 @@ void list_win_ini(ItemList& list, const ItemRules& rules) {
 void list_disabled_store(ItemList& list, const ItemRules& rules) {
   for (std::string_view sub :
        {"Run", "RunOnce", "RunOnceEx", "RunServices", "RunServicesOnce", "RunSetup", "Policy", "WinLoad", "WinRun"}) {
-    std::string key = std::string(kDisabledStore) + "\\" + std::string(sub);
-    for (const auto& v : facts::reg_values(HKEY_LOCAL_MACHINE, key, kDisabledNameLimit, kDisabledDataLimit)) {
-      if (v.name.empty() || (v.type != REG_SZ && v.type != REG_EXPAND_SZ)) continue;
+    std::string key = std::string(keys::kDisabled) + "\\" + std::string(sub);
+    for (const auto& v : reg::values(HKEY_LOCAL_MACHINE, key, kDisabledNameLimit, kDisabledDataLimit)) {
+      if (v.name.empty() || !v.is_text()) continue;
       int marker = disabled_marker(v.name, kMarkerLimitRemove);
       if (marker > 0) list.add(v.name, v.data, "", "", marker, 0, rules);
     }
@@ -284,37 +254,38 @@ struct ClassFacts {
 ClassFacts class_facts(std::string id) {
   if (id.empty() || id.front() != '{') id = "{" + id + "}";
   std::string key = "CLSID\\" + id;
-  return {facts::reg_read(HKEY_CLASSES_ROOT, key, "", kExtensionValueLimit),
-          facts::reg_read(HKEY_CLASSES_ROOT, key + "\\InprocServer32", "", kExtensionValueLimit, true)};
+  return {reg::read_text(HKEY_CLASSES_ROOT, key, "", kExtensionValueLimit),
+          reg::read_text(HKEY_CLASSES_ROOT, key + "\\InprocServer32", "", kExtensionValueLimit, reg::Expand::Yes)};
 }
 
 void list_extension_points(ItemList& list, const ItemRules& rules) {
-  for (const auto& v : facts::reg_values(HKEY_LOCAL_MACHINE, kDelayLoadKey, kExtensionNameLimit, kExtensionValueLimit)) {
-    if (v.type != REG_SZ && v.type != REG_EXPAND_SZ) continue;
+  for (const auto& v : reg::values(HKEY_LOCAL_MACHINE, keys::kDelayLoad, kExtensionNameLimit, kExtensionValueLimit)) {
+    if (!v.is_text()) continue;
     auto c = class_facts(v.data);
-    list.add(v.name, c.server, v.data, facts::version_of(c.server).product_version, code::kDelayLoad, 0, rules);
+    list.add(v.name, c.server, v.data, version_information(c.server).product_version, code::kDelayLoad, 0, rules);
   }
-  for (auto [key, code] : {std::pair<std::string_view, int>{kSharedTaskSchedulerKey, code::kTaskScheduler},
-                           {kShellExecuteHooksKey, code::kShellExecuteHook}}) {
-    for (const auto& v : facts::reg_values(HKEY_LOCAL_MACHINE, key, kExtensionNameLimit, kExtensionValueLimit)) {
+  for (auto [key, code] : {std::pair<std::string_view, int>{keys::kSharedTaskScheduler, code::kTaskScheduler},
+                           {keys::kShellExecuteHooks, code::kShellExecuteHook}}) {
+    for (const auto& v : reg::values(HKEY_LOCAL_MACHINE, key, kExtensionNameLimit, kExtensionValueLimit)) {
       if (v.name.empty()) continue;
       auto c = class_facts(v.name);
-      std::string data = (v.type == REG_SZ || v.type == REG_EXPAND_SZ) ? v.data : std::string();
-      list.add(data.empty() ? c.name : data, c.server, v.name, facts::version_of(c.server).product_version, code, 0,
+      std::string data = v.is_text() ? v.data : std::string();
+      list.add(data.empty() ? c.name : data, c.server, v.name, version_information(c.server).product_version, code, 0,
                rules);
     }
   }
-  std::string appinit = facts::reg_read(HKEY_LOCAL_MACHINE, kWindowsNtWindowsKey, "AppInit_Dlls", kExtensionValueLimit);
+  std::string appinit =
+      reg::read_text(HKEY_LOCAL_MACHINE, keys::kWindowsNtWindows, "AppInit_Dlls", kExtensionValueLimit);
   for (const auto& dll : appinit_pieces(appinit)) {
-    auto ver = facts::version_of(dll);
+    auto ver = version_information(dll);
     list.add(ver.product_name, dll, ver.company_name, ver.product_version, code::kAppInitDlls, 0, rules);
   }
-  for (const auto& sub : facts::reg_subkeys(HKEY_LOCAL_MACHINE, kNotifyKey, kExtensionNameLimit)) {
+  for (const auto& sub : reg::subkey_names(HKEY_LOCAL_MACHINE, keys::kWinlogonNotify, kExtensionNameLimit)) {
     if (sub.empty()) continue;
-    std::string dll =
-        facts::reg_read(HKEY_LOCAL_MACHINE, std::string(kNotifyKey) + "\\" + sub, "DllName", kWinlogonValueLimit);
+    std::string dll = reg::read_text(HKEY_LOCAL_MACHINE, std::string(keys::kWinlogonNotify) + "\\" + sub, "DllName",
+                                     kWinlogonValueLimit);
     if (dll.empty()) continue;
-    auto ver = facts::version_of(dll);
+    auto ver = version_information(dll);
     list.add(sub, dll, ver.file_description, ver.product_version, code::kWinlogonNotify, 0, rules);
   }
 }
@@ -331,9 +302,8 @@ std::size_t list_startup_programs(ItemList& list, const StartupScan& scan, const
   if (show_protected) {
     // Every x64 Windows is of the NT family, where Winlogon reads these values.
     if (auto u = userinit_command(); u.found)
-      list.add(facts::load_text(2250), u.text, "", "", code::kWinlogonUserinit, 0, rules);
-    if (auto s = shell_command(); s.found)
-      list.add(facts::load_text(2251), s.text, "", "", code::kWinlogonShell, 0, rules);
+      list.add(text::load(2250), u.text, "", "", code::kWinlogonUserinit, 0, rules);
+    if (auto s = shell_command(); s.found) list.add(text::load(2251), s.text, "", "", code::kWinlogonShell, 0, rules);
     list_extension_points(list, rules);
   }
   return list.size();

@@ -3,6 +3,7 @@
 #include <array>
 
 #include "common/text.hpp"
+#include "startup/startup_keys.hpp"
 
 namespace kestrom {
 
@@ -192,9 +193,8 @@ RegRoot run_family_root(int code) noexcept {
 std::string run_family_key(int code) {
   int i = run_index(code);
   if (i < 0) return {};
-  std::string base = code > code::kWow64Base ? "Software\\Wow6432Node\\Microsoft\\Windows\\CurrentVersion\\"
-                                             : "Software\\Microsoft\\Windows\\CurrentVersion\\";
-  return base + std::string(kRunKeyNames[static_cast<std::size_t>(i)]);
+  std::string_view parent = code > code::kWow64Base ? keys::kWow64RunFamilyParent : keys::kRunFamilyParent;
+  return std::string(parent) + std::string(kRunKeyNames[static_cast<std::size_t>(i)]);
 }
 
 std::string_view disabled_subkey(int code) noexcept {

@@ -2,24 +2,24 @@
 
 #include <cstdlib>
 
+#include "common/product_keys.hpp"
+#include "common/registry.hpp"
 #include "common/text.hpp"
 #include "startup/actions.hpp"
 #include "startup/locations.hpp"
+#include "startup/run_family_root.hpp"
 #include "startup/snapshot.hpp"
-#include "startup/sysfacts.hpp"
 
 namespace kestrom {
 
 namespace {
 
-constexpr std::string_view kRunSnapshot = "Software\\Orvane\\Kestrom\\Run";
-constexpr std::size_t kAnyLength = 32767;
-
 // The number stored under `name`; nullopt when the value is missing or too long to be one.
 std::optional<int> stored_number(std::string_view name) {
-  if (!facts::reg_exists(HKEY_CURRENT_USER, kRunSnapshot, name)) return std::nullopt;
-  std::string s = facts::reg_read(HKEY_CURRENT_USER, kRunSnapshot, name, kSnapshotReadLimit);
-  if (s.empty() && !facts::reg_read(HKEY_CURRENT_USER, kRunSnapshot, name, kAnyLength).empty()) return std::nullopt;
+  if (!reg::value_exists(HKEY_CURRENT_USER, keys::kRunSnapshot, name)) return std::nullopt;
+  std::string s = reg::read_text(HKEY_CURRENT_USER, keys::kRunSnapshot, name, kSnapshotReadLimit);
+  if (s.empty() && !reg::read_text(HKEY_CURRENT_USER, keys::kRunSnapshot, name, reg::kLongestText).empty())
+    return std::nullopt;
   return std::atoi(s.c_str());
 }
 
@@ -34,10 +34,10 @@ int snapshot_lookup(std::string_view file, std::string_view title) {
 }
 
 bool snapshot_write(std::string_view name, int code) {
-  return facts::reg_write(HKEY_CURRENT_USER, kRunSnapshot, name, std::to_string(code));
+  return reg::write_string(HKEY_CURRENT_USER, keys::kRunSnapshot, name, std::to_string(code));
 }
 
-bool snapshot_delete(std::string_view name) { return facts::reg_delete(HKEY_CURRENT_USER, kRunSnapshot, name); }
+bool snapshot_delete(std::string_view name) { return reg::delete_value(HKEY_CURRENT_USER, keys::kRunSnapshot, name); }
 
 void build_startup_snapshot(ItemList& list, const StartupScan& scan, const ItemRules& rules) {
   list_startup_programs(list, scan, rules);
@@ -55,7 +55,7 @@ bool startup_changed(ItemList& list, const StartupScan& scan, const ItemRules& r
 }
 
 bool mark_removed(std::string_view file) {
-  return facts::reg_write(HKEY_CURRENT_USER, kRunSnapshot, file, std::to_string(code::kRemovedMarker));
+  return reg::write_string(HKEY_CURRENT_USER, keys::kRunSnapshot, file, std::to_string(code::kRemovedMarker));
 }
 
 void fill_startup_snapshot_hook(bool wow64_view) {
@@ -77,8 +77,8 @@ bool remove_run_values(bool wow64_view, Match match) {
   for (int base : bases)
     for (int i = 1; i <= kRunKeysPerPass; ++i) {
       int code = base + i;
-      HKEY root = facts::root_key(run_family_root(code));
-      for (const auto& v : facts::reg_values(root, run_family_key(code), 511, 511)) {
+      HKEY root = run_family_root_key(code);
+      for (const auto& v : reg::values(root, run_family_key(code), 511, 511)) {
         if (!match(v.name, v.data, code)) continue;
         found = true;
         remove_startup_entry(v.data, v.name, "", code, {});
