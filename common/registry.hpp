@@ -9,6 +9,8 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/reg_key.hpp"
+
 namespace kestrom::reg {
 
 // Longest string value the layer reads (a 1024-byte buffer with its terminator).
@@ -29,6 +31,9 @@ enum class Expand { No, Yes };
 // stored unless asked (the expanded text, at most kMaxString, must fit `limit` too).
 std::string read_text(HKEY root, std::string_view key, std::string_view name, std::size_t limit,
                       Expand expansion = Expand::No);
+// The same rule applied to a value already read from a key the caller holds open (unexpanded):
+// a caller that reads many values of one key opens it once.
+std::string read_text(const platform::RegKey::RawValue& value, std::size_t limit);
 
 // The first two bytes of a value as an unsigned number; `missing` when the value is absent.
 int read_small_number(HKEY root, std::string_view key, std::string_view name, int missing);

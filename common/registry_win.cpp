@@ -125,19 +125,24 @@ std::string read_string(HKEY root, std::string_view key, std::string_view name, 
   return *text;
 }
 
+std::string read_text(const RegKey::RawValue& value, std::size_t limit) {
+  // Room for the text, its terminator and one more: what needs more would not have fitted.
+  if (value.data.size() > limit + 2) return {};
+  auto text = string_data(value);
+  if (!text || text->size() > limit) return {};
+  return *text;
+}
+
 std::string read_text(HKEY root, std::string_view key, std::string_view name, std::size_t limit, Expand expansion) {
   RegKey k = RegKey::open_read(root, key);
   if (!k) return {};
   auto raw = k.query(name);
-  // Room for the text, its terminator and one more: what needs more would not have fitted.
-  if (!raw || raw->data.size() > limit + 2) return {};
-  auto text = string_data(*raw);
-  if (!text || text->size() > limit) return {};
-  if (expansion == Expand::Yes && raw->type == REG_EXPAND_SZ) {
-    text = expand(*text);
-    if (!text || text->size() > limit) return {};
-  }
-  return *text;
+  if (!raw) return {};
+  std::string text = read_text(*raw, limit);
+  if (text.empty() || expansion == Expand::No || raw->type != REG_EXPAND_SZ) return text;
+  auto expanded = expand(text);
+  if (!expanded || expanded->size() > limit) return {};
+  return *expanded;
 }
 
 int read_small_number(HKEY root, std::string_view key, std::string_view name, int missing) {

@@ -4,7 +4,9 @@
 #include <shlobj.h>
 #include <shobjidl.h>
 
+#include <cstdlib>
 #include <string>
+#include <unordered_map>
 #include <unordered_set>
 #include <vector>
 
@@ -14,6 +16,7 @@
 #include "common/text.hpp"
 #include "common/textloader.hpp"
 #include "platform/handles.hpp"
+#include "platform/reg_key.hpp"
 #include "startup/actions.hpp"
 #include "startup/locations.hpp"
 #include "startup/startup_keys.hpp"
@@ -127,27 +130,54 @@ std::wstring wide(const std::string& s) {
   return w;
 }
 
-Shortcut read_shortcut(const std::string& link) {
-  Shortcut out;
-  ComPtr<IShellLinkA> sl;
-  if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
-                              reinterpret_cast<void**>(&sl.p))))
-    return out;
-  ComPtr<IPersistFile> pf;
-  if (FAILED(sl.p->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&pf.p)))) return out;
-  if (FAILED(pf.p->Load(wide(link).c_str(), STGM_READ))) return out;
-  HRESULT hr = sl.p->Resolve(nullptr, SLR_NO_UI | SLR_NOUPDATE | (kShortcutResolveMs << 16));
-  if (hr == S_FALSE) {
-    out.unresolved = true;
+// Creates the shell's link object once and loads each shortcut of a folder into it in turn.
+class ShortcutReader {
+ public:
+  Shortcut read(const std::string& link) {
+    Shortcut out;
+    if (!ready()) return out;
+    if (FAILED(file_.p->Load(wide(link).c_str(), STGM_READ))) return out;
+    HRESULT hr = link_.p->Resolve(nullptr, SLR_NO_UI | SLR_NOUPDATE | (kShortcutResolveMs << 16));
+    if (hr == S_FALSE) {
+      out.unresolved = true;
+      return out;
+    }
+    char path[MAX_PATH + 1] = {};
+    WIN32_FIND_DATAA fd{};
+    if (SUCCEEDED(link_.p->GetPath(path, MAX_PATH, &fd, SLGP_RAWPATH))) out.target = path;
+    char desc[MAX_PATH + 1] = {};
+    if (SUCCEEDED(link_.p->GetDescription(desc, MAX_PATH))) out.description = desc;
     return out;
   }
-  char path[MAX_PATH + 1] = {};
-  WIN32_FIND_DATAA fd{};
-  if (SUCCEEDED(sl.p->GetPath(path, MAX_PATH, &fd, SLGP_RAWPATH))) out.target = path;
-  char desc[MAX_PATH + 1] = {};
-  if (SUCCEEDED(sl.p->GetDescription(desc, MAX_PATH))) out.description = desc;
-  return out;
-}
+
+ private:
+  bool ready() {
+    if (file_.p) return true;
+    if (failed_) return false;
+    failed_ = FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+                                      reinterpret_cast<void**>(&link_.p))) ||
+              FAILED(link_.p->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file_.p)));
+    return !failed_;
+  }
+
+  ComPtr<IShellLinkA> link_;
+  ComPtr<IPersistFile> file_;
+  bool failed_ = false;
+};
+
+// Version information read at most once per file text in one listing: the same server or
+// target often stands behind many entries.
+class VersionCache {
+ public:
+  const VersionInfo& of(const std::string& file) {
+    auto it = read_.find(file);
+    if (it == read_.end()) it = read_.emplace(file, version_information(file)).first;
+    return it->second;
+  }
+
+ private:
+  std::unordered_map<std::string, VersionInfo> read_;
+};
 
 std::string last_three(const std::string& s) { return s.size() >= 3 ? to_upper(s.substr(s.size() - 3)) : to_upper(s); }
 
@@ -174,11 +204,14 @@ std::string startup_type_text(int code) { return text::load(startup_type_text_nu
 
 std::string disabled_folder() { return program_folder() + "\\Disabled"; }
 
-void list_startup_folder(ItemList& list, const std::string& folder, const ItemRules& rules) {
+namespace {
+
+void list_folder(ItemList& list, const std::string& folder, const ItemRules& rules, VersionCache& versions) {
   if (folder.empty()) return;
   WIN32_FIND_DATAA fd{};
   platform::UniqueFind find(FindFirstFileA((folder + "\\*.*").c_str(), &fd));
   if (!find) return;
+  ShortcutReader shortcuts;
   do {
     std::string name = fd.cFileName;
     // Subfolders hold nothing Windows starts from here (and "." and ".." are no files).
@@ -187,22 +220,29 @@ void list_startup_folder(ItemList& list, const std::string& folder, const ItemRu
     std::string kind = last_three(path);
     if (kind == "INI") continue;
     if (kind == "LNK") {
-      Shortcut s = read_shortcut(path);
+      Shortcut s = shortcuts.read(path);
       if (s.unresolved) continue;
       std::string title = s.description;
       if (title.empty() && !s.target.empty()) {
-        auto v = version_information(s.target);
+        const auto& v = versions.of(s.target);
         title = v.file_description.empty() ? v.product_name : v.file_description;
       }
       list.add(title, s.target, path, "", code::kGroupStartup, 0, rules);
     } else if (kind == "EXE") {
-      auto v = version_information(path);
+      const auto& v = versions.of(path);
       list.add(v.file_description.empty() ? v.product_name : v.file_description, path, path, "", code::kGroupStartup,
                0, rules);
     } else {
       list.add("", path, "", "", code::kGroupStartup, 0, rules);
     }
   } while (FindNextFileA(find.get(), &fd));
+}
+
+}  // namespace
+
+void list_startup_folder(ItemList& list, const std::string& folder, const ItemRules& rules) {
+  VersionCache versions;
+  list_folder(list, folder, rules, versions);
 }
 
 FoundCommand userinit_command() {
@@ -215,69 +255,79 @@ FoundCommand shell_command() {
 
 namespace {
 
-void list_startup_folders(ItemList& list, const ItemRules& rules) {
+void list_startup_folders(ItemList& list, const ItemRules& rules, VersionCache& versions) {
   for (HKEY root : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER})
     for (std::string_view value : {"Startup", "Common Startup"}) {
       std::string folder = reg::read_text(root, keys::kShellFolders, value, kShellFolderLimit, reg::Expand::Yes);
-      if (!folder.empty()) list_startup_folder(list, folder, rules);
+      if (!folder.empty()) list_folder(list, folder, rules, versions);
     }
 }
 
-void list_win_ini(ItemList& list, const ItemRules& rules) {
+void list_win_ini(ItemList& list, const ItemRules& rules, VersionCache& versions) {
   std::vector<char> buf(kWinIniLineBuffer);
   for (auto [key, code] : {std::pair<const char*, int>{"run", code::kWinRun}, {"load", code::kWinLoad}}) {
     DWORD n = GetProfileStringA("windows", key, "", buf.data(), kWinIniLineBuffer);
     for (const auto& piece : profile_list_pieces(std::string_view(buf.data(), n))) {
-      std::string title = version_information(piece).product_name;
+      std::string title = versions.of(piece).product_name;
       if (title.empty()) title = key;
       list.add(title, piece, "", "", code, 0, rules);
     }
   }
 }
 
-void list_disabled_store(ItemList& list, const ItemRules& rules) {
+void list_disabled_store(ItemList& list, const ItemRules& rules, VersionCache& versions) {
+  // The markers' key opened once instead of once per disabled entry.
+  const auto markers = platform::RegKey::open_read(HKEY_LOCAL_MACHINE, keys::kDisabled);
+  auto marker_of = [&markers](const std::string& name) {
+    auto raw = markers ? markers.query(name) : std::nullopt;
+    std::string s = raw ? reg::read_text(*raw, kMarkerLimitRemove) : std::string();
+    return s.empty() ? 0 : std::atoi(s.c_str());
+  };
   for (std::string_view sub :
        {"Run", "RunOnce", "RunOnceEx", "RunServices", "RunServicesOnce", "RunSetup", "Policy", "WinLoad", "WinRun"}) {
     std::string key = std::string(keys::kDisabled) + "\\" + std::string(sub);
     for (const auto& v : reg::values(HKEY_LOCAL_MACHINE, key, kDisabledNameLimit, kDisabledDataLimit)) {
       if (v.name.empty() || !v.is_text()) continue;
-      int marker = disabled_marker(v.name, kMarkerLimitRemove);
+      int marker = marker_of(v.name);
       if (marker > 0) list.add(v.name, v.data, "", "", marker, 0, rules);
     }
   }
-  list_startup_folder(list, disabled_folder(), rules);
+  list_folder(list, disabled_folder(), rules, versions);
 }
 
-struct ClassFacts {
-  std::string name, server;
-};
-ClassFacts class_facts(std::string id) {
+std::string class_key(std::string id) {
   if (id.empty() || id.front() != '{') id = "{" + id + "}";
-  std::string key = "CLSID\\" + id;
-  return {reg::read_text(HKEY_CLASSES_ROOT, key, "", kExtensionValueLimit),
-          reg::read_text(HKEY_CLASSES_ROOT, key + "\\InprocServer32", "", kExtensionValueLimit, reg::Expand::Yes)};
+  return "CLSID\\" + id;
+}
+std::string class_server(const std::string& id) {
+  return reg::read_text(HKEY_CLASSES_ROOT, class_key(id) + "\\InprocServer32", "", kExtensionValueLimit,
+                        reg::Expand::Yes);
+}
+// Read only where an entry's title needs it.
+std::string class_name(const std::string& id) {
+  return reg::read_text(HKEY_CLASSES_ROOT, class_key(id), "", kExtensionValueLimit);
 }
 
-void list_extension_points(ItemList& list, const ItemRules& rules) {
+void list_extension_points(ItemList& list, const ItemRules& rules, VersionCache& versions) {
   for (const auto& v : reg::values(HKEY_LOCAL_MACHINE, keys::kDelayLoad, kExtensionNameLimit, kExtensionValueLimit)) {
     if (!v.is_text()) continue;
-    auto c = class_facts(v.data);
-    list.add(v.name, c.server, v.data, version_information(c.server).product_version, code::kDelayLoad, 0, rules);
+    const std::string server = class_server(v.data);
+    list.add(v.name, server, v.data, versions.of(server).product_version, code::kDelayLoad, 0, rules);
   }
   for (auto [key, code] : {std::pair<std::string_view, int>{keys::kSharedTaskScheduler, code::kTaskScheduler},
                            {keys::kShellExecuteHooks, code::kShellExecuteHook}}) {
     for (const auto& v : reg::values(HKEY_LOCAL_MACHINE, key, kExtensionNameLimit, kExtensionValueLimit)) {
       if (v.name.empty()) continue;
-      auto c = class_facts(v.name);
+      const std::string server = class_server(v.name);
       std::string data = v.is_text() ? v.data : std::string();
-      list.add(data.empty() ? c.name : data, c.server, v.name, version_information(c.server).product_version, code, 0,
+      list.add(data.empty() ? class_name(v.name) : data, server, v.name, versions.of(server).product_version, code, 0,
                rules);
     }
   }
   std::string appinit =
       reg::read_text(HKEY_LOCAL_MACHINE, keys::kWindowsNtWindows, "AppInit_Dlls", kExtensionValueLimit);
   for (const auto& dll : appinit_pieces(appinit)) {
-    auto ver = version_information(dll);
+    const auto& ver = versions.of(dll);
     list.add(ver.product_name, dll, ver.company_name, ver.product_version, code::kAppInitDlls, 0, rules);
   }
   for (const auto& sub : reg::subkey_names(HKEY_LOCAL_MACHINE, keys::kWinlogonNotify, kExtensionNameLimit)) {
@@ -285,7 +335,7 @@ void list_extension_points(ItemList& list, const ItemRules& rules) {
     std::string dll = reg::read_text(HKEY_LOCAL_MACHINE, std::string(keys::kWinlogonNotify) + "\\" + sub, "DllName",
                                      kWinlogonValueLimit);
     if (dll.empty()) continue;
-    auto ver = version_information(dll);
+    const auto& ver = versions.of(dll);
     list.add(sub, dll, ver.file_description, ver.product_version, code::kWinlogonNotify, 0, rules);
   }
 }
@@ -294,17 +344,18 @@ void list_extension_points(ItemList& list, const ItemRules& rules) {
 
 std::size_t list_startup_programs(ItemList& list, const StartupScan& scan, const ItemRules& rules) {
   list.clear();
+  VersionCache versions;
   list_run_family(list, scan, rules);
-  list_startup_folders(list, rules);
-  list_win_ini(list, rules);
-  list_disabled_store(list, rules);
+  list_startup_folders(list, rules, versions);
+  list_win_ini(list, rules, versions);
+  list_disabled_store(list, rules, versions);
   bool show_protected = !scan.advanced || scan.show_all_startup > 0;
   if (show_protected) {
     // Every x64 Windows is of the NT family, where Winlogon reads these values.
     if (auto u = userinit_command(); u.found)
       list.add(text::load(2250), u.text, "", "", code::kWinlogonUserinit, 0, rules);
     if (auto s = shell_command(); s.found) list.add(text::load(2251), s.text, "", "", code::kWinlogonShell, 0, rules);
-    list_extension_points(list, rules);
+    list_extension_points(list, rules, versions);
   }
   return list.size();
 }

@@ -1,6 +1,8 @@
 // The Startup Snapshot (HKCU\Software\Orvane\Kestrom\Run): the startup entries the user has
 // accepted, named by the item's file with "=" turned into ":", data = the location code.
 #pragma once
+#include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -15,6 +17,12 @@ inline constexpr std::size_t kSnapshotReadLimit = 32;
 std::string snapshot_key(std::string_view file);
 // Pure: an entry counts as accepted when its value reads as a number other than 0 and 1103.
 bool snapshot_accepts(int value) noexcept;
+// The number stored under a value name; nullopt when the value is missing (or too long to be
+// read, which counts as missing).
+using StoredNumber = std::function<std::optional<int>(std::string_view name)>;
+// Pure: the lookup rule over `stored`: the number under the entry's snapshot key, else (missing
+// or 0) the number under its title; -1 when neither value exists.
+int snapshot_lookup_in(const StoredNumber& stored, std::string_view file, std::string_view title);
 
 bool snapshot_write(std::string_view name, int code);  // value `name` = decimal code
 bool snapshot_delete(std::string_view name);

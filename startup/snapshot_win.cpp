@@ -1,10 +1,13 @@
 #include <windows.h>
 
 #include <cstdlib>
+#include <optional>
+#include <string>
 
 #include "common/product_keys.hpp"
 #include "common/registry.hpp"
 #include "common/text.hpp"
+#include "platform/reg_key.hpp"
 #include "startup/actions.hpp"
 #include "startup/locations.hpp"
 #include "startup/run_family_root.hpp"
@@ -14,24 +17,33 @@ namespace kestrom {
 
 namespace {
 
-// The number stored under `name`; nullopt when the value is missing or too long to be one.
-std::optional<int> stored_number(std::string_view name) {
-  if (!reg::value_exists(HKEY_CURRENT_USER, keys::kRunSnapshot, name)) return std::nullopt;
-  std::string s = reg::read_text(HKEY_CURRENT_USER, keys::kRunSnapshot, name, kSnapshotReadLimit);
-  if (s.empty() && !reg::read_text(HKEY_CURRENT_USER, keys::kRunSnapshot, name, reg::kLongestText).empty())
-    return std::nullopt;
-  return std::atoi(s.c_str());
-}
+// The snapshot key opened once for a pass over many entries: a lookup is then a query or two
+// instead of two key opens and up to five queries.
+class SnapshotReader {
+ public:
+  SnapshotReader() : key_(platform::RegKey::open_read(HKEY_CURRENT_USER, keys::kRunSnapshot)) {}
+
+  int lookup(std::string_view file, std::string_view title) const {
+    return snapshot_lookup_in([this](std::string_view name) { return stored_number(name); }, file, title);
+  }
+
+ private:
+  // Missing, or too long to be a number the snapshot wrote: nullopt. Text that is no number,
+  // and data that is not text, read as 0.
+  std::optional<int> stored_number(std::string_view name) const {
+    auto raw = key_ ? key_.query(name) : std::nullopt;
+    if (!raw) return std::nullopt;
+    std::string s = reg::read_text(*raw, kSnapshotReadLimit);
+    if (s.empty() && !reg::read_text(*raw, reg::kLongestText).empty()) return std::nullopt;
+    return std::atoi(s.c_str());
+  }
+
+  platform::RegKey key_;
+};
 
 }  // namespace
 
-int snapshot_lookup(std::string_view file, std::string_view title) {
-  auto by_key = stored_number(snapshot_key(file));
-  if (by_key && *by_key != 0) return *by_key;
-  auto by_title = stored_number(title);
-  if (by_title) return *by_title;
-  return by_key ? 0 : -1;
-}
+int snapshot_lookup(std::string_view file, std::string_view title) { return SnapshotReader().lookup(file, title); }
 
 bool snapshot_write(std::string_view name, int code) {
   return reg::write_string(HKEY_CURRENT_USER, keys::kRunSnapshot, name, std::to_string(code));
@@ -47,8 +59,9 @@ void build_startup_snapshot(ItemList& list, const StartupScan& scan, const ItemR
 
 bool startup_changed(ItemList& list, const StartupScan& scan, const ItemRules& rules) {
   list_startup_programs(list, scan, rules);
+  const SnapshotReader snapshot;
   for (const auto& item : list.items()) {
-    int n = snapshot_lookup(item.file, item.title);
+    int n = snapshot.lookup(item.file, item.title);
     if (n < 0 || !snapshot_accepts(n)) return true;
   }
   return false;

@@ -164,6 +164,43 @@ TEST_F(StartupEnum, ShortcutDescriptionsExesAndMissingTargets) {
   EXPECT_TRUE(contains(g->file, "kt_gone.exe")) << g->file;
 }
 
+// The shortcuts of a folder are read one after another through one link object: nothing of
+// one shortcut (description, target) may reach the next, also after one that does not load.
+TEST_F(StartupEnum, ShortcutsOfOneFolderKeepTheirOwnDescriptionsAndTargets) {
+  std::string folder = startup_folder(HKEY_CURRENT_USER, "Startup");
+  CreateDirectoryA(folder.c_str(), nullptr);
+  const std::string quiet = fixture("kt_nodesc.exe");
+  for (int i = 0; i < 8; ++i) {
+    const std::string link = folder + "\\kt_link" + std::to_string(i) + ".lnk";
+    ASSERT_TRUE(i % 2 ? make_shortcut(link, agent, "") : make_shortcut(link, quiet, "Described " + std::to_string(i)));
+  }
+  write_file(folder + "\\kt_link_broken.lnk", std::string("L\0\0\0garbage that is no shell link at all", 40));
+  list_all(list);
+
+  int described = 0, undescribed = 0, broken = 0;
+  for (const auto& item : list.items()) {
+    if (item.code != 200) continue;
+    if (contains(item.command, "kt_link_broken")) {
+      ++broken;
+      EXPECT_EQ(item.file, "");
+      continue;
+    }
+    const int n = item.command.empty() ? -1 : item.command[item.command.size() - 5] - '0';
+    if (n % 2) {
+      ++undescribed;
+      EXPECT_EQ(item.title, "Agent Helper") << item.command;  // the target's file description
+      EXPECT_TRUE(iequals(item.file, agent)) << item.command;
+    } else {
+      ++described;
+      EXPECT_EQ(item.title, "Described " + std::to_string(n)) << item.command;
+      EXPECT_TRUE(iequals(item.file, quiet)) << item.command;
+    }
+  }
+  EXPECT_EQ(described, 4);
+  EXPECT_EQ(undescribed, 4);
+  EXPECT_EQ(broken, 1);
+}
+
 TEST_F(StartupEnum, DisabledEntryThatReappearsIsMovedBackAndListedOnce) {
   const std::string disabled_run = std::string(kDisabledStoreKey) + "\\Run";
   set_value(HKEY_LOCAL_MACHINE, kDisabledStoreKey, "kt_back", "11");
@@ -251,6 +288,9 @@ TEST_F(StartupEnum, ShellExtensionPointsAppInitAndNotify) {
   ASSERT_NE(h, nullptr);
   EXPECT_EQ(h->code, 254);
   EXPECT_TRUE(iequals(h->file, dll));
+  // One server behind several entries: each gets the server's texts.
+  EXPECT_EQ(t->detail, "1.2.3.4");
+  EXPECT_EQ(h->detail, "1.2.3.4");
 
   int appinit = 0;
   for (const auto& item : list.items()) appinit += item.code == 255;
@@ -264,6 +304,7 @@ TEST_F(StartupEnum, ShellExtensionPointsAppInitAndNotify) {
   ASSERT_NE(n, nullptr);
   EXPECT_EQ(n->code, 256);
   EXPECT_EQ(n->command, "Applet Library");
+  EXPECT_EQ(n->detail, "1.2.3.4");
   EXPECT_EQ(find_title(list, "kt_empty"), nullptr);
   delete_tree(HKEY_CLASSES_ROOT, "CLSID\\" + clsid);
 }
