@@ -460,7 +460,7 @@ struct Baseline {
 // Pieces of the first half timed on their own through the same functions the listing and the
 // change test use, each next to what the baseline does for the same entries.
 struct Sections {
-  std::vector<double> folders, lookups, versions_each, versions_once, markers;
+  std::vector<double> folders, lookups, versions_each, versions_once, markers, long_paths;
 
   void run(const ItemList& listed, const std::vector<std::string>& disabled_names) {
     const ItemRules rules = system_item_rules();
@@ -496,6 +496,15 @@ struct Sections {
     t = std::chrono::steady_clock::now();
     for (const auto& name : disabled_names) disabled_marker(name);
     markers.push_back(ms_since(t));
+
+    // The long-path question every listed file text (and second text beside it) is asked.
+    t = std::chrono::steady_clock::now();
+    for (const auto& item : listed.items()) {
+      if (item.file.size() < 4) continue;
+      rules.long_path(item.file);
+      if (!item.command.empty()) rules.long_path(item.command);
+    }
+    long_paths.push_back(ms_since(t));
   }
 };
 
@@ -594,6 +603,7 @@ int main() {
               median(sections.versions_each), median(sections.versions_once));
   std::printf("    disabled markers of %zu disabled entries: %5.1f ms\n", disabled_names.size(),
               median(sections.markers));
+  std::printf("    long paths of the listed texts:         %7.1f ms\n", median(sections.long_paths));
   std::printf("baseline:           %8.1f ms (median of %d)\n", b, kRounds);
   std::printf("ratio (first + second half) / baseline: %.2f\n", (f + s) / b);
   return 0;

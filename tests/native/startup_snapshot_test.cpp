@@ -51,5 +51,4 @@ TEST(StartupSnapshotLookup, RemovedMarkerZeroAndMissing) {
   EXPECT_EQ(s.lookup("C:\\a.exe", "kt_title"), 0);  // the key exists, so not -1
   s.values = {};
   EXPECT_EQ(s.lookup("C:\\a.exe", "kt_title"), -1);
-  EXPECT_FALSE(snapshot_accepts(s.lookup("C:\\a.exe", "")));
 }
