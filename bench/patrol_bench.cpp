@@ -17,7 +17,7 @@
 //    description, shell-extension servers, AppInit and Notify DLLs), read once per file;
 //  - a class's server file for each shell extension, its name only where the title needs it;
 //  - the long path of every file text of 4 or more characters and of the non-empty second
-//    text beside it;
+//    text beside it, asked once per text in a pass;
 //  - one snapshot query per entry on the snapshot key opened once.
 // After the rounds, pieces of the listing are timed alone (startup folders, snapshot lookups,
 // version reads, disabled markers) to show where the time beyond the baseline goes.
@@ -31,6 +31,7 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "kestrompro/kestrompro.hpp"
@@ -251,8 +252,15 @@ struct Baseline {
   std::size_t entries = 0;
   std::vector<std::string> versions_read;  // files whose version information this pass read
   std::vector<double> folders_ms;          // the startup folders' part of each pass
+  std::unordered_map<std::string, std::string> long_forms;  // asked this pass
 
   std::string long_path(const std::string& text) {
+    auto it = long_forms.find(text);
+    if (it == long_forms.end()) it = long_forms.emplace(text, ask_long_path(text)).first;
+    return it->second;
+  }
+
+  static std::string ask_long_path(const std::string& text) {
     char out[MAX_PATH + 1];
     const DWORD got = GetLongPathNameA(text.c_str(), out, sizeof out);
     return got == 0 || got >= sizeof out ? text : std::string(out, got);
@@ -370,6 +378,7 @@ struct Baseline {
   void run(const Places& p) {
     entries = 0;
     versions_read.clear();
+    long_forms.clear();
     RegOpenKeyExA(HKEY_CURRENT_USER, kSnapshot, 0, KEY_QUERY_VALUE, &snapshot);
     RegOpenKeyExA(HKEY_LOCAL_MACHINE, kDisabledStore, 0, KEY_QUERY_VALUE | k64, &disabled);
     values(HKEY_LOCAL_MACHINE, kDisabledStore);  // the markers a Run value may be named like

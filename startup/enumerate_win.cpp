@@ -342,8 +342,18 @@ void list_extension_points(ItemList& list, const ItemRules& rules, VersionCache&
 
 }  // namespace
 
-std::size_t list_startup_programs(ItemList& list, const StartupScan& scan, const ItemRules& rules) {
+std::size_t list_startup_programs(ItemList& list, const StartupScan& scan, const ItemRules& given) {
   list.clear();
+  // One text stands behind many entries (a program started from several places, a server
+  // behind several extensions, a shortcut target): its long form is asked once per listing.
+  std::unordered_map<std::string, std::string> long_forms;
+  ItemRules rules = given;
+  if (given.long_path)
+    rules.long_path = [&long_forms, &given](std::string_view path) {
+      auto it = long_forms.find(std::string(path));
+      if (it == long_forms.end()) it = long_forms.emplace(std::string(path), given.long_path(path)).first;
+      return it->second;
+    };
   VersionCache versions;
   list_run_family(list, scan, rules);
   list_startup_folders(list, rules, versions);

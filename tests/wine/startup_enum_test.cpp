@@ -1,6 +1,7 @@
 // Every enumeration source against the real registry, win.ini and folders of the prefix.
 #include <gtest/gtest.h>
 
+#include "common/paths.hpp"
 #include "common/text.hpp"
 #include "startup/actions.hpp"
 #include "startup/enumerate.hpp"
@@ -199,6 +200,27 @@ TEST_F(StartupEnum, ShortcutsOfOneFolderKeepTheirOwnDescriptionsAndTargets) {
   EXPECT_EQ(described, 4);
   EXPECT_EQ(undescribed, 4);
   EXPECT_EQ(broken, 1);
+}
+
+// The long form of a text is asked once per listing; every entry naming it still gets it.
+TEST_F(StartupEnum, OneShortPathInSeveralPlacesIsListedInItsLongFormEachTime) {
+  const std::string named = test_program_folder() + "\\kt long named agent.exe";
+  DeleteFileA(named.c_str());
+  ASSERT_TRUE(CopyFileA(agent.c_str(), named.c_str(), FALSE));
+  const std::string shrt = short_path(named);
+  ASSERT_FALSE(iequals(shrt, named)) << "no short form to test with";
+  set_value(HKEY_LOCAL_MACHINE, kRun, "kt_short_a", shrt);
+  set_value(HKEY_CURRENT_USER, kRun, "kt_short_b", shrt);
+  set_winini("load", shrt);
+  list_all(list);
+  int long_forms = 0;
+  for (const auto& item : list.items())
+    if (item.title == "kt_short_a" || item.title == "kt_short_b" || item.code == 100) {
+      EXPECT_TRUE(iequals(item.file, named)) << item.title << ": " << item.file;
+      ++long_forms;
+    }
+  EXPECT_EQ(long_forms, 3);
+  DeleteFileA(named.c_str());
 }
 
 TEST_F(StartupEnum, DisabledEntryThatReappearsIsMovedBackAndListedOnce) {
