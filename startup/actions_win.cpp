@@ -91,30 +91,34 @@ bool toggle_disabled(std::string_view title, std::string_view path, std::string_
     std::string x = disabled_key(code);
     HKEY root = run_family_root_key(code);
     std::string k = run_family_key(code);
+    // The entry must live somewhere at every moment: it is written to its new place first and
+    // taken from the old one only when that write held, so a store the user may not write to
+    // (a standard user and the machine-wide Disabled Store) leaves it where it was.
     if (enable) {
+      if (!reg::write_string(root, k, title, data)) return false;
       reg::delete_value(HKEY_LOCAL_MACHINE, x, title);
-      bool ok = delete_marker(title);
-      reg::write_string(root, k, title, data);
-      return ok;
+      return delete_marker(title);
     }
+    if (!reg::create_key(HKEY_LOCAL_MACHINE, x) || !reg::write_string(HKEY_LOCAL_MACHINE, x, title, data) ||
+        !write_marker(title, code))
+      return false;
     reg::delete_value(root, k, title);
-    bool ok = reg::create_key(HKEY_LOCAL_MACHINE, x);
-    reg::write_string(HKEY_LOCAL_MACHINE, x, title, data);
-    write_marker(title, code);
-    return ok;
+    return true;
   }
   if (code == code::kWinLoad || code == code::kWinRun) {
     std::string x = disabled_key(code);
+    // As above: saved first, removed from its old place only once the save held.
     if (enable) {
-      winini_list_add(winini_key(code), data);
-      delete_marker(title);
-      reg::delete_value(HKEY_LOCAL_MACHINE, x, title);
+      if (winini_list_add(winini_key(code), data)) {
+        delete_marker(title);
+        reg::delete_value(HKEY_LOCAL_MACHINE, x, title);
+      }
       return false;
     }
+    if (!reg::create_key(HKEY_LOCAL_MACHINE, x) || !reg::write_string(HKEY_LOCAL_MACHINE, x, title, data) ||
+        !write_marker(title, code))
+      return false;
     winini_list_remove(winini_key(code), data);
-    reg::create_key(HKEY_LOCAL_MACHINE, x);
-    reg::write_string(HKEY_LOCAL_MACHINE, x, title, data);
-    write_marker(title, code);
     return true;
   }
   if (code == code::kGroupStartup) {

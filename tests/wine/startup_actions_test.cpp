@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "common/history_log.hpp"
+#include "common/registry.hpp"
 #include "common/text.hpp"
 #include "startup/actions.hpp"
 #include "startup/snapshot.hpp"
@@ -68,6 +69,52 @@ TEST_F(StartupActions, UserRunEntryDisableEnableRemoveRestore) {
   EXPECT_TRUE(restore_startup_entry("", 11, "kt_user", cmd));
   EXPECT_EQ(get_value(HKEY_CURRENT_USER, kRun, "kt_user"), cmd);
   EXPECT_EQ(snapshot_lookup(cmd, "kt_user"), 11);
+}
+
+// A place that cannot take the entry (a store the user may not write to) must not cost the
+// entry: a volatile parent key refuses lasting subkeys, which stands in for a denied write.
+namespace {
+struct VolatileKey {
+  VolatileKey(HKEY r, std::string k) : root(r), key(std::move(k)) {
+    HKEY h = nullptr;
+    created = RegCreateKeyExA(root, key.c_str(), 0, nullptr, REG_OPTION_VOLATILE, KEY_ALL_ACCESS, nullptr, &h,
+                              nullptr) == ERROR_SUCCESS;
+    if (h) RegCloseKey(h);
+  }
+  ~VolatileKey() { delete_tree(root, key); }
+  HKEY root;
+  std::string key;
+  bool created = false;
+};
+}  // namespace
+
+TEST_F(StartupActions, DisableAndEnableNeverLoseTheEntryWhenItsNewPlaceRefusesIt) {
+  const std::string cmd = agent + " /tray";
+  {
+    VolatileKey store(HKEY_LOCAL_MACHINE, kDisabledStoreKey);
+    ASSERT_TRUE(store.created);
+    set_value(HKEY_CURRENT_USER, kRun, "kt_keep", cmd);
+    EXPECT_FALSE(toggle_disabled("kt_keep", "", cmd, 11));
+    EXPECT_EQ(get_value(HKEY_CURRENT_USER, kRun, "kt_keep"), cmd);
+    EXPECT_EQ(get_value(HKEY_LOCAL_MACHINE, kDisabledStoreKey, "kt_keep"), "<missing>");
+
+    set_winini("load", "kt_a.exe;kt_b.exe");
+    EXPECT_FALSE(toggle_disabled("kt_b", "", "kt_b.exe", 100));
+    EXPECT_EQ(winini("load"), "kt_a.exe;kt_b.exe");
+  }
+
+  // Enabling into a Run key that cannot be created keeps the saved copy and the marker.
+  const std::string policies = "Software\\Microsoft\\Windows\\CurrentVersion\\Policies\\Explorer";
+  if (get_value(HKEY_CURRENT_USER, policies, "") != "<missing>" || !reg::subkey_names(HKEY_CURRENT_USER, policies).empty())
+    GTEST_SKIP() << "the prefix keeps its own user policies";
+  delete_tree(HKEY_CURRENT_USER, policies);
+  VolatileKey parent(HKEY_CURRENT_USER, policies);
+  ASSERT_TRUE(parent.created);
+  set_value(HKEY_LOCAL_MACHINE, kDisabledStoreKey, "kt_policy", "17");
+  set_value(HKEY_LOCAL_MACHINE, std::string(kDisabledStoreKey) + "\\Policy", "kt_policy", cmd);
+  EXPECT_FALSE(toggle_disabled("kt_policy", "", cmd, 17));
+  EXPECT_EQ(get_value(HKEY_LOCAL_MACHINE, kDisabledStoreKey, "kt_policy"), "17");
+  EXPECT_EQ(get_value(HKEY_LOCAL_MACHINE, std::string(kDisabledStoreKey) + "\\Policy", "kt_policy"), cmd);
 }
 
 TEST_F(StartupActions, MachineRunEntryRoundTripAndRemovingWhileDisabled) {
