@@ -285,7 +285,7 @@ void ListPage::save_position() const { save_sheet_position(app_, page_command_);
 
 void ListPage::set_status(const std::string& text) const {
   if (!app_.sheet) return;
-  HWND status = GetDlgItem(app_.sheet, cmd::kStatusBar);
+  HWND status = GetDlgItem(app_.sheet, kStatusBarId);
   if (status) SendMessageA(status, SB_SETTEXTA, 0, reinterpret_cast<LPARAM>(text.c_str()));
 }
 

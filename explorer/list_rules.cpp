@@ -92,7 +92,7 @@ bool three_fields(std::string_view text, char sep, std::string_view (&out)[3]) n
 std::span<const ColumnDef> columns_of(int list_command) noexcept {
   switch (list_command) {
     case cmd::kStartup: return kStartupCols;
-    case cmd::kDelay: return kDelayCols;
+    case cmd::kDelayedStart: return kDelayCols;
     case cmd::kActiveX: return kActiveXCols;
     case cmd::kIEHelpers: return kIEHelperCols;
     case cmd::kScheduledTasks: return kTaskCols;
@@ -101,7 +101,7 @@ std::span<const ColumnDef> columns_of(int list_command) noexcept {
     case cmd::kCookies: return kCookieCols;
     case cmd::kCookieDetail: return kCookieDetailCols;
     case cmd::kFileTypes: return kFileTypeCols;
-    case cmd::kHidden: return kHiddenCols;
+    case cmd::kHiddenFiles: return kHiddenCols;
     case cmd::kRecent: return kRecentCols;
     case cmd::kHistory: return kHistoryCols;
     default: return {};
@@ -135,7 +135,7 @@ int sort_column_limit(int page_command) noexcept {
 std::string_view sort_setting_name(int page_command) noexcept {
   switch (page_command) {
     case cmd::kStartup: return "SortStartup";
-    case cmd::kDelay: return "SortPrograms";
+    case cmd::kDelayedStart: return "SortPrograms";
     case cmd::kActiveX: return "SortActiveX";
     case cmd::kIEHelpers: return "SortIEHelper";
     case cmd::kScheduledTasks: return "SortScheduledTask";
@@ -144,7 +144,7 @@ std::string_view sort_setting_name(int page_command) noexcept {
     case cmd::kCookies:
     case cmd::kCookieDetail: return "SortCookie";
     case cmd::kFileTypes: return "SortFileType";
-    case cmd::kHidden: return "SortHidden";
+    case cmd::kHiddenFiles: return "SortHidden";
     case cmd::kRecent: return "SortRecent";
     case cmd::kHistory: return "SortHistory";
     default: return "";
@@ -269,8 +269,8 @@ std::string help_page_name(int page_command, std::string_view language_code) {
     case cmd::kIEHelpers: page = "bho.html"; break;
     case cmd::kFileTypes: page = "filetype.html"; break;
     case cmd::kHelpMe: page = "helpme.html"; break;
-    case cmd::kHidden: page = "hidden.html"; break;
-    case cmd::kDelay: page = "delay.html"; break;
+    case cmd::kHiddenFiles: page = "hidden.html"; break;
+    case cmd::kDelayedStart: page = "delay.html"; break;
     case cmd::kActiveX: page = "activex.html"; break;
     default: page = "features.html"; break;
   }

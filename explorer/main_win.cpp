@@ -69,7 +69,7 @@ void on_command(App& app, int id) {
   switch (id) {
     case cmd::kQuit: DestroyWindow(app.owner); break;
     case cmd::kAlwaysRun: set_always_run(!always_run_state(), app.init_hooks); break;
-    case cmd::kRestartViewer:
+    case cmd::kRestartCommands:
       if (app.hooks.show_restart_viewer) app.hooks.show_restart_viewer();
       break;
     case cmd::kShowCookies: {

@@ -6,33 +6,13 @@
 #include <optional>
 #include <string_view>
 
+#include "common/page_commands.hpp"
+
 namespace kestrom::explorer {
 
-// Page Commands: menu-command identifiers shared with the monitor's windows.
-namespace cmd {
-inline constexpr int kStartup = 6026;
-inline constexpr int kCookies = 6028;
-inline constexpr int kActiveTasks = 6029;
-inline constexpr int kQuit = 6030;
-inline constexpr int kAlwaysRun = 6031;
-inline constexpr int kOptions = 6033;
-inline constexpr int kRestartViewer = 6034;
-inline constexpr int kServices = 6038;
-inline constexpr int kScheduledTasks = 6039;
-inline constexpr int kIEHelpers = 6040;
-inline constexpr int kHistory = 6041;
-inline constexpr int kFileTypes = 6042;
-inline constexpr int kCookieDetail = 6044;
-inline constexpr int kShowCookies = 6045;
-inline constexpr int kExitRequest = 6048;
-inline constexpr int kRelayout = 6049;
-inline constexpr int kStatusBar = 6050;  // control number of the sheet's status bar
-inline constexpr int kHelpMe = 6051;
-inline constexpr int kHidden = 6052;
-inline constexpr int kDelay = 6055;
-inline constexpr int kActiveX = 6056;
-inline constexpr int kRecent = 6060;
-}  // namespace cmd
+namespace cmd = kestrom::page;
+// Control number of the sheet's status bar.
+inline constexpr int kStatusBarId = 6050;
 
 // The switches that perform one repair and end the program, in the order they are tested.
 enum class Repair { None, Restore, AUOption, SetPrefix };
@@ -69,7 +49,7 @@ struct PageDef {
 };
 inline constexpr std::array<PageDef, 12> kPages{{
     {cmd::kStartup, 102, 170, 606, false},
-    {cmd::kDelay, 197, 200, 609, false},
+    {cmd::kDelayedStart, 197, 200, 609, false},
     {cmd::kActiveX, 201, 212, 1155, false},
     {cmd::kIEHelpers, 139, 180, 694, false},
     {cmd::kScheduledTasks, 137, 182, 680, false},
@@ -77,7 +57,7 @@ inline constexpr std::array<PageDef, 12> kPages{{
     {cmd::kActiveTasks, 110, 176, 607, false},
     {cmd::kCookies, 108, 183, 608, false},
     {cmd::kFileTypes, 142, 179, 739, false},
-    {cmd::kHidden, 195, 198, 973, false},
+    {cmd::kHiddenFiles, 195, 198, 973, false},
     {cmd::kRecent, 214, 175, 1192, false},
     {cmd::kOptions, 114, 181, 610, false},
 }};

@@ -113,9 +113,9 @@ void SheetContext::page_started(HWND page) {
   GetClientRect(sheet, &client);
   min_track_ = minimum_track_size({client.right - client.left, client.bottom - client.top});
   SetWindowSubclass(sheet, subclass_proc, kSubclassId, reinterpret_cast<DWORD_PTR>(this));
-  if (!GetDlgItem(sheet, cmd::kStatusBar))
+  if (!GetDlgItem(sheet, kStatusBarId))
     CreateWindowExA(0, STATUSCLASSNAMEA, "", WS_CHILD | WS_VISIBLE | SBARS_SIZEGRIP, 0, 0, 0, 0, sheet,
-                    reinterpret_cast<HMENU>(static_cast<INT_PTR>(cmd::kStatusBar)), app_.instance, nullptr);
+                    reinterpret_cast<HMENU>(static_cast<INT_PTR>(kStatusBarId)), app_.instance, nullptr);
   // The tab images, in the tabs' fixed order; each tab shows the one of its own page.
   tab_images_ = ImageList_Create(16, 16, ILC_COLOR32 | ILC_MASK, static_cast<int>(kTabIcons.size()), 0);
   for (int id : kTabIcons) {
@@ -166,7 +166,7 @@ void SheetContext::relayout() {
     SetWindowPos(b, nullptr, l.close_button.x, l.close_button.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     ShowWindow(b, SW_HIDE);
   }
-  if (HWND status = GetDlgItem(sheet, cmd::kStatusBar)) SendMessageA(status, WM_SIZE, 0, 0);
+  if (HWND status = GetDlgItem(sheet, kStatusBarId)) SendMessageA(status, WM_SIZE, 0, 0);
   HWND page = PropSheet_GetCurrentPageHwnd(sheet);
   if (page) {
     RECT area{l.page.x, l.page.y, l.page.x + l.page.w, l.page.y + l.page.h};
@@ -176,7 +176,7 @@ void SheetContext::relayout() {
       RECT tr{};
       GetWindowRect(tab, &tr);
       MapWindowPoints(nullptr, sheet, reinterpret_cast<POINT*>(&tr), 2);
-      HWND status = GetDlgItem(sheet, cmd::kStatusBar);
+      HWND status = GetDlgItem(sheet, kStatusBarId);
       RECT sr{};
       if (status && GetWindowRect(status, &sr)) {
         MapWindowPoints(nullptr, sheet, reinterpret_cast<POINT*>(&sr), 2);

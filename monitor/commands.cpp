@@ -5,7 +5,7 @@ namespace kestrom::monitor {
 std::optional<std::string_view> explorer_switch(int command) noexcept {
   switch (command) {
     case cmd::kStartup: return "-START";
-    case cmd::kCookieFilters: return "-NUTS";
+    case cmd::kCookies: return "-NUTS";
     case cmd::kActiveTasks: return "-TASK";
     case cmd::kOptions: return "-OPTIONS";
     case cmd::kServices: return "-SERVICE";
@@ -26,10 +26,10 @@ std::vector<MenuEntry> tray_menu(Family family) {
                               {1020, cmd::kDelayedStart}, {697, cmd::kIEHelpers}};
   if (family == Family::Nt) menu.push_back({509, cmd::kServices});
   menu.insert(menu.end(), {{685, cmd::kScheduledTasks}, {1067, cmd::kActiveX}, kSeparator,
-                           {504, cmd::kActiveTasks}, {505, cmd::kCookieFilters}, {510, cmd::kFileTypes},
+                           {504, cmd::kActiveTasks}, {505, cmd::kCookies}, {510, cmd::kFileTypes},
                            {1018, cmd::kHiddenFiles}, {1192, cmd::kRecent}});
   if (family == Family::Win9x) menu.push_back({507, cmd::kRestartCommands});
-  menu.insert(menu.end(), {kSeparator, {508, cmd::kExit}});
+  menu.insert(menu.end(), {kSeparator, {508, cmd::kQuit}});
   return menu;
 }
 

@@ -5,29 +5,11 @@
 #include <string_view>
 #include <vector>
 
+#include "common/page_commands.hpp"
+
 namespace kestrom::monitor {
 
-namespace cmd {
-inline constexpr int kStartOfRun = 6025;
-inline constexpr int kStartup = 6026;
-inline constexpr int kCookieFilters = 6028;
-inline constexpr int kActiveTasks = 6029;
-inline constexpr int kExit = 6030;
-inline constexpr int kToggleAlwaysRun = 6031;
-inline constexpr int kOptions = 6033;
-inline constexpr int kRestartCommands = 6034;
-inline constexpr int kServices = 6038;
-inline constexpr int kScheduledTasks = 6039;
-inline constexpr int kIEHelpers = 6040;
-inline constexpr int kFileTypes = 6042;
-inline constexpr int kHiddenFiles = 6052;
-inline constexpr int kTrayIconShowHide = 6053;
-inline constexpr int kDelayedStart = 6055;
-inline constexpr int kActiveX = 6056;
-inline constexpr int kRecent = 6060;
-inline constexpr int kFirst = 6025;
-inline constexpr int kLast = 6060;
-}  // namespace cmd
+namespace cmd = kestrom::page;
 
 // Window messages of the monitor besides the commands.
 inline constexpr unsigned kTrayCallbackMessage = 6035;

@@ -178,10 +178,10 @@ void Monitor::on_command(int command, LPARAM lp) {
     case cmd::kStartOfRun:
       start_of_run();
       break;
-    case cmd::kExit:
+    case cmd::kQuit:
       PostMessageA(hwnd_, WM_DESTROY, 0, 0);
       break;
-    case cmd::kToggleAlwaysRun:
+    case cmd::kAlwaysRun:
       set_always_run(!always_run_, hooks_.product);
       always_run_ = always_run_state();
       break;
@@ -426,7 +426,7 @@ int run_monitor(HINSTANCE instance, std::string_view command_line, MonitorHooks 
 
   if (HWND running = FindWindowA(class_name.c_str(), nullptr)) {
     if (line.quit) {
-      PostMessageA(running, WM_COMMAND, cmd::kExit, 0);
+      PostMessageA(running, WM_COMMAND, cmd::kQuit, 0);
     } else if (!line.no_open) {
       Monitor opener(instance, {}, Family::Nt);
       opener.start_explorer(explorer_switch(cmd::kStartup).value_or(""));

@@ -126,7 +126,7 @@ TEST_F(MonitorWindow, ExitCommandEndsTheMessageLoopWithCodeZero) {
   Monitor m(GetModuleHandleA(nullptr), hooks, Family::Nt);
   ASSERT_TRUE(m.create(kTestClass, "Kestrom", false));
   m.initialise();
-  PostMessageA(m.window(), WM_COMMAND, cmd::kExit, 0);
+  PostMessageA(m.window(), WM_COMMAND, cmd::kQuit, 0);
   EXPECT_EQ(m.run_message_loop(), 0);
 }
 

@@ -42,7 +42,7 @@ TEST(CommandLine, OverlongLineMatchesNothing) {
 
 TEST(Commands, EveryExplorerCommandHasItsSwitch) {
   EXPECT_EQ(explorer_switch(cmd::kStartup), "-START");
-  EXPECT_EQ(explorer_switch(cmd::kCookieFilters), "-NUTS");
+  EXPECT_EQ(explorer_switch(cmd::kCookies), "-NUTS");
   EXPECT_EQ(explorer_switch(cmd::kActiveTasks), "-TASK");
   EXPECT_EQ(explorer_switch(cmd::kOptions), "-OPTIONS");
   EXPECT_EQ(explorer_switch(cmd::kServices), "-SERVICE");
@@ -53,7 +53,7 @@ TEST(Commands, EveryExplorerCommandHasItsSwitch) {
   EXPECT_EQ(explorer_switch(cmd::kDelayedStart), "-DELAY");
   EXPECT_EQ(explorer_switch(cmd::kActiveX), "-ACTIVEX");
   EXPECT_EQ(explorer_switch(cmd::kRecent), "-RECENT");
-  for (int c : {cmd::kStartOfRun, cmd::kExit, cmd::kToggleAlwaysRun, cmd::kRestartCommands,
+  for (int c : {cmd::kStartOfRun, cmd::kQuit, cmd::kAlwaysRun, cmd::kRestartCommands,
                 cmd::kTrayIconShowHide, 6027, 6061})
     EXPECT_FALSE(explorer_switch(c).has_value()) << c;
 }
