@@ -76,7 +76,14 @@ TEST_F(StartupActions, UserRunEntryDisableEnableRemoveRestore) {
 namespace {
 struct VolatileKey {
   VolatileKey(HKEY r, std::string k) : root(r), key(std::move(k)) {
+    // Missing parents would be created volatile too and then refuse every lasting key that
+    // later tests create below them: make them lasting first.
     HKEY h = nullptr;
+    const std::string parent = key.substr(0, key.find_last_of('\\'));
+    if (RegCreateKeyExA(root, parent.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr, &h,
+                        nullptr) == ERROR_SUCCESS)
+      RegCloseKey(h);
+    h = nullptr;
     created = RegCreateKeyExA(root, key.c_str(), 0, nullptr, REG_OPTION_VOLATILE, KEY_ALL_ACCESS, nullptr, &h,
                               nullptr) == ERROR_SUCCESS;
     if (h) RegCloseKey(h);
