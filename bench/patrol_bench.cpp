@@ -34,14 +34,14 @@
 #include <unordered_map>
 #include <vector>
 
+#include "common/paths.hpp"
 #include "kestrompro/kestrompro.hpp"
 #include "monitor/monitor_win.hpp"
 #include "monitor/wiring_win.hpp"
 #include "startup/actions.hpp"
 #include "startup/enumerate.hpp"
-#include "startup/locations.hpp"
+#include "startup/places.hpp"
 #include "startup/snapshot.hpp"
-#include "common/paths.hpp"
 
 using namespace kestrom;
 

@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "startup/enumerate.hpp"
-#include "startup/locations.hpp"
+#include "startup/places.hpp"
 
 using namespace kestrom;
 

@@ -7,8 +7,9 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <vector>
 
-#include "startup/item_list.hpp"
+#include "common/item_list.hpp"
 
 namespace kestrom {
 
@@ -30,6 +31,9 @@ std::uint32_t end_program(std::string_view title, std::string_view program_file)
 // With `ask`, first asks string 707 (Yes/No) and does nothing unless Yes.
 std::uint32_t end_program_with_question(HWND owner, std::string_view title, std::string_view program_file,
                                         bool ask);
+// The program files of the running programs: the category's source for the First-Detected
+// Register.
+std::vector<std::string> active_task_files();
 // Lists the running programs and notes each file under ActiveTasks.
 void note_active_tasks();
 

@@ -4,13 +4,13 @@
 
 #include "common/detected.hpp"
 #include "common/history_log.hpp"
+#include "common/locations.hpp"
 #include "common/msgbox.hpp"
 #include "common/paths.hpp"
 #include "common/text.hpp"
 #include "common/textloader.hpp"
 #include "platform/handles.hpp"
 #include "startup/enumerate.hpp"
-#include "startup/locations.hpp"
 
 namespace kestrom {
 
@@ -144,10 +144,14 @@ std::uint32_t end_program_with_question(HWND owner, std::string_view title, std:
   return end_program(title, program_file);
 }
 
-void note_active_tasks() {
+std::vector<std::string> active_task_files() {
   ItemList list;
   list_active_tasks(list, system_item_rules());
-  for (const auto& item : list.items()) note_first_sighting(item.file, detected::kActiveTasks);
+  return list.files();
+}
+
+void note_active_tasks() {
+  for (const auto& file : active_task_files()) note_first_sighting(file, detected::kActiveTasks);
 }
 
 }  // namespace kestrom

@@ -31,14 +31,16 @@ std::string_view detected_category(int code) noexcept;
 bool note_first_sighting(std::string_view name, std::string_view category);
 // The date text of the first sighting in the category of `code`; empty when none.
 std::string first_sighting(std::string_view name, int code);
-// Listings of the other categories for the first fill; each returns the file (or command)
-// texts to note and may be empty while its category is not built in.
+// The listings of the categories for the first fill; each returns the file (or command)
+// texts to note and may be empty while its category is not built in. The categories sit above
+// this register, so the programs hand their listings in (categories/register_sources.hpp).
 struct RegisterSources {
-  std::function<std::vector<std::string>()> ie_helpers, tasks, services, file_types, hidden, activex;
+  std::function<std::vector<std::string>()> startup, ie_helpers, tasks, services, file_types, active_tasks, hidden,
+      activex;
 };
-// Fills the register at first use: startup programs and running programs always, the other
-// categories through `sources`. The ActiveX subkey is filled once on its own ("P" marker).
-void initialise_register(bool wow64_view, const RegisterSources& sources = {});
+// Fills the register at first use from `sources`. The ActiveX subkey is filled once on its own
+// ("P" marker).
+void initialise_register(const RegisterSources& sources);
 // Deletes the entries whose file no longer exists; the default value stays.
 void prune_category(std::string_view category);
 

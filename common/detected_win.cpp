@@ -2,11 +2,9 @@
 
 #include <windows.h>
 
-#include "categories/active_tasks.hpp"
 #include "common/paths.hpp"
 #include "common/product_keys.hpp"
 #include "common/registry.hpp"
-#include "startup/enumerate.hpp"
 
 namespace kestrom {
 
@@ -32,7 +30,7 @@ std::string first_sighting(std::string_view name, int code) {
   return reg::read_text(HKEY_CURRENT_USER, category_key(detected_category(code)), name, kMaxDetectedDate);
 }
 
-void initialise_register(bool wow64_view, const RegisterSources& sources) {
+void initialise_register(const RegisterSources& sources) {
   auto note_all = [](const std::function<std::vector<std::string>()>& source, std::string_view category) {
     if (!source) return;
     for (const auto& name : source()) note_first_sighting(name, category);
@@ -42,19 +40,12 @@ void initialise_register(bool wow64_view, const RegisterSources& sources) {
                    detected::kActiveTasks, detected::kFileTypes, detected::kHidden})
       reg::create_key(HKEY_CURRENT_USER, category_key(c));
     reg::write_string(HKEY_CURRENT_USER, keys::kDetected, "", date_text_now());
-
-    ItemList list;
-    auto rules = system_item_rules();
-    StartupScan scan;
-    scan.wow64_view = wow64_view;
-    list_startup_programs(list, scan, rules);
-    for (const auto& item : list.items()) note_first_sighting(item.file, detected::kStartup);
+    note_all(sources.startup, detected::kStartup);
     note_all(sources.ie_helpers, detected::kIEHelper);
     note_all(sources.tasks, detected::kTasks);
     note_all(sources.services, detected::kServices);
     note_all(sources.file_types, detected::kFileTypes);
-    list_active_tasks(list, rules);
-    for (const auto& item : list.items()) note_first_sighting(item.file, detected::kActiveTasks);
+    note_all(sources.active_tasks, detected::kActiveTasks);
     note_all(sources.hidden, detected::kHidden);
   }
   std::string activex = category_key(detected::kActiveX);

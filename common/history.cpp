@@ -2,8 +2,8 @@
 
 #include <cstdio>
 
+#include "common/locations.hpp"
 #include "common/text.hpp"
-#include "startup/locations.hpp"
 
 namespace kestrom {
 

@@ -15,7 +15,6 @@ inline constexpr std::string_view kTasks = "Software\\Orvane\\Kestrom\\Tasks";
 inline constexpr std::string_view kDisabled = "Software\\Orvane\\Kestrom\\Disabled";  // HKLM
 inline constexpr std::string_view kSysfiles = "Software\\Orvane\\Kestrom\\Sysfiles";  // HKLM
 inline constexpr std::string_view kDetected = "Software\\Orvane\\Detected";
-inline constexpr std::string_view kWow64Run = "Software\\Wow6432Node\\Microsoft\\Windows\\CurrentVersion\\Run";
 inline constexpr std::string_view kShellFolders = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
 inline constexpr std::string_view kCookies = "Software\\Orvane\\Kestrom\\Cookies";
 inline constexpr std::string_view kNuts = "Software\\Orvane\\Kestrom\\Nuts";
@@ -23,6 +22,5 @@ inline constexpr std::string_view kHostFile = "Software\\Orvane\\Kestrom\\HostFi
 // HKEY_CLASSES_ROOT: the Windows Explorer context-menu entry for program files.
 inline constexpr std::string_view kExplorerMenu = "exefile\\shell\\Kestrom VANT";
 inline constexpr std::string_view kExplorerMenuCommand = "exefile\\shell\\Kestrom VANT\\command";
-inline constexpr std::string_view kMachineRun = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 
 }  // namespace kestrom::keys

@@ -3,6 +3,7 @@
 #include "common/paths.hpp"
 #include "common/product_keys.hpp"
 #include "common/registry.hpp"
+#include "common/run_keys.hpp"
 #include "common/text.hpp"
 #include "common/textloader.hpp"
 #include "common/trace.hpp"
@@ -86,7 +87,7 @@ ProductState initialise_product(Program program, const InitHooks& hooks) {
   if (read_option(Opt::Debug, program) != 0) trace::set_enabled(true);
 
   call(hooks.clear_item_list);
-  state.wow64_view = reg::key_exists(HKEY_LOCAL_MACHINE, keys::kWow64Run);
+  state.wow64_view = reg::key_exists(HKEY_LOCAL_MACHINE, run_key_path(RunKey::Run, true));
 
   if (!reg::has_default_value(HKEY_CURRENT_USER, keys::kProduct)) {
     create_product_keys();
@@ -115,8 +116,9 @@ ProductState initialise_product(Program program, const InitHooks& hooks) {
 }
 
 bool always_run_state() {
-  return reg::value_exists(HKEY_LOCAL_MACHINE, keys::kMachineRun, text::load(kDisplayNameString)) ||
-         reg::value_exists(HKEY_LOCAL_MACHINE, keys::kMachineRun, text::load(kVantNameString));
+  const std::string run = run_key_path(RunKey::Run);
+  return reg::value_exists(HKEY_LOCAL_MACHINE, run, text::load(kDisplayNameString)) ||
+         reg::value_exists(HKEY_LOCAL_MACHINE, run, text::load(kVantNameString));
 }
 
 std::string always_run_command() {
@@ -133,7 +135,7 @@ bool set_always_run(bool on, const InitHooks& hooks) {
   }
   std::string command = always_run_command();
   if (command.empty()) return false;  // no folder to start from: an entry would start nothing
-  bool written = reg::write_string(HKEY_LOCAL_MACHINE, keys::kMachineRun, text::load(kDisplayNameString), command);
+  bool written = reg::write_string(HKEY_LOCAL_MACHINE, run_key_path(RunKey::Run), text::load(kDisplayNameString), command);
   // Approve the monitor's own entry so that the next patrol does not alert about it.
   reg::write_string(HKEY_CURRENT_USER, keys::kRunSnapshot, key_safe_name(command), "1");
   return written;

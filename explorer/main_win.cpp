@@ -6,6 +6,7 @@
 
 #include <string>
 
+#include "categories/register_sources.hpp"
 #include "common/detected.hpp"
 #include "common/paths.hpp"
 #include "common/product.hpp"
@@ -181,7 +182,7 @@ int run(HINSTANCE instance, const char* command_line) {
   kestrom::text::set_language_from_string_table();
   InitHooks& init = app.init_hooks;
   const bool wow64 = wow64_view_present();
-  init.initialise_register = [wow64] { initialise_register(wow64); };
+  init.initialise_register = [wow64] { initialise_register(detected_register_sources(wow64)); };
   init.fill_snapshots = [wow64] { fill_startup_snapshot_hook(wow64); };
   init.remove_startup_entry = [wow64](const std::string& title, int code) {
     return remove_titled_entry_hook(title, code, wow64);

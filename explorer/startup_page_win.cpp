@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "common/detected.hpp"
+#include "common/locations.hpp"
 #include "common/lookup_win.hpp"
 #include "common/paths.hpp"
 #include "explorer/list_page_win.hpp"
@@ -17,7 +18,6 @@
 #include "explorer/strings_ids.hpp"
 #include "startup/actions.hpp"
 #include "startup/enumerate.hpp"
-#include "startup/locations.hpp"
 
 namespace kestrom::explorer {
 

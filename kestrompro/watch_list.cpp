@@ -1,27 +1,26 @@
 #include "kestrompro/watch_list.hpp"
 
-#include <array>
-
-#include "startup/startup_keys.hpp"
+#include "common/run_keys.hpp"
 
 namespace kestrom::pro {
 
 namespace {
 
-constexpr std::array<std::string_view, 6> kRunFamily = {
-    "Run", "RunOnce", "RunOnceEx", "RunServices", "RunServicesOnce", "policies\\Explorer\\Run"};
-
-void add_family(std::vector<WatchedKey>& out, Root root, std::string_view base) {
-  for (std::string_view name : kRunFamily) out.push_back({root, std::string(base) + std::string(name)});
+void add_family(std::vector<WatchedKey>& out, Root root, bool wow64_view) {
+  for (int i = 0; i < kRunKeysPerPass; ++i) {
+    const auto key = static_cast<RunKey>(i);
+    // Every Run key but RunOnce\Setup is watched.
+    if (key != RunKey::RunOnceSetup) out.push_back({root, run_key_path(key, wow64_view)});
+  }
 }
 
 }  // namespace
 
 std::vector<WatchedKey> watched_keys(bool has_32bit_view) {
   std::vector<WatchedKey> out;
-  add_family(out, Root::LocalMachine, keys::kRunFamilyParent);
-  add_family(out, Root::CurrentUser, keys::kRunFamilyParent);
-  if (has_32bit_view) add_family(out, Root::LocalMachine, keys::kWow64RunFamilyParent);
+  add_family(out, Root::LocalMachine, false);
+  add_family(out, Root::CurrentUser, false);
+  if (has_32bit_view) add_family(out, Root::LocalMachine, true);
   return out;
 }
 

@@ -2,8 +2,8 @@
 
 #include <string>
 
+#include "common/locations.hpp"
 #include "common/text.hpp"
-#include "startup/locations.hpp"
 #include "startup/snapshot.hpp"
 
 namespace kestrom {

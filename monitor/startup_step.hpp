@@ -6,9 +6,9 @@
 #include <string_view>
 #include <vector>
 
+#include "common/item_list.hpp"
 #include "common/options_table.hpp"
 #include "monitor/alert_rules.hpp"
-#include "startup/item_list.hpp"
 
 namespace kestrom {
 

@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "categories/active_tasks.hpp"
+#include "categories/register_sources.hpp"
 #include "common/detected.hpp"
 #include "common/history_log.hpp"
 #include "common/lookup_win.hpp"
@@ -73,7 +74,7 @@ MonitorWiring::MonitorWiring() : wow64_view_(wow64_view_present()), alerts_(font
 InitHooks MonitorWiring::product_hooks() {
   InitHooks h;
   const bool wow64 = wow64_view_;
-  h.initialise_register = [wow64] { initialise_register(wow64); };
+  h.initialise_register = [wow64] { initialise_register(detected_register_sources(wow64)); };
   h.fill_snapshots = [wow64] { fill_startup_snapshot_hook(wow64); };
   h.remove_startup_entry = [wow64](const std::string& title, int code) {
     return remove_titled_entry_hook(title, code, wow64);

@@ -8,9 +8,9 @@
 #include <array>
 #include <string>
 
+#include "common/item_list.hpp"
 #include "monitor/alerts/alert_dialog.hpp"
 #include "monitor/monitor_win.hpp"
-#include "startup/item_list.hpp"
 
 namespace kestrom::monitor {
 

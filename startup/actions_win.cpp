@@ -17,7 +17,7 @@
 #include "common/text.hpp"
 #include "common/textloader.hpp"
 #include "startup/enumerate.hpp"
-#include "startup/locations.hpp"
+#include "startup/places.hpp"
 #include "startup/rules.hpp"
 #include "startup/run_family_root.hpp"
 #include "startup/snapshot.hpp"

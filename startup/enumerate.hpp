@@ -4,8 +4,9 @@
 // shell's link interfaces).
 #pragma once
 #include <string>
+#include <vector>
 
-#include "startup/item_list.hpp"
+#include "common/item_list.hpp"
 #include "startup/rules.hpp"
 
 namespace kestrom {
@@ -29,6 +30,10 @@ bool wow64_view_present();
 
 // Returns the number of items in the list afterwards.
 std::size_t list_startup_programs(ItemList& list, const StartupScan& scan, const ItemRules& rules);
+
+// The file texts of the startup programs, listed with the running program's rules: the
+// startup category's source for the First-Detected Register.
+std::vector<std::string> startup_program_files(bool wow64_view);
 
 // Lists one folder with the folder rule (code 200): shortcuts, programs and other files.
 void list_startup_folder(ItemList& list, const std::string& folder, const ItemRules& rules);

@@ -18,7 +18,7 @@
 #include "platform/handles.hpp"
 #include "platform/reg_key.hpp"
 #include "startup/actions.hpp"
-#include "startup/locations.hpp"
+#include "startup/places.hpp"
 #include "startup/startup_keys.hpp"
 
 namespace kestrom {
@@ -283,8 +283,7 @@ void list_disabled_store(ItemList& list, const ItemRules& rules, VersionCache& v
     std::string s = raw ? reg::read_text(*raw, kMarkerLimitRemove) : std::string();
     return s.empty() ? 0 : std::atoi(s.c_str());
   };
-  for (std::string_view sub :
-       {"Run", "RunOnce", "RunOnceEx", "RunServices", "RunServicesOnce", "RunSetup", "Policy", "WinLoad", "WinRun"}) {
+  for (std::string_view sub : kDisabledCommandSubkeys) {
     std::string key = std::string(keys::kDisabled) + "\\" + std::string(sub);
     for (const auto& v : reg::values(HKEY_LOCAL_MACHINE, key, kDisabledNameLimit, kDisabledDataLimit)) {
       if (v.name.empty() || !v.is_text()) continue;
@@ -368,6 +367,14 @@ std::size_t list_startup_programs(ItemList& list, const StartupScan& scan, const
     list_extension_points(list, rules, versions);
   }
   return list.size();
+}
+
+std::vector<std::string> startup_program_files(bool wow64_view) {
+  ItemList list;
+  StartupScan scan;
+  scan.wow64_view = wow64_view;
+  list_startup_programs(list, scan, system_item_rules());
+  return list.files();
 }
 
 }  // namespace kestrom

@@ -2,7 +2,7 @@
 #pragma once
 #include <windows.h>
 
-#include "startup/locations.hpp"
+#include "startup/places.hpp"
 
 namespace kestrom {
 

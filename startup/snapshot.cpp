@@ -1,6 +1,6 @@
 #include "startup/snapshot.hpp"
 
-#include "startup/locations.hpp"
+#include "common/locations.hpp"
 
 namespace kestrom {
 

@@ -6,8 +6,8 @@
 #include <string>
 #include <string_view>
 
+#include "common/item_list.hpp"
 #include "startup/enumerate.hpp"
-#include "startup/item_list.hpp"
 
 namespace kestrom {
 

@@ -9,7 +9,7 @@
 #include "common/text.hpp"
 #include "platform/reg_key.hpp"
 #include "startup/actions.hpp"
-#include "startup/locations.hpp"
+#include "startup/places.hpp"
 #include "startup/run_family_root.hpp"
 #include "startup/snapshot.hpp"
 

@@ -4,7 +4,7 @@
 
 #include "common/textloader.hpp"
 #include "monitor/alerts/alert_dialog.hpp"
-#include "startup/locations.hpp"
+#include "startup/places.hpp"
 
 namespace kestrom::alerts {
 namespace {

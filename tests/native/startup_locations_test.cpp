@@ -1,8 +1,8 @@
-#include "startup/locations.hpp"
 
 #include <gtest/gtest.h>
 
-#include "startup/item_list.hpp"
+#include "common/item_list.hpp"
+#include "startup/places.hpp"
 
 using namespace kestrom;
 

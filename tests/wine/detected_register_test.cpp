@@ -1,6 +1,7 @@
 // The First-Detected Register against the real registry and files.
 #include <gtest/gtest.h>
 
+#include "categories/register_sources.hpp"
 #include "common/detected.hpp"
 #include "common/text.hpp"
 #include "tests/wine/startup_test_support.hpp"
@@ -82,12 +83,12 @@ TEST_F(DetectedRegister, InitialiseFillsStartupAndRunningProgramsOnce) {
   clean_startup_state();
   set_value(HKEY_CURRENT_USER, "Software\\Microsoft\\Windows\\CurrentVersion\\Run", "kt_init", agent + " /i");
   int activex_calls = 0;
-  RegisterSources sources;
+  RegisterSources sources = detected_register_sources(false);
   sources.activex = [&] {
     ++activex_calls;
     return std::vector<std::string>{"C:\\kt\\control.ocx"};
   };
-  initialise_register(false, sources);
+  initialise_register(sources);
   EXPECT_NE(get_value(HKEY_CURRENT_USER, kDetected, ""), "<missing>");
   EXPECT_NE(get_value(HKEY_CURRENT_USER, kDetected + "\\Startup", agent + " /i"), "<missing>");
   EXPECT_EQ(get_value(HKEY_CURRENT_USER, kDetected + "\\ActiveX", ""), "P");
@@ -109,7 +110,7 @@ TEST_F(DetectedRegister, InitialiseFillsStartupAndRunningProgramsOnce) {
   EXPECT_TRUE(self_noted);
 
   set_value(HKEY_CURRENT_USER, "Software\\Microsoft\\Windows\\CurrentVersion\\Run", "kt_later", agent + " /l");
-  initialise_register(false, sources);
+  initialise_register(sources);
   EXPECT_EQ(get_value(HKEY_CURRENT_USER, kDetected + "\\Startup", agent + " /l"), "<missing>");
   EXPECT_EQ(activex_calls, 1);
 }

@@ -9,6 +9,7 @@
 #include "common/paths.hpp"
 #include "common/product_keys.hpp"
 #include "common/registry.hpp"
+#include "common/run_keys.hpp"
 #include "common/textloader.hpp"
 #include "common/trace.hpp"
 #include "tests/wine/reg_test_helpers.hpp"
@@ -20,7 +21,7 @@ using namespace kestrom::test;
 namespace {
 
 const std::string kProduct(keys::kProduct);
-const std::string kRun(keys::kMachineRun);
+const std::string kRun = run_key_path(RunKey::Run);
 
 // Hooks that count their calls and record what they were asked to do.
 struct Recorder {

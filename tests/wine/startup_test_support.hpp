@@ -11,9 +11,9 @@
 #include <string>
 #include <vector>
 
+#include "common/item_list.hpp"
 #include "startup/enumerate.hpp"
-#include "startup/item_list.hpp"
-#include "startup/locations.hpp"
+#include "startup/places.hpp"
 #include "tests/wine/wine_test_support.hpp"
 
 namespace kestrom::test {

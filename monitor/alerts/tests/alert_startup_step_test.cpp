@@ -10,11 +10,11 @@
 
 #include "common/detected.hpp"
 #include "common/history_log.hpp"
+#include "common/locations.hpp"
 #include "common/product_keys.hpp"
 #include "common/registry.hpp"
 #include "monitor/alerts/startup_step_system.hpp"
 #include "monitor/alerts/tests/alert_test_support.hpp"
-#include "startup/locations.hpp"
 #include "startup/snapshot.hpp"
 #include "tests/wine/wine_test_support.hpp"
 

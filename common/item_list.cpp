@@ -1,7 +1,7 @@
-#include "startup/item_list.hpp"
+#include "common/item_list.hpp"
 
+#include "common/locations.hpp"
 #include "common/text.hpp"
-#include "startup/locations.hpp"
 
 namespace kestrom {
 
@@ -67,5 +67,12 @@ bool ItemList::add(std::string_view title, std::string_view file, std::string_vi
 }
 
 const StartupItem& ItemList::operator[](std::size_t i) const noexcept { return i < items_.size() ? items_[i] : kNoItem; }
+
+std::vector<std::string> ItemList::files() const {
+  std::vector<std::string> out;
+  out.reserve(items_.size());
+  for (const auto& item : items_) out.push_back(item.file);
+  return out;
+}
 
 }  // namespace kestrom

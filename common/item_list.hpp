@@ -42,6 +42,8 @@ class ItemList {
   // Field readers: an index that names no item gives an empty record.
   const StartupItem& operator[](std::size_t i) const noexcept;
   const std::vector<StartupItem>& items() const noexcept { return items_; }
+  // The file text of every item, in list order.
+  std::vector<std::string> files() const;
 
  private:
   std::vector<StartupItem> items_;

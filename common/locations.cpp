@@ -1,9 +1,8 @@
-#include "startup/locations.hpp"
+#include "common/locations.hpp"
 
 #include <array>
 
 #include "common/text.hpp"
-#include "startup/startup_keys.hpp"
 
 namespace kestrom {
 
@@ -75,8 +74,6 @@ struct PlaceRow {
   std::string_view fixed_text;  // location text that is not built from the key name
 };
 
-constexpr std::array<std::string_view, kRunKeysPerPass> kRunKeyNames{
-    "Run", "RunOnce", "RunOnceEx", "RunServices", "RunServicesOnce", "RunOnce\\Setup", "policies\\Explorer\\Run"};
 constexpr std::array<std::array<std::string_view, kRunKeysPerPass>, 3> kRunTags{{
     {"HKLM_RUN", "HKLM_RUNONCE", "HKLM_RUNONCEEX", "HKLM_RUNSERVICES", "HKLM_RUNSERVICESONCE", "HKLM_RUNONCESETUP",
      "HKLM_POLICY"},
@@ -85,9 +82,6 @@ constexpr std::array<std::array<std::string_view, kRunKeysPerPass>, 3> kRunTags{
     {"x64_RUN", "x64_RUNONCE", "x64_RUNONCEEX", "x64_RUNSERVICES", "x64_RUNSERVICESONCE", "x64_RUNONCESETUP",
      "x64_POLICY"},
 }};
-constexpr std::array<std::string_view, kRunKeysPerPass> kDisabledSubkeys{
-    "Run", "RunOnce", "RunOnceEx", "RunServices", "RunServicesOnce", "RunSetup", "Policy"};
-
 constexpr std::array<PlaceRow, 10> kPlaces{{
     {100, "WIN.INI_LOAD", "WIN.INI     [Load] Section"},
     {101, "WIN.INI_RUN", "WIN.INI     [Run] Section"},
@@ -132,28 +126,13 @@ std::string_view short_tag(int code) noexcept {
   return {};
 }
 
-int startup_type_text_number(int code) noexcept {
-  switch (code) {
-    case 2: case 3: case 5: case 6: case 12: case 13: case 15: case 16: case 22: case 23: case 25: case 26:
-      return 766;
-    case 100: case 101:
-      return 767;
-    case 200:
-      return 768;
-    default:
-      return 765;
-  }
-}
-
 std::string location_table_text(int code) {
   int i = run_index(code);
   if (i >= 0) {
     // RunOnce\Setup and the policy key have no location text.
     if (i >= 5) return {};
-    std::string prefix = code < code::kCurrentBase   ? "HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\"
-                         : code < code::kWow64Base ? "HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\"
-                                                   : "HKLM\\Software\\Wow6432Node\\Microsoft\\Windows\\CurrentVersion\\";
-    return prefix + std::string(kRunKeyNames[static_cast<std::size_t>(i)]);
+    const bool user = code > code::kCurrentBase && code < code::kWow64Base;
+    return (user ? "HKCU\\" : "HKLM\\") + run_key_path(static_cast<RunKey>(i), code > code::kWow64Base);
   }
   for (const auto& p : kPlaces)
     if (p.code == code) return std::string(p.fixed_text);
@@ -185,29 +164,10 @@ std::string location_text(int code, bool disabled, std::string_view disabled_wor
 
 bool is_run_family(int code) noexcept { return run_index(code) >= 0; }
 
-RegRoot run_family_root(int code) noexcept {
-  return (code > code::kCurrentBase && code <= code::kCurrentBase + kRunKeysPerPass) ? RegRoot::CurrentUser
-                                                                                      : RegRoot::LocalMachine;
-}
-
-std::string run_family_key(int code) {
+std::optional<RunKey> run_key_of(int code) noexcept {
   int i = run_index(code);
-  if (i < 0) return {};
-  std::string_view parent = code > code::kWow64Base ? keys::kWow64RunFamilyParent : keys::kRunFamilyParent;
-  return std::string(parent) + std::string(kRunKeyNames[static_cast<std::size_t>(i)]);
-}
-
-std::string_view disabled_subkey(int code) noexcept {
-  int i = run_index(code);
-  if (i >= 0) {
-    // The 32-bit view's RunOnce\Setup and policy keys have no saved-command place.
-    if (code > code::kWow64Base && i >= 5) return {};
-    return kDisabledSubkeys[static_cast<std::size_t>(i)];
-  }
-  if (code == code::kWinLoad) return "WinLoad";
-  if (code == code::kWinRun) return "WinRun";
-  if (code == code::kWinlogonNotify) return "WinNotify";
-  return {};
+  if (i < 0) return std::nullopt;
+  return static_cast<RunKey>(i);
 }
 
 }  // namespace kestrom

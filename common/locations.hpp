@@ -1,10 +1,14 @@
 // The Startup Location Codes: one number space naming where an item lives (1 to 256 startup
 // places) or what kind of item it is (the other categories), with the names written to the
-// History Log, the short tags of the explorer's list and the location texts. Pure.
+// History Log, the short tags of the explorer's list and the location texts. Every category
+// and the History Log use them, so they sit below all categories; where a startup place keeps
+// its entries is in startup/places.hpp. Pure.
 #pragma once
 #include <optional>
 #include <string>
 #include <string_view>
+
+#include "common/run_keys.hpp"
 
 namespace kestrom {
 
@@ -43,8 +47,6 @@ std::string_view location_name(int code) noexcept;
 std::optional<int> location_code_from_name(std::string_view name) noexcept;
 // Short tag of the explorer's startup list; empty for codes that show none.
 std::string_view short_tag(int code) noexcept;
-// String-table number of the startup type text: 765, 766, 767 or 768.
-int startup_type_text_number(int code) noexcept;
 // The fixed location text of a code (no string-table entry); empty when it has none.
 std::string location_table_text(int code);
 // String-table number of a category's location text (724, 725, 726), 0 when none.
@@ -53,17 +55,9 @@ int location_text_string(int code) noexcept;
 // (used for 800, 900, 901); `disabled_word` is string 626, put first when `disabled`.
 std::string location_text(int code, bool disabled, std::string_view disabled_word, std::string_view string_text);
 
-// Run family: codes 1..7, 11..17, 21..27.
+// Run family: codes 1..7, 11..17, 21..27, one pass of kRunKeysPerPass keys per base.
 bool is_run_family(int code) noexcept;
-enum class RegRoot { LocalMachine, CurrentUser };
-RegRoot run_family_root(int code) noexcept;
-// Key path of a Run-family code below its root ("Software\Microsoft\Windows\CurrentVersion\Run" ...).
-std::string run_family_key(int code);
-// Subkey of the Disabled Store that keeps the command of a code ("Run", "WinLoad", ...);
-// empty for codes without one (26, 27, 200, 250..255).
-std::string_view disabled_subkey(int code) noexcept;
-// The Run family's fixed key order inside one pass: Run, RunOnce, RunOnceEx, RunServices,
-// RunServicesOnce, RunOnce\Setup, policies\Explorer\Run.
-inline constexpr int kRunKeysPerPass = 7;
+// The key of a Run-family code inside its pass; nullopt for other codes.
+std::optional<RunKey> run_key_of(int code) noexcept;
 
 }  // namespace kestrom

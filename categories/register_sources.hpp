@@ -1,0 +1,12 @@
+// The listings of the categories as sources of the First-Detected Register. The register sits
+// below the categories, so both programs build the sources here and hand them to
+// initialise_register at start-up.
+#pragma once
+#include "common/detected.hpp"
+
+namespace kestrom {
+
+// A source for each category built in so far: startup programs and running programs.
+RegisterSources detected_register_sources(bool wow64_view);
+
+}  // namespace kestrom
