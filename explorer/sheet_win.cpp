@@ -113,7 +113,8 @@ void SheetContext::page_started(HWND page) {
   RECT client{};
   GetClientRect(sheet, &client);
   min_track_ = minimum_track_size({client.right - client.left, client.bottom - client.top});
-  SetWindowSubclass(sheet, &platform::subclass_procedure<&subclass_proc>, kSubclassId, reinterpret_cast<DWORD_PTR>(this));
+  SetWindowSubclass(sheet, &platform::subclass_procedure<&subclass_proc>, kSubclassId,
+                    reinterpret_cast<DWORD_PTR>(this));
   if (!GetDlgItem(sheet, kStatusBarId))
     CreateWindowExA(0, STATUSCLASSNAMEA, "", WS_CHILD | WS_VISIBLE | SBARS_SIZEGRIP, 0, 0, 0, 0, sheet,
                     reinterpret_cast<HMENU>(static_cast<INT_PTR>(kStatusBarId)), app_.instance, nullptr);
