@@ -42,6 +42,7 @@
 #include "startup/enumerate.hpp"
 #include "startup/places.hpp"
 #include "startup/snapshot.hpp"
+#include "platform/com.hpp"
 
 using namespace kestrom;
 
@@ -332,17 +333,16 @@ struct Baseline {
     WIN32_FIND_DATAA fd{};
     HANDLE find = FindFirstFileA((folder + "\\*.*").c_str(), &fd);
     if (find == INVALID_HANDLE_VALUE) return;
-    IShellLinkA* link = nullptr;
-    IPersistFile* file = nullptr;
+    platform::ComPtr<IShellLinkA> link;
+    platform::ComPtr<IPersistFile> file;
     do {
       if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
       const std::string path = folder + "\\" + fd.cFileName;
       const std::string kind = path.substr(path.size() - 3);
       if (_stricmp(kind.c_str(), "ini") == 0) continue;
       if (_stricmp(kind.c_str(), "lnk") == 0) {
-        if (!link && SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
-                                                reinterpret_cast<void**>(&link))))
-          link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file));
+        if (!link && (link = platform::create_instance<IShellLinkA>(CLSID_ShellLink, IID_IShellLinkA)))
+          file = link.query<IPersistFile>(IID_IPersistFile);
         std::string target;
         if (file) {
           std::wstring w(path.begin(), path.end());
@@ -365,8 +365,6 @@ struct Baseline {
       }
     } while (FindNextFileA(find, &fd));
     FindClose(find);
-    if (file) file->Release();
-    if (link) link->Release();
   }
 
   // The server file of a class; its name only when the title needs it.
@@ -528,7 +526,7 @@ int main() {
 
   MonitorWiring wiring;
   Places p = places(wiring.wow64_view());
-  CoInitialize(nullptr);
+  const platform::ComApartment com;
   // A run cut short leaves entries behind, numbered for either view: take out every value
   // that carries the bench's prefix in its name or data, so each run starts from one state.
   for (bool view : {false, true}) {
@@ -597,7 +595,6 @@ int main() {
   fill(p, false);
   RegDeleteKeyValueA(HKEY_LOCAL_MACHINE, run_family_key(code::kMachineRun).c_str(), "Kestrom");
   delete_tree(HKEY_CURRENT_USER, "Software\\Orvane");
-  CoUninitialize();
 
   const double f = median(first), s = median(second), b = median(base), l = median(listing);
   std::printf("startup entries listed: %zu; baseline entries read: %zu (64-bit view %d); questions: %d\n", listed,

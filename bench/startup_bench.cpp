@@ -12,6 +12,7 @@
 #include <unordered_set>
 #include <vector>
 
+#include "platform/com.hpp"
 #include "startup/enumerate.hpp"
 #include "startup/places.hpp"
 
@@ -102,7 +103,7 @@ double median(std::vector<double> v) {
 }  // namespace
 
 int main() {
-  CoInitialize(nullptr);
+  const platform::ComApartment com;
   fill(true);
   ItemList list;
   StartupScan scan;
@@ -125,6 +126,5 @@ int main() {
   std::printf("list startup programs: %.1f ms (median of %d)\n", o, kRounds);
   std::printf("baseline:              %.1f ms (median of %d)\n", b, kRounds);
   std::printf("ratio: %.2f (goal <= 1.30)\n", o / b);
-  CoUninitialize();
   return 0;
 }

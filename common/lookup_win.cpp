@@ -1,7 +1,5 @@
 #include "common/lookup_win.hpp"
 
-#include <shellapi.h>
-
 #include "common/detected.hpp"
 #include "common/pathtext.hpp"
 #include "common/paths.hpp"
@@ -10,6 +8,7 @@
 #include "common/registry.hpp"
 #include "common/text.hpp"
 #include "common/textloader.hpp"
+#include "platform/process.hpp"
 
 namespace kestrom::lookup {
 
@@ -23,16 +22,6 @@ std::string product_version_of(const std::string& file) {
   VersionInfo vi;
   version_information(file, vi);
   return vi.product_version;
-}
-
-bool run_command(std::string command) {
-  STARTUPINFOA si{};
-  si.cb = sizeof si;
-  PROCESS_INFORMATION pi{};
-  if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return false;
-  CloseHandle(pi.hThread);
-  CloseHandle(pi.hProcess);
-  return true;
 }
 
 }  // namespace
@@ -94,11 +83,10 @@ Request prepare_request(int type, std::string_view path, std::string_view curren
 int look_up_program(HWND owner, int type, std::string_view path, std::string_view current_item_name) {
   Request r = prepare_request(type, path, current_item_name);
   if (r.through_aol) {
-    run_command(r.aol_command);
+    platform::start_command_line(r.aol_command);
     return 0;
   }
-  auto result = reinterpret_cast<INT_PTR>(ShellExecuteA(owner, "open", r.address.c_str(), nullptr, nullptr, SW_SHOWNORMAL));
-  if (result < 32 && r.ie_fallback) run_command(r.ie_command);
+  if (!platform::open_in_shell(owner, r.address) && r.ie_fallback) platform::start_command_line(r.ie_command);
   return 0;
 }
 

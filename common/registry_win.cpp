@@ -35,10 +35,8 @@ std::optional<std::string> expand(const std::string& text) {
 }
 
 bool key_missing(HKEY root, const std::string& key) {
-  HKEY raw = nullptr;
-  LONG rc = RegOpenKeyExA(root, key.c_str(), 0, KEY_QUERY_VALUE, &raw);
-  if (rc == ERROR_SUCCESS) RegCloseKey(raw);
-  return rc == ERROR_FILE_NOT_FOUND;
+  platform::UniqueRegKey opened;
+  return RegOpenKeyExA(root, key.c_str(), 0, KEY_QUERY_VALUE, opened.put()) == ERROR_FILE_NOT_FOUND;
 }
 
 bool delete_tree(HKEY root, const std::string& key, int depth) {

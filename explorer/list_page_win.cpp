@@ -12,7 +12,9 @@
 #include "explorer/resource_ids.h"
 #include "explorer/settings_win.hpp"
 #include "explorer/strings_ids.hpp"
+#include "platform/callback_guard.hpp"
 #include "platform/handles.hpp"
+#include "platform/process.hpp"
 
 namespace kestrom::explorer {
 
@@ -24,7 +26,7 @@ struct SortCall {
   int flag;
 };
 
-int CALLBACK compare_rows(LPARAM a, LPARAM b, LPARAM context) {
+int compare_rows(LPARAM a, LPARAM b, LPARAM context) {
   const auto* call = reinterpret_cast<const SortCall*>(context);
   if (!call->compare || !*call->compare) return 0;
   return (*call->compare)(static_cast<int>(a), static_cast<int>(b), call->column, call->flag);
@@ -172,7 +174,7 @@ int ListPage::row_count() const { return list_ ? ListView_GetItemCount(list_) : 
 
 void ListPage::sort(int column, int flag, const Comparator& compare) {
   SortCall call{&compare, column, flag};
-  ListView_SortItems(list_, compare_rows, reinterpret_cast<LPARAM>(&call));
+  ListView_SortItems(list_, &platform::compare_procedure<&compare_rows>, reinterpret_cast<LPARAM>(&call));
 }
 
 void ListPage::sort_click(int column, const Comparator& compare) {
@@ -248,7 +250,7 @@ void ListPage::open_help() const {
   std::string name = help_page_name(app_.current_page ? app_.current_page : page_command_, code);
   std::string local = program_folder() + "\\" + name;
   if (GetFileAttributesA(local.c_str()) != INVALID_FILE_ATTRIBUTES) {
-    ShellExecuteA(app_.owner, "open", local.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+    platform::open_in_shell(app_.owner, local);
     return;
   }
   std::string base =
@@ -259,16 +261,10 @@ void ListPage::open_help() const {
     GetProfileStringA("WAOL", "AppPath", "", folder, MAX_PATH);
     std::string command = folder[0] ? std::string(folder) + "\\WAOL.EXE -u" : std::string("waol.exe -u");
     command += " \"" + address + "\"";
-    STARTUPINFOA si{};
-    si.cb = sizeof si;
-    PROCESS_INFORMATION pi{};
-    if (CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
-      CloseHandle(pi.hThread);
-      CloseHandle(pi.hProcess);
-    }
+    platform::start_command_line(command);
     return;
   }
-  ShellExecuteA(app_.owner, "open", address.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+  platform::open_in_shell(app_.owner, address);
 }
 
 void save_sheet_position(const App& app, int page_command) {

@@ -1,8 +1,6 @@
 // KestromEx.exe: start-up, the command line, the hidden owner window and its commands.
 #include <windows.h>
 #include <commctrl.h>
-#include <objbase.h>
-#include <shellapi.h>
 
 #include <string>
 
@@ -18,6 +16,9 @@
 #include "explorer/resource_ids.h"
 #include "explorer/settings_win.hpp"
 #include "explorer/strings_ids.hpp"
+#include "platform/callback_guard.hpp"
+#include "platform/com.hpp"
+#include "platform/process.hpp"
 #include "startup/enumerate.hpp"
 #include "startup/snapshot.hpp"
 
@@ -58,8 +59,7 @@ void run_repair(App& app, Repair repair) {
 }
 
 void start_monitor() {
-  std::string path = program_folder() + "\\Kestrom.exe";
-  ShellExecuteA(nullptr, "open", path.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+  platform::open_in_shell(nullptr, program_folder() + "\\Kestrom.exe");
 }
 
 void on_command(App& app, int id) {
@@ -92,7 +92,7 @@ void on_command(App& app, int id) {
   }
 }
 
-LRESULT CALLBACK owner_proc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
+LRESULT owner_proc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
   auto* app = reinterpret_cast<App*>(GetWindowLongPtrA(w, GWLP_USERDATA));
   switch (msg) {
     case WM_NCCREATE: {
@@ -163,7 +163,7 @@ int run(HINSTANCE instance, const char* command_line) {
   WNDCLASSEXA wc{};
   wc.cbSize = sizeof wc;
   wc.style = CS_DBLCLKS;
-  wc.lpfnWndProc = owner_proc;
+  wc.lpfnWndProc = platform::window_procedure<&owner_proc>;
   wc.hInstance = instance;
   wc.hIcon = LoadIconA(instance, MAKEINTRESOURCEA(IDI_PROGRAM));
   wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
@@ -175,7 +175,7 @@ int run(HINSTANCE instance, const char* command_line) {
   if (!app.owner) return 0;
   create_fonts(app);
 
-  HRESULT com = CoInitialize(nullptr);
+  const platform::ComApartment com;
   INITCOMMONCONTROLSEX icc{sizeof icc, ICC_WIN95_CLASSES | ICC_LISTVIEW_CLASSES | ICC_TAB_CLASSES | ICC_BAR_CLASSES};
   InitCommonControlsEx(&icc);
 
@@ -203,7 +203,6 @@ int run(HINSTANCE instance, const char* command_line) {
     DispatchMessageA(&msg);
   }
   if (msg.message == WM_QUIT) exit_code = static_cast<int>(msg.wParam);
-  if (SUCCEEDED(com)) CoUninitialize();
   return exit_code;
 }
 

@@ -12,6 +12,7 @@
 #include "explorer/resource_ids.h"
 #include "explorer/settings_win.hpp"
 #include "explorer/strings_ids.hpp"
+#include "platform/callback_guard.hpp"
 
 namespace kestrom::explorer {
 
@@ -35,7 +36,7 @@ DWORD common_controls_version() {
 }
 
 // Makes the sheet resizable: its template gets a sizing frame before the window exists.
-int CALLBACK sheet_callback(HWND, UINT msg, LPARAM lp) {
+int sheet_callback(HWND, UINT msg, LPARAM lp) {
   if (msg != PSCB_PRECREATE || !lp) return 0;
   constexpr DWORD kAdd = WS_VISIBLE | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | DS_SETFONT | DS_3DLOOK;
   constexpr DWORD kAddEx = WS_EX_CONTROLPARENT | WS_EX_WINDOWEDGE;
@@ -58,7 +59,7 @@ Size outer_size(HWND w) {
   return {r.right - r.left, r.bottom - r.top};
 }
 
-INT_PTR CALLBACK message_proc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
+INT_PTR message_proc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
   switch (msg) {
     case WM_INITDIALOG: {
       const auto* texts = reinterpret_cast<const std::string*>(lp);
@@ -75,7 +76,7 @@ INT_PTR CALLBACK message_proc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
 
 }  // namespace
 
-INT_PTR CALLBACK SheetPage::dialog_proc(HWND page, UINT msg, WPARAM wp, LPARAM lp) {
+INT_PTR SheetPage::dialog_proc(HWND page, UINT msg, WPARAM wp, LPARAM lp) {
   SheetPage* self = nullptr;
   if (msg == WM_INITDIALOG) {
     const auto* record = reinterpret_cast<const PROPSHEETPAGEA*>(lp);
@@ -112,7 +113,8 @@ void SheetContext::page_started(HWND page) {
   RECT client{};
   GetClientRect(sheet, &client);
   min_track_ = minimum_track_size({client.right - client.left, client.bottom - client.top});
-  SetWindowSubclass(sheet, subclass_proc, kSubclassId, reinterpret_cast<DWORD_PTR>(this));
+  SetWindowSubclass(sheet, &platform::subclass_procedure<&subclass_proc>, kSubclassId,
+                    reinterpret_cast<DWORD_PTR>(this));
   if (!GetDlgItem(sheet, kStatusBarId))
     CreateWindowExA(0, STATUSCLASSNAMEA, "", WS_CHILD | WS_VISIBLE | SBARS_SIZEGRIP, 0, 0, 0, 0, sheet,
                     reinterpret_cast<HMENU>(static_cast<INT_PTR>(kStatusBarId)), app_.instance, nullptr);
@@ -201,7 +203,7 @@ void SheetContext::relayout() {
   }
 }
 
-LRESULT CALLBACK SheetContext::subclass_proc(HWND w, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_PTR data) {
+LRESULT SheetContext::subclass_proc(HWND w, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_PTR data) {
   auto* self = reinterpret_cast<SheetContext*>(data);
   switch (msg) {
     case WM_GETMINMAXINFO: {
@@ -215,7 +217,7 @@ LRESULT CALLBACK SheetContext::subclass_proc(HWND w, UINT msg, WPARAM wp, LPARAM
       return r;
     }
     case WM_NCDESTROY:
-      RemoveWindowSubclass(w, subclass_proc, kSubclassId);
+      RemoveWindowSubclass(w, &platform::subclass_procedure<&subclass_proc>, kSubclassId);
       self->app_.sheet = nullptr;
       break;
     default: break;
@@ -225,7 +227,7 @@ LRESULT CALLBACK SheetContext::subclass_proc(HWND w, UINT msg, WPARAM wp, LPARAM
 
 void show_message_dialog(App& app, int string_number) {
   std::string texts[2] = {app.title, settings::text(string_number)};
-  DialogBoxParamA(app.instance, MAKEINTRESOURCEA(IDD_MESSAGE), app.owner, message_proc,
+  DialogBoxParamA(app.instance, MAKEINTRESOURCEA(IDD_MESSAGE), app.owner, &platform::dialog_procedure<&message_proc>,
                   reinterpret_cast<LPARAM>(texts));
 }
 
@@ -276,7 +278,7 @@ void open_sheet(App& app, int page_command) {
     r.pszTemplate = MAKEINTRESOURCEA(built[i].def->dialog);
     r.hIcon = built[i].icon.get();
     r.pszTitle = built[i].title.c_str();
-    r.pfnDlgProc = SheetPage::dialog_proc;
+    r.pfnDlgProc = &platform::dialog_procedure<&SheetPage::dialog_proc>;
     r.lParam = reinterpret_cast<LPARAM>(context.pages[i].get());
     defs.push_back(built[i].def);
   }
@@ -294,7 +296,7 @@ void open_sheet(App& app, int page_command) {
   header.nPages = static_cast<UINT>(records.size());
   header.nStartPage = static_cast<UINT>(start_index(defs.data(), defs.size(), wanted));
   header.ppsp = records.data();
-  header.pfnCallback = sheet_callback;
+  header.pfnCallback = &platform::property_sheet_callback<&sheet_callback>;
 
   // A program file named like "hijack..." writes the scan log before the sheet shows.
   std::string folder = program_folder();

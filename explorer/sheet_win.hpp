@@ -21,7 +21,8 @@ class SheetPage {
   SheetPage(const SheetPage&) = delete;
   SheetPage& operator=(const SheetPage&) = delete;
 
-  static INT_PTR CALLBACK dialog_proc(HWND page, UINT msg, WPARAM wp, LPARAM lp);
+  // Runs inside the guard (platform/callback_guard.hpp), which the page records get.
+  static INT_PTR dialog_proc(HWND page, UINT msg, WPARAM wp, LPARAM lp);
 
  protected:
   // Returns the dialog procedure's answer; never throws.
@@ -49,7 +50,7 @@ class SheetContext {
   std::vector<int> page_icons;  // icon resource of each built page, in tab order
 
  private:
-  static LRESULT CALLBACK subclass_proc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
+  static LRESULT subclass_proc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
   void place();
 
   App& app_;

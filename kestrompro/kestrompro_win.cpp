@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "kestrompro/watch_list.hpp"
+#include "platform/guard.hpp"
 #include "platform/handles.hpp"
 
 namespace kestrom::pro {
@@ -28,18 +29,11 @@ constexpr DWORD kParentFilter = REG_NOTIFY_CHANGE_NAME;
 // The same keys whatever the bitness of the process that loads us.
 constexpr REGSAM kNotifyAccess = KEY_NOTIFY | KEY_WOW64_64KEY;
 
-struct RegKeyTraits {
-  using Handle = HKEY;
-  static Handle invalid() noexcept { return nullptr; }
-  static void close(Handle h) noexcept { RegCloseKey(h); }
-};
-using UniqueKey = platform::Unique<RegKeyTraits>;
-
 HKEY root_handle(Root root) { return root == Root::LocalMachine ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER; }
 
 // One registration: an open key and the event the registry sets when it changes.
 struct Slot {
-  UniqueKey key;
+  platform::UniqueRegKey key;
   platform::UniqueHandle changed;  // auto-reset
 };
 
@@ -60,10 +54,8 @@ void disarm(Slot& s) {
 }
 
 bool listen(Slot& s, Root root, const std::string& path, bool subtree, DWORD filter) {
-  HKEY opened = nullptr;
-  if (RegOpenKeyExA(root_handle(root), path.c_str(), 0, kNotifyAccess, &opened) != ERROR_SUCCESS) return false;
-  s.key.reset(opened);
-  if (RegNotifyChangeKeyValue(opened, subtree ? TRUE : FALSE, filter, s.changed.get(), TRUE) != ERROR_SUCCESS) {
+  if (RegOpenKeyExA(root_handle(root), path.c_str(), 0, kNotifyAccess, s.key.put()) != ERROR_SUCCESS) return false;
+  if (RegNotifyChangeKeyValue(s.key.get(), subtree ? TRUE : FALSE, filter, s.changed.get(), TRUE) != ERROR_SUCCESS) {
     s.key.reset();
     return false;
   }
@@ -82,7 +74,7 @@ void arm(Watch& w) {
 }
 
 bool has_32bit_view() {
-  UniqueKey k;
+  platform::UniqueRegKey k;
   return RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software\\Wow6432Node", 0, KEY_READ | KEY_WOW64_64KEY, k.put()) ==
          ERROR_SUCCESS;
 }
@@ -159,12 +151,10 @@ void watch(HANDLE stop, HANDLE ready) {
 }
 
 DWORD WINAPI watcher_thread(LPVOID self) {
-  try {
-    watch(g_component.stop.get(), g_component.ready.get());
-  } catch (...) {
-    // Out of memory while building the watch list: the monitor goes on without realtime checks.
-    SetEvent(g_component.ready.get());
-  }
+  // Out of memory while building the watch list: the monitor goes on without realtime checks.
+  platform::guarded(
+      "watcher thread", [] { watch(g_component.stop.get(), g_component.ready.get()); },
+      [] { SetEvent(g_component.ready.get()); });
   // The thread holds its own reference to this library, so that unloading it without ordinal 3
   // cannot pull the code from under the thread.
   FreeLibraryAndExitThread(static_cast<HMODULE>(self), 0);

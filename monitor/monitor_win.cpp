@@ -19,7 +19,9 @@
 #include "common/textloader.hpp"
 #include "common/trace.hpp"
 #include "monitor/command_line.hpp"
+#include "platform/callback_guard.hpp"
 #include "platform/handles.hpp"
+#include "platform/process.hpp"
 
 namespace kestrom::monitor {
 
@@ -70,14 +72,13 @@ Monitor::~Monitor() {
     DestroyWindow(hwnd_);
   }
   if (!class_name_.empty()) UnregisterClassA(class_name_.c_str(), instance_);
-  if (com_ready_) CoUninitialize();
 }
 
 bool Monitor::create(const std::string& class_name, const std::string& title, bool express_boot) {
   WNDCLASSEXA wc{};
   wc.cbSize = sizeof wc;
   wc.style = CS_DBLCLKS;
-  wc.lpfnWndProc = &Monitor::window_proc;
+  wc.lpfnWndProc = &platform::window_procedure<&Monitor::window_proc>;
   wc.hInstance = instance_;
   wc.hIcon = LoadIconA(instance_, MAKEINTRESOURCEA(icon::kNormalNt));
   wc.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
@@ -91,7 +92,7 @@ bool Monitor::create(const std::string& class_name, const std::string& title, bo
   ShowWindow(hwnd_, SW_HIDE);
   express_boot_ = express_boot;
 
-  com_ready_ = SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED));
+  com_.emplace(COINIT_APARTMENTTHREADED);
   INITCOMMONCONTROLSEX icc{sizeof icc, ICC_WIN95_CLASSES};
   InitCommonControlsEx(&icc);
   return true;
@@ -123,7 +124,7 @@ int Monitor::run_message_loop() {
   return static_cast<int>(msg.wParam);
 }
 
-LRESULT CALLBACK Monitor::window_proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+LRESULT Monitor::window_proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
   if (msg == WM_NCCREATE) {
     auto* cs = reinterpret_cast<CREATESTRUCTA*>(lp);
     SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(cs->lpCreateParams));
@@ -363,10 +364,13 @@ void Monitor::start_explorer(std::string_view explorer_switch) {
   const std::string folder = program_folder();
   // The full path: a bare name would be looked for in whatever folder we were started from.
   const std::string file = folder + "\\KestromEx.exe";
-  const std::string parameters(explorer_switch);
-  auto result = reinterpret_cast<INT_PTR>(
-      ShellExecuteA(hwnd_, "open", file.c_str(), parameters.c_str(), folder.c_str(), SW_SHOWNORMAL));
-  if (result <= 32) message_box(hwnd_, text::load(kExplorerMissingString), MB_ICONSTOP);
+  const std::string arguments[] = {std::string(explorer_switch)};
+  platform::StartOptions options;
+  options.verb = "open";
+  options.owner = hwnd_;
+  options.folder = folder;
+  if (!platform::start_program(file, explorer_switch.empty() ? std::span<const std::string>{} : arguments, options))
+    message_box(hwnd_, text::load(kExplorerMissingString), MB_ICONSTOP);
 }
 
 void Monitor::show_system_error() {
@@ -406,10 +410,7 @@ void Monitor::shutdown() {
     timer_ = 0;
   }
   if (hooks_.release_lists) hooks_.release_lists();
-  if (com_ready_) {
-    CoUninitialize();
-    com_ready_ = false;
-  }
+  com_.reset();
   PostQuitMessage(0);
 }
 

@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -13,6 +14,7 @@
 #include "monitor/commands.hpp"
 #include "monitor/patrol_schedule.hpp"
 #include "monitor/tick.hpp"
+#include "platform/com.hpp"
 
 namespace kestrom::monitor {
 
@@ -93,7 +95,8 @@ class Monitor {
   void show_system_error();
 
  private:
-  static LRESULT CALLBACK window_proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+  // Runs inside the guard (platform/callback_guard.hpp): the window class gets the guarded one.
+  static LRESULT window_proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
   LRESULT handle(UINT msg, WPARAM wp, LPARAM lp);
   void on_command(int command, LPARAM lp);
   void start_of_run();
@@ -122,7 +125,7 @@ class Monitor {
   bool icon_added_ = false;
   bool asking_exit_ = false;
   bool shut_down_ = false;
-  bool com_ready_ = false;
+  std::optional<platform::ComApartment> com_;  // from create() until shutdown
   int last_process_count_ = 0;
 };
 

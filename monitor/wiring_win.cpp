@@ -1,7 +1,5 @@
 #include "monitor/wiring_win.hpp"
 
-#include <shellapi.h>
-
 #include <utility>
 
 #include "categories/active_tasks.hpp"
@@ -15,6 +13,7 @@
 #include "common/trace.hpp"
 #include "monitor/alerts/startup_step_system.hpp"
 #include "monitor/help_page.hpp"
+#include "platform/process.hpp"
 #include "startup/enumerate.hpp"
 #include "startup/snapshot.hpp"
 
@@ -26,15 +25,6 @@ constexpr int kStartupAlertTooltip = 821;
 constexpr std::string_view kHttpOpen = "http\\shell\\open\\command";
 constexpr std::size_t kServerValueLimit = 255;
 
-void run_command(std::string command) {
-  STARTUPINFOA si{};
-  si.cb = sizeof si;
-  PROCESS_INFORMATION pi{};
-  if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return;
-  CloseHandle(pi.hThread);
-  CloseHandle(pi.hProcess);
-}
-
 }  // namespace
 
 void open_help_page(HWND owner, const std::string& page) {
@@ -44,7 +34,7 @@ void open_help_page(HWND owner, const std::string& page) {
     const std::string local = folder + "\\" + name;
     const DWORD attributes = GetFileAttributesA(local.c_str());
     if (attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
-      ShellExecuteA(owner, "open", local.c_str(), nullptr, folder.c_str(), SW_SHOWNORMAL);
+      platform::open_in_shell(owner, local, folder);
       return;
     }
   }
@@ -54,10 +44,10 @@ void open_help_page(HWND owner, const std::string& page) {
   if (is_aol_browser(reg::read_string(HKEY_CLASSES_ROOT, kHttpOpen, ""))) {
     char aol_folder[MAX_PATH] = {};
     GetProfileStringA("WAOL", "AppPath", "", aol_folder, MAX_PATH);
-    run_command(aol_command(aol_folder, address));
+    platform::start_command_line(aol_command(aol_folder, address));
     return;
   }
-  ShellExecuteA(owner, "open", address.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+  platform::open_in_shell(owner, address);
 }
 
 MonitorWiring::MonitorWiring() : wow64_view_(wow64_view_present()), alerts_(fonts_) {

@@ -77,6 +77,12 @@ struct MenuTraits {
   static void close(Handle h) noexcept { DestroyMenu(h); }
 };
 
+struct RegKeyTraits {
+  using Handle = HKEY;
+  static Handle invalid() noexcept { return nullptr; }
+  static void close(Handle h) noexcept { RegCloseKey(h); }
+};
+
 using UniqueHandle = Unique<KernelHandleTraits>;
 using UniqueFile = Unique<FileHandleTraits>;
 using UniqueFind = Unique<FindHandleTraits>;
@@ -84,5 +90,7 @@ using UniqueModule = Unique<ModuleTraits>;
 using UniqueIcon = Unique<IconTraits>;
 using UniqueGdi = Unique<GdiTraits>;
 using UniqueMenu = Unique<MenuTraits>;
+// An open registry key. RegKey (platform/reg_key.hpp) adds the value access most callers want.
+using UniqueRegKey = Unique<RegKeyTraits>;
 
 }  // namespace kestrom::platform

@@ -5,18 +5,6 @@
 
 namespace kestrom::platform {
 
-RegKey::RegKey(RegKey&& o) noexcept : key_(std::exchange(o.key_, nullptr)) {}
-RegKey& RegKey::operator=(RegKey&& o) noexcept {
-  if (this != &o) {
-    if (key_) RegCloseKey(key_);
-    key_ = std::exchange(o.key_, nullptr);
-  }
-  return *this;
-}
-RegKey::~RegKey() {
-  if (key_) RegCloseKey(key_);
-}
-
 namespace {
 std::string z(std::string_view s) { return std::string(s); }
 }  // namespace
@@ -45,12 +33,12 @@ std::optional<RegKey::RawValue> RegKey::query(std::string_view name) const {
   if (!key_) return std::nullopt;
   std::string n = z(name);
   DWORD type = 0, size = 0;
-  if (RegQueryValueExA(key_, n.c_str(), nullptr, &type, nullptr, &size) != ERROR_SUCCESS) return std::nullopt;
+  if (RegQueryValueExA(key_.get(), n.c_str(), nullptr, &type, nullptr, &size) != ERROR_SUCCESS) return std::nullopt;
   // The value may grow between the two calls; retry with the size the system reports.
   for (int attempt = 0; attempt < 4; ++attempt) {
     std::vector<BYTE> buf(size + 2);
     DWORD got = size;
-    LONG rc = RegQueryValueExA(key_, n.c_str(), nullptr, &type, buf.data(), &got);
+    LONG rc = RegQueryValueExA(key_.get(), n.c_str(), nullptr, &type, buf.data(), &got);
     if (rc == ERROR_SUCCESS) return RawValue{type, std::string(reinterpret_cast<char*>(buf.data()), got)};
     if (rc != ERROR_MORE_DATA) return std::nullopt;
     size = got;
@@ -59,25 +47,25 @@ std::optional<RegKey::RawValue> RegKey::query(std::string_view name) const {
 }
 
 bool RegKey::has_value(std::string_view name) const noexcept {
-  return key_ && RegQueryValueExA(key_, z(name).c_str(), nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
+  return key_ && RegQueryValueExA(key_.get(), z(name).c_str(), nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
 }
 
 bool RegKey::set_string(std::string_view name, std::string_view text) const noexcept {
   if (!key_) return false;
   std::string t = z(text);
-  return RegSetValueExA(key_, z(name).c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(t.c_str()),
+  return RegSetValueExA(key_.get(), z(name).c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(t.c_str()),
                         static_cast<DWORD>(t.size() + 1)) == ERROR_SUCCESS;
 }
 
 bool RegKey::set_dword(std::string_view name, std::uint32_t value) const noexcept {
   if (!key_) return false;
   DWORD v = value;
-  return RegSetValueExA(key_, z(name).c_str(), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&v), sizeof v) ==
+  return RegSetValueExA(key_.get(), z(name).c_str(), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&v), sizeof v) ==
          ERROR_SUCCESS;
 }
 
 bool RegKey::delete_value(std::string_view name) const noexcept {
-  return key_ && RegDeleteValueA(key_, z(name).c_str()) == ERROR_SUCCESS;
+  return key_ && RegDeleteValueA(key_.get(), z(name).c_str()) == ERROR_SUCCESS;
 }
 
 }  // namespace kestrom::platform

@@ -8,6 +8,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/handles.hpp"
+
 namespace kestrom::platform {
 
 class RegKey {
@@ -15,9 +17,9 @@ class RegKey {
   RegKey() noexcept = default;
   RegKey(const RegKey&) = delete;
   RegKey& operator=(const RegKey&) = delete;
-  RegKey(RegKey&& o) noexcept;
-  RegKey& operator=(RegKey&& o) noexcept;
-  ~RegKey();
+  RegKey(RegKey&&) noexcept = default;
+  RegKey& operator=(RegKey&&) noexcept = default;
+  ~RegKey() = default;
 
   // Read access only: nothing that only reads asks for more rights than it needs.
   static RegKey open_read(HKEY root, std::string_view path) noexcept;
@@ -25,8 +27,8 @@ class RegKey {
   // Opens with full access, creating the key (and its parents) when missing.
   static RegKey create(HKEY root, std::string_view path) noexcept;
 
-  explicit operator bool() const noexcept { return key_ != nullptr; }
-  HKEY get() const noexcept { return key_; }
+  explicit operator bool() const noexcept { return static_cast<bool>(key_); }
+  HKEY get() const noexcept { return key_.get(); }
 
   // Raw value access. std::nullopt when the value is missing or cannot be read.
   struct RawValue {
@@ -41,7 +43,7 @@ class RegKey {
 
  private:
   explicit RegKey(HKEY k) noexcept : key_(k) {}
-  HKEY key_ = nullptr;
+  UniqueRegKey key_;
 };
 
 }  // namespace kestrom::platform

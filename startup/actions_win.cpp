@@ -1,7 +1,6 @@
 #include "startup/actions.hpp"
 
 #include <objbase.h>
-#include <shellapi.h>
 #include <shlobj.h>
 #include <shobjidl.h>
 #include <versionhelpers.h>
@@ -16,6 +15,8 @@
 #include "common/registry.hpp"
 #include "common/text.hpp"
 #include "common/textloader.hpp"
+#include "platform/com.hpp"
+#include "platform/process.hpp"
 #include "startup/enumerate.hpp"
 #include "startup/places.hpp"
 #include "startup/rules.hpp"
@@ -69,7 +70,7 @@ void start_explorer() {
   std::string folder = program_folder();
   std::string exe = folder + "\\KestromEx.exe";
   if (file_exists(std::string_view(exe)))
-    ShellExecuteA(nullptr, "open", exe.c_str(), "", folder.c_str(), SW_SHOWNORMAL);
+    platform::open_in_shell(nullptr, exe, folder);
 }
 
 bool vista_or_later() { return IsWindowsVistaOrGreater(); }
@@ -316,22 +317,14 @@ bool winini_list_remove(std::string_view key_name, std::string_view entry) {
 }
 
 bool create_shortcut(const std::string& link_path, const std::string& target) {
-  IShellLinkA* sl = nullptr;
-  if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
-                              reinterpret_cast<void**>(&sl))))
-    return false;
-  bool ok = false;
-  IPersistFile* pf = nullptr;
-  if (SUCCEEDED(sl->SetPath(target.c_str())) &&
-      SUCCEEDED(sl->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&pf)))) {
-    int n = MultiByteToWideChar(CP_ACP, 0, link_path.c_str(), -1, nullptr, 0);
-    std::wstring w(static_cast<std::size_t>(n > 0 ? n : 1), L'\0');
-    if (n > 0) MultiByteToWideChar(CP_ACP, 0, link_path.c_str(), -1, w.data(), n);
-    ok = SUCCEEDED(pf->Save(w.c_str(), TRUE));
-    pf->Release();
-  }
-  sl->Release();
-  return ok;
+  const auto link = platform::create_instance<IShellLinkA>(CLSID_ShellLink, IID_IShellLinkA);
+  if (!link || FAILED(link->SetPath(target.c_str()))) return false;
+  const auto file = link.query<IPersistFile>(IID_IPersistFile);
+  if (!file) return false;
+  int n = MultiByteToWideChar(CP_ACP, 0, link_path.c_str(), -1, nullptr, 0);
+  std::wstring w(static_cast<std::size_t>(n > 0 ? n : 1), L'\0');
+  if (n > 0) MultiByteToWideChar(CP_ACP, 0, link_path.c_str(), -1, w.data(), n);
+  return SUCCEEDED(file->Save(w.c_str(), TRUE));
 }
 
 }  // namespace kestrom

@@ -15,6 +15,7 @@
 #include "common/registry.hpp"
 #include "common/text.hpp"
 #include "common/textloader.hpp"
+#include "platform/com.hpp"
 #include "platform/handles.hpp"
 #include "platform/reg_key.hpp"
 #include "startup/actions.hpp"
@@ -110,17 +111,6 @@ struct Shortcut {
   bool unresolved = false;
 };
 
-template <typename T>
-struct ComPtr {
-  T* p = nullptr;
-  ComPtr() = default;
-  ComPtr(const ComPtr&) = delete;
-  ComPtr& operator=(const ComPtr&) = delete;
-  ~ComPtr() {
-    if (p) p->Release();
-  }
-};
-
 std::wstring wide(const std::string& s) {
   int n = MultiByteToWideChar(CP_ACP, 0, s.c_str(), -1, nullptr, 0);
   if (n <= 0) return {};
@@ -136,32 +126,32 @@ class ShortcutReader {
   Shortcut read(const std::string& link) {
     Shortcut out;
     if (!ready()) return out;
-    if (FAILED(file_.p->Load(wide(link).c_str(), STGM_READ))) return out;
-    HRESULT hr = link_.p->Resolve(nullptr, SLR_NO_UI | SLR_NOUPDATE | (kShortcutResolveMs << 16));
+    if (FAILED(file_->Load(wide(link).c_str(), STGM_READ))) return out;
+    HRESULT hr = link_->Resolve(nullptr, SLR_NO_UI | SLR_NOUPDATE | (kShortcutResolveMs << 16));
     if (hr == S_FALSE) {
       out.unresolved = true;
       return out;
     }
     char path[MAX_PATH + 1] = {};
     WIN32_FIND_DATAA fd{};
-    if (SUCCEEDED(link_.p->GetPath(path, MAX_PATH, &fd, SLGP_RAWPATH))) out.target = path;
+    if (SUCCEEDED(link_->GetPath(path, MAX_PATH, &fd, SLGP_RAWPATH))) out.target = path;
     char desc[MAX_PATH + 1] = {};
-    if (SUCCEEDED(link_.p->GetDescription(desc, MAX_PATH))) out.description = desc;
+    if (SUCCEEDED(link_->GetDescription(desc, MAX_PATH))) out.description = desc;
     return out;
   }
 
  private:
   bool ready() {
-    if (file_.p) return true;
+    if (file_) return true;
     if (failed_) return false;
-    failed_ = FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
-                                      reinterpret_cast<void**>(&link_.p))) ||
-              FAILED(link_.p->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file_.p)));
+    link_ = platform::create_instance<IShellLinkA>(CLSID_ShellLink, IID_IShellLinkA);
+    file_ = link_.query<IPersistFile>(IID_IPersistFile);
+    failed_ = !file_;
     return !failed_;
   }
 
-  ComPtr<IShellLinkA> link_;
-  ComPtr<IPersistFile> file_;
+  platform::ComPtr<IShellLinkA> link_;
+  platform::ComPtr<IPersistFile> file_;
   bool failed_ = false;
 };
 

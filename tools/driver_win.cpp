@@ -4,6 +4,7 @@
 
 #include <utility>
 
+#include "platform/callback_guard.hpp"
 #include "platform/handles.hpp"
 
 namespace kestrom::driver {
@@ -34,13 +35,13 @@ struct FindState {
   std::vector<HWND> found;
 };
 
-BOOL CALLBACK collect_top(HWND hwnd, LPARAM lp) {
+BOOL collect_top(HWND hwnd, LPARAM lp) {
   auto* state = reinterpret_cast<FindState*>(lp);
   if (matches(hwnd, *state->query)) state->found.push_back(hwnd);
   return TRUE;
 }
 
-BOOL CALLBACK collect_child(HWND hwnd, LPARAM lp) {
+BOOL collect_child(HWND hwnd, LPARAM lp) {
   auto* out = reinterpret_cast<std::vector<Control>*>(lp);
   out->push_back({hwnd, GetDlgCtrlID(hwnd), class_of(hwnd), text_of(hwnd)});
   return TRUE;
@@ -87,7 +88,7 @@ std::string text_of(HWND window) {
 
 std::vector<HWND> find_windows(const WindowQuery& query) {
   FindState state{&query, {}};
-  EnumWindows(&collect_top, reinterpret_cast<LPARAM>(&state));
+  EnumWindows(&platform::enum_windows_procedure<&collect_top>, reinterpret_cast<LPARAM>(&state));
   return std::move(state.found);
 }
 
@@ -112,7 +113,7 @@ bool wait_until_gone(HWND window, DWORD timeout_ms) {
 
 std::vector<Control> children(HWND window) {
   std::vector<Control> out;
-  EnumChildWindows(window, &collect_child, reinterpret_cast<LPARAM>(&out));
+  EnumChildWindows(window, &platform::enum_windows_procedure<&collect_child>, reinterpret_cast<LPARAM>(&out));
   return out;
 }
 

@@ -9,6 +9,7 @@
 #include "common/product_keys.hpp"
 #include "common/registry.hpp"
 #include "common/textloader.hpp"
+#include "platform/guard.hpp"
 
 namespace kestrom::alerts {
 namespace {
@@ -90,13 +91,13 @@ INT_PTR CALLBACK AlertDialog::procedure(HWND window, UINT message, WPARAM wp, LP
   }
   auto* self = reinterpret_cast<AlertDialog*>(GetWindowLongPtrA(window, DWLP_USER));
   if (!self) return FALSE;
-  // Nothing may unwind through the system's dialog manager.
-  try {
-    return self->handle(message, wp, lp);
-  } catch (...) {
-    if (message == WM_INITDIALOG || message == WM_COMMAND) EndDialog(window, 0);
-    return FALSE;
-  }
+  // A question that failed while opening or answering is closed unanswered.
+  return platform::guarded(
+      "alert dialog", [&] { return self->handle(message, wp, lp); },
+      [&] {
+        if (message == WM_INITDIALOG || message == WM_COMMAND) EndDialog(window, 0);
+        return INT_PTR{FALSE};
+      });
 }
 
 INT_PTR AlertDialog::handle(UINT message, WPARAM wp, LPARAM) {
