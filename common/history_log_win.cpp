@@ -63,7 +63,7 @@ bool write_history_to(const std::string& file, std::string_view title, std::stri
 
 bool write_history_record(const std::string& file, const LocalTime& at, std::string_view title, std::string_view path,
                           std::string_view third, int code, int action) {
-  if (read_option("History", 1) < 1) return false;
+  if (read_option(Opt::History) < 1) return false;
   std::string line = history_line(at, text::load(686), code, action, title, path, third);
   {
     auto f = open_for_append(file);

@@ -81,6 +81,7 @@ constexpr Opt kSaved[] = {
     Opt::HideRunOnce,
 };
 
+// In the order of WindowFamily.
 constexpr WindowPositionNames kPositions[] = {
     {"xPos", "yPos", "dxPos", "dyPos"},
     {"xPosAlert", "yPosAlert", "dxAlert", "dyAlert"},
@@ -141,5 +142,10 @@ Options Options::defaults(Program program) noexcept {
 }
 
 std::span<const WindowPositionNames> window_position_families() noexcept { return kPositions; }
+
+const WindowPositionNames& window_position_names(WindowFamily family) noexcept {
+  auto i = static_cast<std::size_t>(family);
+  return kPositions[i < std::size(kPositions) ? i : 0];
+}
 
 }  // namespace kestrom

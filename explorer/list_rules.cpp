@@ -4,6 +4,9 @@
 #include <charconv>
 #include <cstdio>
 
+#include "common/datetext.hpp"
+#include "common/info_server.hpp"
+#include "common/pathtext.hpp"
 #include "common/text.hpp"
 #include "explorer/page_switch.hpp"
 #include "explorer/strings_ids.hpp"
@@ -65,14 +68,6 @@ int to_int(std::string_view s) noexcept {
   int v = 0;
   std::from_chars(s.data(), s.data() + s.size(), v);
   return v;
-}
-
-int month_of_name(std::string_view name) noexcept {
-  constexpr std::array<std::string_view, 12> kMonths{"Jan", "Feb", "Mar", "Apr", "May", "Jun",
-                                                     "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
-  for (std::size_t i = 0; i < kMonths.size(); ++i)
-    if (iequals(kMonths[i], name)) return static_cast<int>(i) + 1;
-  return 0;
 }
 
 // Splits "a<sep>b<sep>c" into three fields.
@@ -185,7 +180,7 @@ std::string first_detected_key(std::string_view date_text) {
       if (!digits(f[1]) || !digits(f[2])) return blank;
     } else {  // dd-MMM-yy (the year written with all its digits)
       if (!digits(f[0]) || !digits(f[2])) return blank;
-      day = to_int(f[0]), month = month_of_name(f[1]), year = to_int(f[2]);
+      day = to_int(f[0]), month = month_of_abbreviation(f[1]), year = to_int(f[2]);
     }
   } else if (three_fields(date, '/', f)) {
     if (!digits(f[0]) || !digits(f[1]) || !digits(f[2])) return blank;
@@ -214,13 +209,7 @@ std::string first_detected_key(std::string_view date_text) {
   return key;
 }
 
-std::string_view file_name_part(std::string_view path) noexcept {
-  // Only the backslash: a command's "/x" switch must not be taken for a folder.
-  auto p = path.find_last_of('\\');
-  return p == std::string_view::npos ? path : path.substr(p + 1);
-}
-
-std::string file_name_key(std::string_view command) { return std::string(file_name_part(command)); }
+std::string file_name_key(std::string_view command) { return std::string(file_name_of_path(command)); }
 
 std::string code_key(int code) { return std::to_string(code); }
 
@@ -253,7 +242,7 @@ int compare_startup(const StartupKey& a, const StartupKey& b, int flag) {
 
 std::string startup_command_text(std::string_view file, bool through_rundll) {
   std::string out = through_rundll ? "RunDLL32.exe " : "";
-  out += file_name_part(file);
+  out += file_name_of_path(file);
   return out;
 }
 
@@ -274,13 +263,7 @@ std::string help_page_name(int page_command, std::string_view language_code) {
     case cmd::kActiveX: page = "activex.html"; break;
     default: page = "features.html"; break;
   }
-  std::string out;
-  if (language_code != "us") {
-    out += language_code;
-    out += '_';
-  }
-  out += page;
-  return out;
+  return info_server::localised_help_page(page, language_code);
 }
 
 void append_common_menu_end(std::vector<MenuEntry>& entries, int page_command) {

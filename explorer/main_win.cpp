@@ -69,9 +69,6 @@ void on_command(App& app, int id) {
   switch (id) {
     case cmd::kQuit: DestroyWindow(app.owner); break;
     case cmd::kAlwaysRun: set_always_run(!always_run_state(), app.init_hooks); break;
-    case cmd::kRestartCommands:
-      if (app.hooks.show_restart_viewer) app.hooks.show_restart_viewer();
-      break;
     case cmd::kShowCookies: {
       bool was = app.show_cookies;
       app.show_cookies = true;
@@ -80,7 +77,7 @@ void on_command(App& app, int id) {
       break;
     }
     case cmd::kExitRequest:
-      if (settings::option("ConfirmExit", 0) == 0)
+      if (settings::option(Opt::ConfirmExit) == 0)
         DestroyWindow(app.owner);
       else if (FindWindowA("Kestrom", nullptr))
         open_sheet(app, cmd::kStartup);
@@ -126,14 +123,14 @@ void create_fonts(App& app) {
                                        0, d.face));
   std::string note_face = settings::option_text("NoteFont", 64);
   if (note_face.empty()) note_face = "Arial";
-  int note_size = settings::option("NoteSize", 14);
+  int note_size = settings::option(Opt::NoteSize);
   app.fonts.emplace_back(CreateFontA(note_size, 0, 0, 0, 500, FALSE, FALSE, FALSE, DEFAULT_CHARSET, 0, 0, 0, 0,
                                      note_face.c_str()));
 }
 
 void advance_start_counter() {
-  StartCount c = advance_start_count(settings::option("nCount", 0));
-  settings::set_option("nCount", c.value);
+  StartCount c = advance_start_count(settings::option(Opt::nCount));
+  settings::set_option(Opt::nCount, c.value);
   if (c.prune_category) prune_category(*c.prune_category);
 }
 
@@ -146,7 +143,7 @@ int run(HINSTANCE instance, const char* command_line) {
   app.title = settings::text(ids::kLoading, kMaxTitleBuffer + 1);
   if (app.class_name.empty() || app.title.empty()) return 0;
 
-  int start_tab = settings::option("StartTab", cmd::kStartup);
+  int start_tab = settings::option(Opt::StartTab);
   Repair repair = repair_switch(app.command_line);
   if (repair != Repair::None) {
     run_repair(app, repair);

@@ -45,21 +45,20 @@ struct PageDef {
   int dialog;
   int icon;
   int title_string;
-  bool nt_only;
 };
 inline constexpr std::array<PageDef, 12> kPages{{
-    {cmd::kStartup, 102, 170, 606, false},
-    {cmd::kDelayedStart, 197, 200, 609, false},
-    {cmd::kActiveX, 201, 212, 1155, false},
-    {cmd::kIEHelpers, 139, 180, 694, false},
-    {cmd::kScheduledTasks, 137, 182, 680, false},
-    {cmd::kServices, 132, 173, 636, true},
-    {cmd::kActiveTasks, 110, 176, 607, false},
-    {cmd::kCookies, 108, 183, 608, false},
-    {cmd::kFileTypes, 142, 179, 739, false},
-    {cmd::kHiddenFiles, 195, 198, 973, false},
-    {cmd::kRecent, 214, 175, 1192, false},
-    {cmd::kOptions, 114, 181, 610, false},
+    {cmd::kStartup, 102, 170, 606},
+    {cmd::kDelayedStart, 197, 200, 609},
+    {cmd::kActiveX, 201, 212, 1155},
+    {cmd::kIEHelpers, 139, 180, 694},
+    {cmd::kScheduledTasks, 137, 182, 680},
+    {cmd::kServices, 132, 173, 636},
+    {cmd::kActiveTasks, 110, 176, 607},
+    {cmd::kCookies, 108, 183, 608},
+    {cmd::kFileTypes, 142, 179, 739},
+    {cmd::kHiddenFiles, 195, 198, 973},
+    {cmd::kRecent, 214, 175, 1192},
+    {cmd::kOptions, 114, 181, 610},
 }};
 // The tab image list holds these icons in this order, one per tab.
 inline constexpr std::array<int, 13> kTabIcons{170, 200, 212, 180, 182, 173, 176, 183, 179, 198, 175, 167, 181};

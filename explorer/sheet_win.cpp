@@ -6,6 +6,8 @@
 #include <string>
 
 #include "common/paths.hpp"
+#include "common/pathtext.hpp"
+#include "common/product.hpp"
 #include "common/text.hpp"
 #include "explorer/page_switch.hpp"
 #include "explorer/pages_win.hpp"
@@ -142,8 +144,7 @@ void SheetContext::page_started(HWND page) {
 
 void SheetContext::place() {
   HWND sheet = app_.sheet;
-  std::string x = settings::product_text("xPos", 16), y = settings::product_text("yPos", 16);
-  std::string dx = settings::product_text("dxPos", 16), dy = settings::product_text("dyPos", 16);
+  const auto [x, y, dx, dy] = read_window_position(WindowFamily::Sheet);
   Size virtual_screen{GetSystemMetrics(SM_CXVIRTUALSCREEN), GetSystemMetrics(SM_CYVIRTUALSCREEN)};
   Size screen{GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
   Placement p = place_sheet({x, y, dx, dy}, virtual_screen, screen, outer_size(sheet));
@@ -255,7 +256,6 @@ void open_sheet(App& app, int page_command) {
   };
   std::vector<Built> built;
   for (const auto& def : kPages) {
-    if (def.nt_only && !app.nt_family) continue;
     std::unique_ptr<SheetPage> page;
     if (def.command == cmd::kStartup) page = make_startup_page(app, context);
     if (def.command == cmd::kOptions) page = make_options_page(app, context);
@@ -284,7 +284,7 @@ void open_sheet(App& app, int page_command) {
 
   PROPSHEETHEADERA header{};
   header.dwSize = large ? sizeof(PROPSHEETHEADERA) : PROPSHEETHEADERA_V1_SIZE;
-  header.dwFlags = PSH_PROPSHEETPAGE | PSH_NOAPPLYNOW | PSH_USEHICON | (app.nt_family ? PSH_USECALLBACK : 0);
+  header.dwFlags = PSH_PROPSHEETPAGE | PSH_NOAPPLYNOW | PSH_USEHICON | PSH_USECALLBACK;
   platform::UniqueIcon program_icon(
       static_cast<HICON>(LoadImageA(app.instance, MAKEINTRESOURCEA(IDI_PROGRAM), IMAGE_ICON, 16, 16, 0)));
   header.hIcon = program_icon.get();
@@ -300,7 +300,7 @@ void open_sheet(App& app, int page_command) {
   std::string folder = program_folder();
   char module[MAX_PATH] = {};
   GetModuleFileNameA(nullptr, module, MAX_PATH);
-  if (contains(std::string(module).substr(std::string(module).find_last_of('\\') + 1), "hijack") &&
+  if (contains(file_name_of_path(module), "hijack") &&
       app.hooks.write_scan_log)
     app.hooks.write_scan_log(folder + "\\HijackKestrom.log");
 

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "common/detected.hpp"
-#include "common/lookup_win.hpp"
+#include "common/info_server_win.hpp"
 #include "common/paths.hpp"
 #include "explorer/list_page_win.hpp"
 #include "explorer/page_switch.hpp"
@@ -52,7 +52,6 @@ class StartupPage final : public SheetPage {
     app_.directions.reset(0, 5);
     set_texts(page);
     ShowWindow(GetDlgItem(page, IDC_ENABLE), SW_HIDE);
-    if (!app_.nt_family) ShowWindow(GetDlgItem(page, IDC_CLOSE_PAGE), SW_HIDE);
     icon_button(page, IDC_HELP_IMAGE, IDI_UNKNOWN_PROGRAM);
     icon_button(page, IDC_MONITOR_IMAGE, IDI_PROGRAM);
     list_->add_columns();
@@ -81,7 +80,7 @@ class StartupPage final : public SheetPage {
     facts_.clear();
     StartupScan scan;
     scan.advanced = true;
-    scan.show_all_startup = settings::option("ShowAllStartup", 0);
+    scan.show_all_startup = settings::option(Opt::ShowAllStartup);
     scan.wow64_view = wow64_view_present();
     list_startup_programs(items_, scan, system_item_rules());
     const std::string disabled_word = settings::text(ids::kDisabledType, 64);
@@ -107,7 +106,7 @@ class StartupPage final : public SheetPage {
       facts_.push_back(std::move(f));
     }
     list_->end_fill(comparator());
-    CheckDlgButton(page, IDC_SHOW_ALL, settings::option("ShowAllStartup", 0) > 0 ? BST_CHECKED : BST_UNCHECKED);
+    CheckDlgButton(page, IDC_SHOW_ALL, settings::option(Opt::ShowAllStartup) > 0 ? BST_CHECKED : BST_UNCHECKED);
     EnableWindow(GetDlgItem(page, IDC_SHOW_ALL), TRUE);
   }
 
@@ -125,7 +124,7 @@ class StartupPage final : public SheetPage {
     k.disabled = f.disabled;
     switch (column) {
       case 0: k.key = item.title; break;
-      case 1: k.key = std::string(file_name_part(item.file)); break;
+      case 1: k.key = file_name_key(item.file); break;
       case 2: k.key = f.company; break;
       case 3: k.key = code_key(item.code); break;
       case 4: k.key = f.date_key; break;
@@ -192,12 +191,12 @@ class StartupPage final : public SheetPage {
           break;
         }
         const StartupItem& item = items_[static_cast<std::size_t>(index)];
-        lookup::look_up_program(app_.owner, item.code, item.file, item.title);
+        info_server::look_up_program(app_.owner, item.code, item.file, item.title);
         break;
       }
       case menu::kHelp: list_->open_help(); break;  // the menu entry and the help image button
       case IDC_SHOW_ALL:
-        settings::set_option("ShowAllStartup", IsDlgButtonChecked(page, IDC_SHOW_ALL) == BST_CHECKED ? 1 : 0);
+        settings::set_option(Opt::ShowAllStartup, IsDlgButtonChecked(page, IDC_SHOW_ALL) == BST_CHECKED ? 1 : 0);
         fill(page);
         break;
       case IDC_CLOSE_PAGE: close_sheet(page); break;

@@ -90,8 +90,4 @@ struct NewProgramOutcome {
 // Yes, No or Escape pressed in the new-program dialog with the given repeat count.
 NewProgramOutcome new_program_command(int command, int repeat_count, int code) noexcept;
 
-// The help page an alert opens: "helpme.html", preceded by the interface language code and "_"
-// unless the code is "us".
-std::string alert_help_page_name(std::string_view language_code);
-
 }  // namespace kestrom

@@ -20,17 +20,12 @@ std::optional<std::string_view> explorer_switch(int command) noexcept {
   }
 }
 
-std::vector<MenuEntry> tray_menu(Family family) {
+std::vector<MenuEntry> tray_menu() {
   constexpr MenuEntry kSeparator{0, 0};
-  std::vector<MenuEntry> menu{{610, cmd::kOptions}, kSeparator,         {503, cmd::kStartup},
-                              {1020, cmd::kDelayedStart}, {697, cmd::kIEHelpers}};
-  if (family == Family::Nt) menu.push_back({509, cmd::kServices});
-  menu.insert(menu.end(), {{685, cmd::kScheduledTasks}, {1067, cmd::kActiveX}, kSeparator,
-                           {504, cmd::kActiveTasks}, {505, cmd::kCookies}, {510, cmd::kFileTypes},
-                           {1018, cmd::kHiddenFiles}, {1192, cmd::kRecent}});
-  if (family == Family::Win9x) menu.push_back({507, cmd::kRestartCommands});
-  menu.insert(menu.end(), {kSeparator, {508, cmd::kQuit}});
-  return menu;
+  return {{610, cmd::kOptions},     kSeparator,           {503, cmd::kStartup},       {1020, cmd::kDelayedStart},
+          {697, cmd::kIEHelpers},   {509, cmd::kServices}, {685, cmd::kScheduledTasks}, {1067, cmd::kActiveX},
+          kSeparator,               {504, cmd::kActiveTasks}, {505, cmd::kCookies},     {510, cmd::kFileTypes},
+          {1018, cmd::kHiddenFiles}, {1192, cmd::kRecent},  kSeparator,                 {508, cmd::kQuit}};
 }
 
 }  // namespace kestrom::monitor

@@ -39,11 +39,11 @@ constexpr int kSecondHalfTooltipString = 824;
 
 }  // namespace
 
-MonitorOptions load_monitor_options(Family family) {
+MonitorOptions load_monitor_options() {
   MonitorOptions o;
   o.all = load_all_options(Program::Monitor);
   o.hide_icon = o.all[Opt::HideRusko] == 1;
-  o.tray_icon = read_option(option_def(Opt::TrayIcon).name, default_tray_icon(family));
+  o.tray_icon = read_option(Opt::TrayIcon);
   return o;
 }
 
@@ -59,10 +59,7 @@ int count_running_processes() {
   }
 }
 
-Monitor::Monitor(HINSTANCE instance, MonitorHooks hooks, Family family)
-    : instance_(instance), hooks_(std::move(hooks)), family_(family), patrol_(family == Family::Win9x) {
-  options_.tray_icon = default_tray_icon(family);
-}
+Monitor::Monitor(HINSTANCE instance, MonitorHooks hooks) : instance_(instance), hooks_(std::move(hooks)) {}
 
 Monitor::~Monitor() {
   if (hwnd_) {
@@ -79,7 +76,7 @@ bool Monitor::create(const std::string& class_name, const std::string& title, bo
   wc.style = CS_DBLCLKS;
   wc.lpfnWndProc = &Monitor::window_proc;
   wc.hInstance = instance_;
-  wc.hIcon = LoadIconA(instance_, MAKEINTRESOURCEA(icon::kNormalNt));
+  wc.hIcon = LoadIconA(instance_, MAKEINTRESOURCEA(icon::kNormal));
   wc.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
   wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(LTGRAY_BRUSH));
   wc.lpszClassName = class_name.c_str();
@@ -185,9 +182,6 @@ void Monitor::on_command(int command, LPARAM lp) {
       set_always_run(!always_run_, hooks_.product);
       always_run_ = always_run_state();
       break;
-    case cmd::kRestartCommands:
-      if (family_ == Family::Win9x && hooks_.restart_commands_viewer) hooks_.restart_commands_viewer(hwnd_);
-      break;
     case cmd::kTrayIconShowHide:
       if (options_.hide_icon) break;
       if (lp == 0)
@@ -243,7 +237,7 @@ void Monitor::realtime_check() {
 }
 
 void Monitor::reload_options() {
-  options_ = load_monitor_options(family_);
+  options_ = load_monitor_options();
   patrol_.load(options_.all);
 }
 
@@ -298,7 +292,7 @@ HICON Monitor::load_icon(int resource) const {
   };
   // A TrayIcon option naming no icon of ours would leave an invisible icon: use the default.
   HICON icon = (resource > 0 && resource <= 0xFFFF) ? load(resource) : nullptr;
-  return icon ? icon : load(default_tray_icon(family_));
+  return icon ? icon : load(icon::kNormal);
 }
 
 bool Monitor::set_tray(DWORD action, int icon_resource, int tooltip_string) {
@@ -343,7 +337,7 @@ void Monitor::on_tray(WPARAM wp, LPARAM lp) {
   } else if (mouse == WM_RBUTTONUP && wp == kTrayIconId) {
     platform::UniqueMenu menu(CreatePopupMenu());
     if (menu) {
-      for (const MenuEntry& e : tray_menu(family_)) {
+      for (const MenuEntry& e : tray_menu()) {
         if (e.string_number == 0)
           AppendMenuA(menu.get(), MF_SEPARATOR, 0, nullptr);
         else
@@ -428,15 +422,14 @@ int run_monitor(HINSTANCE instance, std::string_view command_line, MonitorHooks 
     if (line.quit) {
       PostMessageA(running, WM_COMMAND, cmd::kQuit, 0);
     } else if (!line.no_open) {
-      Monitor opener(instance, {}, Family::Nt);
+      Monitor opener(instance, {});
       opener.start_explorer(explorer_switch(cmd::kStartup).value_or(""));
     }
     return 0;
   }
   if (line.quit) return 0;
 
-  const Family family = (GetVersion() & 0x80000000u) ? Family::Win9x : Family::Nt;
-  Monitor monitor(instance, std::move(hooks), family);
+  Monitor monitor(instance, std::move(hooks));
   if (!monitor.create(class_name, title, line.express_boot)) return 0;
   monitor.initialise();
   return monitor.run_message_loop();

@@ -6,14 +6,13 @@
 #include <utility>
 
 #include "common/options_table.hpp"
+#include "common/product.hpp"
 #include "common/product_keys.hpp"
 #include "common/registry.hpp"
 #include "common/textloader.hpp"
 
 namespace kestrom::alerts {
 namespace {
-
-constexpr std::string_view kPlaceNames[] = {"xPosAlert", "yPosAlert", "dxAlert", "dyAlert"};
 
 struct FontDef {
   const char* face;
@@ -43,8 +42,7 @@ AlertFonts::AlertFonts() {
 }
 
 AlertPlace alert_place_for(int width, int height) {
-  const std::string x = reg::read_string(HKEY_CURRENT_USER, keys::kProduct, kPlaceNames[0]);
-  const std::string y = reg::read_string(HKEY_CURRENT_USER, keys::kProduct, kPlaceNames[1]);
+  const auto [x, y, dx, dy] = read_window_position(WindowFamily::Alert);
   ScreenMetrics screen;
   screen.virtual_left = GetSystemMetrics(SM_XVIRTUALSCREEN);
   screen.virtual_top = GetSystemMetrics(SM_YVIRTUALSCREEN);
@@ -173,9 +171,7 @@ void AlertDialog::look_up() {
 void AlertDialog::save_place() const {
   RECT r{};
   if (!GetWindowRect(window_, &r)) return;
-  const long values[] = {r.left, r.top, r.right - r.left, r.bottom - r.top};
-  for (std::size_t i = 0; i < 4; ++i)
-    reg::write_string(HKEY_CURRENT_USER, keys::kProduct, kPlaceNames[i], std::to_string(values[i]));
+  write_window_position(WindowFamily::Alert, r.left, r.top, r.right - r.left, r.bottom - r.top);
 }
 
 }  // namespace kestrom::alerts

@@ -2,6 +2,7 @@
 // that has put itself back into a startup place.
 #include <utility>
 
+#include "common/info_server.hpp"
 #include "common/textloader.hpp"
 #include "monitor/alerts/alert_dialog.hpp"
 #include "startup/locations.hpp"
@@ -41,7 +42,7 @@ class NewProgramAlert final : public AlertDialog {
     if (out.open_help) {
       // The same program keeps coming back however it is answered: disable it and explain.
       if (context().services.open_help_page)
-        context().services.open_help_page(alert_help_page_name(text::load(kLanguageCodeString)));
+        context().services.open_help_page(info_server::localised_help_page(info_server::kDefaultHelpPage, text::load(kLanguageCodeString)));
       repeat.clear();
     }
     return out.answer;

@@ -58,17 +58,3 @@ TEST(Commands, EveryExplorerCommandHasItsSwitch) {
     EXPECT_FALSE(explorer_switch(c).has_value()) << c;
 }
 
-TEST(Commands, TrayMenuFollowsTheFamily) {
-  auto nt = tray_menu(Family::Nt);
-  const std::vector<MenuEntry> expected_nt{
-      {610, 6033}, {0, 0},      {503, 6026},  {1020, 6055}, {697, 6040},  {509, 6038},
-      {685, 6039}, {1067, 6056}, {0, 0},      {504, 6029},  {505, 6028},  {510, 6042},
-      {1018, 6052}, {1192, 6060}, {0, 0},     {508, 6030}};
-  EXPECT_EQ(nt, expected_nt);
-  auto old = tray_menu(Family::Win9x);
-  ASSERT_EQ(old.size(), nt.size());
-  EXPECT_EQ(std::count(old.begin(), old.end(), MenuEntry{509, 6038}), 0);
-  EXPECT_EQ(old[old.size() - 3], (MenuEntry{507, 6034}));
-  EXPECT_EQ(default_tray_icon(Family::Nt), 101);
-  EXPECT_EQ(default_tray_icon(Family::Win9x), 159);
-}

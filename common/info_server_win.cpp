@@ -1,8 +1,9 @@
-#include "common/lookup_win.hpp"
+#include "common/info_server_win.hpp"
 
 #include <shellapi.h>
 
 #include "common/detected.hpp"
+#include "common/language.hpp"
 #include "common/pathtext.hpp"
 #include "common/paths.hpp"
 #include "common/product.hpp"
@@ -11,13 +12,13 @@
 #include "common/text.hpp"
 #include "common/textloader.hpp"
 
-namespace kestrom::lookup {
+namespace kestrom::info_server {
 
 namespace {
 
 constexpr std::string_view kIEAppPath = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\IEXPLORE.EXE";
 constexpr std::string_view kHttpOpen = "http\\shell\\open\\command";
-constexpr int kLanguageCodeString = 634;
+constexpr std::size_t kServerValueLimit = 255;
 
 std::string product_version_of(const std::string& file) {
   VersionInfo vi;
@@ -35,6 +36,18 @@ bool run_command(std::string command) {
   return true;
 }
 
+std::string configured_base() {
+  return server_base(reg::read_string(HKEY_LOCAL_MACHINE, keys::kProduct, kServerValue, kServerValueLimit));
+}
+
+// The AOL program's command for the address when AOL is the user's browser, else empty.
+std::string aol_command_for(std::string_view address) {
+  if (!is_aol_browser(reg::read_string(HKEY_CLASSES_ROOT, kHttpOpen, ""))) return {};
+  char folder[MAX_PATH] = {};
+  GetProfileStringA("WAOL", "AppPath", "", folder, MAX_PATH);
+  return aol_command(folder, address);
+}
+
 }  // namespace
 
 Request prepare_request(int type, std::string_view path, std::string_view current_item_name) {
@@ -42,7 +55,7 @@ Request prepare_request(int type, std::string_view path, std::string_view curren
   Facts facts;
   facts.type = type;
   std::string file = command_to_file(path);
-  facts.file_name = file.empty() ? std::string(current_item_name) : file_name_of_path(file);
+  facts.file_name = std::string(file.empty() ? current_item_name : file_name_of_path(file));
   facts.path = std::string(path);
   VersionInfo vi;
   if (!file.empty()) version_information(file, vi);
@@ -61,7 +74,7 @@ Request prepare_request(int type, std::string_view path, std::string_view curren
 
   std::string language;
   if (data_form) {
-    language = kestrom::text::load(kLanguageCodeString, 16);
+    language = kestrom::text::load(kLanguageStringNumber, 16);
     if (!file.empty()) {
       facts.created = creation_time_text(file);
       FileFacts ff;
@@ -73,17 +86,9 @@ Request prepare_request(int type, std::string_view path, std::string_view curren
   }
 
   Request r;
-  const std::string base = server_base(reg::read_string(HKEY_LOCAL_MACHINE, keys::kProduct, kServerValue, 255));
-  r.address = build_address(base, data_form ? Form::DataCollecting : Form::Basic, facts, language);
-
-  std::string browser = reg::read_string(HKEY_CLASSES_ROOT, kHttpOpen, "");
-  if (contains(browser, "waol.exe")) {
-    r.through_aol = true;
-    char folder_buf[MAX_PATH] = {};
-    GetProfileStringA("WAOL", "AppPath", "", folder_buf, MAX_PATH);
-    r.aol_command = folder_buf[0] ? std::string(folder_buf) + "\\WAOL.EXE -u" : std::string("waol.exe -u");
-    r.aol_command += " \"" + r.address + "\"";
-  }
+  r.address = build_address(configured_base(), data_form ? Form::DataCollecting : Form::Basic, facts, language);
+  r.aol_command = aol_command_for(r.address);
+  r.through_aol = !r.aol_command.empty();
   r.ie_fallback = !data_form || read_option(Opt::BrowserFailure, Program::Explorer) != 0;
   std::string ie = reg::read_string(HKEY_LOCAL_MACHINE, kIEAppPath, "Path");
   while (!ie.empty() && ie.back() == ';') ie.pop_back();
@@ -102,4 +107,23 @@ int look_up_program(HWND owner, int type, std::string_view path, std::string_vie
   return 0;
 }
 
-}  // namespace kestrom::lookup
+void open_help_page(HWND owner, std::string_view page) {
+  const std::string name = checked_help_page(page);
+  const std::string folder = program_folder();
+  if (!folder.empty()) {
+    const std::string local = folder + "\\" + name;
+    const DWORD attributes = GetFileAttributesA(local.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+      ShellExecuteA(owner, "open", local.c_str(), nullptr, folder.c_str(), SW_SHOWNORMAL);
+      return;
+    }
+  }
+  const std::string address = help_page_address(configured_base(), name);
+  if (const std::string aol = aol_command_for(address); !aol.empty()) {
+    run_command(aol);
+    return;
+  }
+  ShellExecuteA(owner, "open", address.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+}
+
+}  // namespace kestrom::info_server
