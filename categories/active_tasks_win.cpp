@@ -9,6 +9,7 @@
 #include "common/pathtext.hpp"
 #include "common/text.hpp"
 #include "common/textloader.hpp"
+#include "common/string_ids.h"
 #include "platform/handles.hpp"
 #include "startup/enumerate.hpp"
 #include "startup/locations.hpp"
@@ -134,7 +135,7 @@ std::uint32_t end_program(std::string_view title, std::string_view program_file)
 std::uint32_t end_program_with_question(HWND owner, std::string_view title, std::string_view program_file, bool ask) {
   if (ask) {
     // The title goes in as text, never as a format: a "%" in a program's name stays a "%".
-    std::string question = replace_first_s(text::load(707), title);
+    std::string question = replace_first_s(text::load(IDS_STOP_PROGRAM_QUESTION), title);
     if (message_box(owner, question, MB_YESNO | MB_ICONQUESTION) != IDYES) return 0;
   }
   return end_program(title, program_file);

@@ -11,6 +11,7 @@
 #include "common/registry.hpp"
 #include "common/text.hpp"
 #include "common/textloader.hpp"
+#include "common/string_ids.h"
 
 namespace kestrom::info_server {
 
@@ -74,7 +75,7 @@ Request prepare_request(int type, std::string_view path, std::string_view curren
 
   std::string language;
   if (data_form) {
-    language = kestrom::text::load(kLanguageStringNumber, 16);
+    language = kestrom::text::load(IDS_LANGUAGE_CODE, 16);
     if (!file.empty()) {
       facts.created = creation_time_text(file);
       FileFacts ff;

@@ -12,9 +12,6 @@
 namespace kestrom {
 
 inline constexpr const char* kProductVersion = "17.0.2010.0";
-inline constexpr int kDisplayNameString = 2;         // "Kestrom"
-inline constexpr int kVantNameString = 622;          // "Kestrom VANT"
-inline constexpr int kExplorerMenuTextString = 1183;  // "Kestrom VANT Info..."
 inline constexpr int kMachineRunCode = 1;            // location code of HKLM ...\Run
 
 // Steps that belong to later parts of the system; each may be empty (a missing hook does nothing).

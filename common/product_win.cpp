@@ -6,6 +6,7 @@
 #include "common/text.hpp"
 #include "common/textloader.hpp"
 #include "common/trace.hpp"
+#include "common/string_ids.h"
 
 namespace kestrom {
 
@@ -68,7 +69,7 @@ void reset_snapshots(const InitHooks& hooks) {
 
 void first_run_setup(const InitHooks& hooks) {
   call(hooks.fill_snapshots);
-  call(hooks.remove_startup_entry, text::load(kVantNameString), kMachineRunCode);
+  call(hooks.remove_startup_entry, text::load(IDS_VANT_NAME), kMachineRunCode);
   set_always_run(true, hooks);
 }
 
@@ -115,8 +116,8 @@ ProductState initialise_product(Program program, const InitHooks& hooks) {
 }
 
 bool always_run_state() {
-  return reg::value_exists(HKEY_LOCAL_MACHINE, keys::kMachineRun, text::load(kDisplayNameString)) ||
-         reg::value_exists(HKEY_LOCAL_MACHINE, keys::kMachineRun, text::load(kVantNameString));
+  return reg::value_exists(HKEY_LOCAL_MACHINE, keys::kMachineRun, text::load(IDS_PRODUCT_NAME)) ||
+         reg::value_exists(HKEY_LOCAL_MACHINE, keys::kMachineRun, text::load(IDS_VANT_NAME));
 }
 
 std::string always_run_command() {
@@ -133,7 +134,7 @@ bool set_always_run(bool on, const InitHooks& hooks) {
   }
   std::string command = always_run_command();
   if (command.empty()) return false;  // no folder to start from: an entry would start nothing
-  bool written = reg::write_string(HKEY_LOCAL_MACHINE, keys::kMachineRun, text::load(kDisplayNameString), command);
+  bool written = reg::write_string(HKEY_LOCAL_MACHINE, keys::kMachineRun, text::load(IDS_PRODUCT_NAME), command);
   // Approve the monitor's own entry so that the next patrol does not alert about it.
   reg::write_string(HKEY_CURRENT_USER, keys::kRunSnapshot, key_safe_name(command), "1");
   return written;
@@ -144,7 +145,7 @@ bool add_explorer_menu_entry() {
   if (folder.empty()) return false;
   bool ok = reg::write_string(HKEY_CLASSES_ROOT, keys::kExplorerMenuCommand, "",
                               "\"" + folder + "\\kestrom.exe\" %1");
-  return reg::write_string(HKEY_CLASSES_ROOT, keys::kExplorerMenu, "", text::load(kExplorerMenuTextString)) && ok;
+  return reg::write_string(HKEY_CLASSES_ROOT, keys::kExplorerMenu, "", text::load(IDS_EXPLORER_MENU_TEXT)) && ok;
 }
 
 bool remove_explorer_menu_entry() { return reg::delete_key_tree(HKEY_CLASSES_ROOT, keys::kExplorerMenu); }

@@ -5,12 +5,13 @@
 #include <cstdio>
 
 #include "common/info_server_win.hpp"
+#include "common/string_ids.h"
 #include "common/paths.hpp"
 #include "common/product.hpp"
 #include "explorer/page_switch.hpp"
 #include "explorer/resource_ids.h"
 #include "explorer/settings_win.hpp"
-#include "explorer/strings_ids.hpp"
+#include "explorer/string_ids.h"
 #include "platform/handles.hpp"
 
 namespace kestrom::explorer {
@@ -243,7 +244,7 @@ void ListPage::relayout(const std::vector<Slot>& buttons) const {
 }
 
 void ListPage::open_help() const {
-  const std::string code = settings::text(ids::kLanguageCode, 16);
+  const std::string code = settings::text(IDS_LANGUAGE_CODE, 16);
   info_server::open_help_page(app_.owner, help_page_name(app_.current_page ? app_.current_page : page_command_, code));
 }
 

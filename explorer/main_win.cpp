@@ -16,7 +16,7 @@
 #include "explorer/page_switch.hpp"
 #include "explorer/resource_ids.h"
 #include "explorer/settings_win.hpp"
-#include "explorer/strings_ids.hpp"
+#include "explorer/string_ids.h"
 #include "startup/enumerate.hpp"
 #include "startup/snapshot.hpp"
 
@@ -26,7 +26,7 @@ namespace {
 
 constexpr std::string_view kAutoUpdate = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\WindowsUpdate\\Auto Update";
 constexpr std::string_view kPrefixes = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\URL\\Prefixes";
-constexpr std::string_view kDefaultPrefix = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\URL\\DefaultPrefix";
+constexpr std::string_view kDefaultPrefixKey = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\URL\\DefaultPrefix";
 constexpr std::string_view kExplorerMenuKey = "exefile\\shell\\Kestrom VANT";
 constexpr std::size_t kMaxPrefix = 256;
 constexpr int kEnglish = 9;
@@ -47,9 +47,9 @@ void run_repair(App& app, Repair repair) {
     }
     case Repair::SetPrefix: {
       std::string prefix = reg::read_string(HKEY_CURRENT_USER, keys::kProduct, "wwwPrefix", kMaxPrefix);
-      if (prefix.empty()) prefix = settings::text(ids::kDefaultPrefix, kMaxPrefix + 1);
+      if (prefix.empty()) prefix = settings::text(IDS_DEFAULT_PREFIX, kMaxPrefix + 1);
       reg::write_string(HKEY_LOCAL_MACHINE, kPrefixes, "www", prefix);
-      reg::write_string(HKEY_LOCAL_MACHINE, kDefaultPrefix, "", prefix);
+      reg::write_string(HKEY_LOCAL_MACHINE, kDefaultPrefixKey, "", prefix);
       break;
     }
     case Repair::None: break;
@@ -139,8 +139,8 @@ int run(HINSTANCE instance, const char* command_line) {
   app.instance = instance;
   app.command_line = command_line ? command_line : "";
   kestrom::text::set_module(instance);
-  app.class_name = settings::text(ids::kClassName, 64);
-  app.title = settings::text(ids::kLoading, kMaxTitleBuffer + 1);
+  app.class_name = settings::text(IDS_EXPLORER_CLASS_NAME, 64);
+  app.title = settings::text(IDS_LOADING, kMaxTitleBuffer + 1);
   if (app.class_name.empty() || app.title.empty()) return 0;
 
   int start_tab = settings::option(Opt::StartTab);

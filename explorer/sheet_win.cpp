@@ -6,6 +6,7 @@
 #include <string>
 
 #include "common/paths.hpp"
+#include "common/string_ids.h"
 #include "common/pathtext.hpp"
 #include "common/product.hpp"
 #include "common/text.hpp"
@@ -13,7 +14,7 @@
 #include "explorer/pages_win.hpp"
 #include "explorer/resource_ids.h"
 #include "explorer/settings_win.hpp"
-#include "explorer/strings_ids.hpp"
+#include "explorer/string_ids.h"
 
 namespace kestrom::explorer {
 
@@ -244,7 +245,7 @@ void open_sheet(App& app, int page_command) {
     return;
   }
   app.sheet_open = true;
-  app.title = settings::text(ids::kProductTitle, kMaxTitleBuffer + 1);
+  app.title = settings::text(IDS_PRODUCT_NAME, kMaxTitleBuffer + 1);
   SetWindowTextA(app.owner, app.title.c_str());
   const bool large = common_controls_version() >= kLargeFormVersion;
 
@@ -307,7 +308,7 @@ void open_sheet(App& app, int page_command) {
   INT_PTR result = records.empty() ? -1 : PropertySheetA(&header);
   app.sheet = nullptr;
   if (result < 0) {
-    show_message_dialog(app, ids::kSheetFailed);
+    show_message_dialog(app, IDS_SHEET_FAILED);
     app.sheet_open = false;
     PostMessageA(app.owner, WM_CLOSE, 0, 0);
     return;

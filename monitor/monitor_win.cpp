@@ -16,26 +16,19 @@
 #include "common/options_table.hpp"
 #include "common/paths.hpp"
 #include "common/product.hpp"
+#include "common/string_ids.h"
 #include "common/textloader.hpp"
 #include "common/trace.hpp"
 #include "monitor/command_line.hpp"
+#include "monitor/string_ids.h"
 #include "platform/handles.hpp"
 
 namespace kestrom::monitor {
 
 namespace {
 
-constexpr int kClassNameString = 1;
-constexpr int kTitleString = 2;
-constexpr int kExitQuestionString = 17;
-constexpr int kExplorerMissingString = 795;
-constexpr int kPatrolTooltipString = 820;
-constexpr int kSystemErrorCaptionString = 1900;
 constexpr std::size_t kMaxTooltip = 127;  // NOTIFYICONDATA's tip holds 128 with its terminator
 constexpr std::size_t kMenuTextSize = 128;
-
-constexpr int kFirstHalfTooltipString = 821;
-constexpr int kSecondHalfTooltipString = 824;
 
 }  // namespace
 
@@ -261,9 +254,9 @@ int Monitor::patrol_cycle() {
   // Examining files must not bring up the system's own boxes (an empty removable drive, say).
   const UINT previous_mode = SetErrorMode(SEM_FAILCRITICALERRORS);
   if (plan.half == 0)
-    show_tray_state(icon::kFirstHalf, kFirstHalfTooltipString);
+    show_tray_state(icon::kFirstHalf, IDS_TIP_STARTUP);
   else
-    show_tray_state(icon::kSecondHalf, kSecondHalfTooltipString);
+    show_tray_state(icon::kSecondHalf, IDS_TIP_CHANGES);
   for (PatrolStep step : plan.steps) {
     trace::begin("VERIFY", patrol_steps()[static_cast<std::size_t>(step)].label);
     if (hooks_.patrol_step) hooks_.patrol_step(step, *this);
@@ -273,7 +266,7 @@ int Monitor::patrol_cycle() {
   if (tick_.realtime_pending() && hooks_.note_running_programs) hooks_.note_running_programs();
 
   const bool slow = patrol_.end_cycle(GetTickCount64());
-  show_tray_state(options_.tray_icon, kPatrolTooltipString);
+  show_tray_state(options_.tray_icon, IDS_TIP_PATROL);
   if (slow) {
     trace::begin("CATCH", "MonitorTimer > 1000");
     trace::end();
@@ -312,7 +305,7 @@ bool Monitor::set_tray(DWORD action, int icon_resource, int tooltip_string) {
 
 void Monitor::add_tray_icon() {
   if (icon_added_) set_tray(NIM_DELETE, 0, 0);
-  icon_added_ = set_tray(NIM_ADD, options_.tray_icon, kPatrolTooltipString);
+  icon_added_ = set_tray(NIM_ADD, options_.tray_icon, IDS_TIP_PATROL);
 }
 
 void Monitor::delete_tray_icon() {
@@ -360,7 +353,7 @@ void Monitor::start_explorer(std::string_view explorer_switch) {
   const std::string parameters(explorer_switch);
   auto result = reinterpret_cast<INT_PTR>(
       ShellExecuteA(hwnd_, "open", file.c_str(), parameters.c_str(), folder.c_str(), SW_SHOWNORMAL));
-  if (result <= 32) message_box(hwnd_, text::load(kExplorerMissingString), MB_ICONSTOP);
+  if (result <= 32) message_box(hwnd_, text::load(IDS_EXPLORER_MISSING), MB_ICONSTOP);
 }
 
 void Monitor::show_system_error() {
@@ -370,7 +363,7 @@ void Monitor::show_system_error() {
                  static_cast<DWORD>(sizeof text), nullptr);
   char line[1100];
   wsprintfA(line, "%d  %s", static_cast<int>(code), text);
-  const std::string caption = text::load(kSystemErrorCaptionString);
+  const std::string caption = text::load(IDS_SYSTEM_ERROR_CAPTION);
   MessageBoxExA(hwnd_, line, caption.c_str(), MB_ICONINFORMATION | MB_TOPMOST,
                static_cast<WORD>(MAKELANGID(text::language(), SUBLANG_DEFAULT)));
 }
@@ -381,7 +374,7 @@ void Monitor::exit_request(WPARAM wp) {
   if (LOWORD(wp) == 0 && read_option(Opt::ConfirmExit) != 0) {
     asking_exit_ = true;
     const int answer =
-        message_box(nullptr, text::load(kExitQuestionString), MB_YESNO | MB_ICONQUESTION);
+        message_box(nullptr, text::load(IDS_EXIT_QUESTION), MB_YESNO | MB_ICONQUESTION);
     asking_exit_ = false;
     if (answer != IDYES) {
       start_explorer(kExplorerRestart);
@@ -408,8 +401,8 @@ void Monitor::shutdown() {
 }
 
 int run_monitor(HINSTANCE instance, std::string_view command_line, MonitorHooks hooks) {
-  const std::string class_name = text::load(kClassNameString, kNameSize);
-  const std::string title = text::load(kTitleString, kNameSize);
+  const std::string class_name = text::load(IDS_MONITOR_CLASS_NAME, kNameSize);
+  const std::string title = text::load(IDS_PRODUCT_NAME, kNameSize);
   if (class_name.empty() || title.empty()) return 0;
 
   const CommandLine line = parse_command_line(command_line);

@@ -8,16 +8,11 @@
 #include "common/info_server_win.hpp"
 #include "common/trace.hpp"
 #include "monitor/alerts/startup_step_system.hpp"
+#include "monitor/string_ids.h"
 #include "startup/enumerate.hpp"
 #include "startup/snapshot.hpp"
 
 namespace kestrom::monitor {
-
-namespace {
-
-constexpr int kStartupAlertTooltip = 821;
-
-}  // namespace
 
 MonitorWiring::MonitorWiring() : wow64_view_(wow64_view_present()), alerts_(fonts_) {
   steps_[static_cast<std::size_t>(PatrolStep::Startup)] = &MonitorWiring::startup_step;
@@ -70,7 +65,7 @@ void MonitorWiring::startup_step(Monitor& monitor) {
   StartupScan scan;
   scan.wow64_view = wow64_view_;
   alerts::StartupStepSignals signals;
-  signals.show_alert_icon = [&monitor] { monitor.show_tray_state(icon::kAlert, kStartupAlertTooltip); };
+  signals.show_alert_icon = [&monitor] { monitor.show_tray_state(icon::kAlert, IDS_TIP_STARTUP); };
   signals.set_alert_showing = [&monitor](bool on) {
     monitor.alert_showing = on;
     // The step's trace point then reports the question instead of the time the user took.

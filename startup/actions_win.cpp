@@ -17,6 +17,7 @@
 #include "common/registry.hpp"
 #include "common/text.hpp"
 #include "common/textloader.hpp"
+#include "common/string_ids.h"
 #include "startup/enumerate.hpp"
 #include "startup/locations.hpp"
 #include "startup/rules.hpp"
@@ -155,7 +156,7 @@ bool toggle_disabled(std::string_view title, std::string_view path, std::string_
 ConfirmRemoval monitor_confirmation(int hide_startup) {
   return [hide_startup](std::string_view, std::string_view, int) {
     if (hide_startup != 0) return true;
-    return message_box(nullptr, text::load(1013), MB_YESNO | MB_DEFBUTTON2 | MB_ICONSTOP) == IDYES;
+    return message_box(nullptr, text::load(IDS_REMOVE_KEY_LOCATION_QUESTION), MB_YESNO | MB_DEFBUTTON2 | MB_ICONSTOP) == IDYES;
   };
 }
 

@@ -3,6 +3,7 @@
 #include <array>
 
 #include "common/text.hpp"
+#include "common/string_ids.h"
 #include "startup/startup_keys.hpp"
 
 namespace kestrom {
@@ -135,13 +136,13 @@ std::string_view short_tag(int code) noexcept {
 int startup_type_text_number(int code) noexcept {
   switch (code) {
     case 2: case 3: case 5: case 6: case 12: case 13: case 15: case 16: case 22: case 23: case 25: case 26:
-      return 766;
+      return IDS_STARTUP_TYPE_RUNONCE;
     case 100: case 101:
-      return 767;
+      return IDS_STARTUP_TYPE_WININI;
     case 200:
-      return 768;
+      return IDS_STARTUP_TYPE_FOLDER;
     default:
-      return 765;
+      return IDS_STARTUP_TYPE_ALWAYS;
   }
 }
 
@@ -162,9 +163,9 @@ std::string location_table_text(int code) {
 
 int location_text_string(int code) noexcept {
   switch (code) {
-    case code::kTaskScheduled: return 726;
-    case code::kTypeBho: return 725;
-    case code::kTypeToolbar: return 724;
+    case code::kTaskScheduled: return IDS_LOCATION_TASK_SCHEDULER;
+    case code::kTypeBho: return IDS_LOCATION_BHO;
+    case code::kTypeToolbar: return IDS_LOCATION_TOOLBAR;
     default: return 0;
   }
 }

@@ -122,7 +122,7 @@ INT_PTR AlertDialog::handle(UINT message, WPARAM wp, LPARAM) {
 }
 
 void AlertDialog::open_shared() {
-  set_text_string(kVersionLabel, kVersionLabelString);
+  set_text_string(kVersionLabel, IDS_VERSION_LABEL);
 
   program_file_ = command_to_file(item_.path);
   version_information(program_file_, version_);
