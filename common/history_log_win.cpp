@@ -10,8 +10,8 @@
 #include "common/product.hpp"
 #include "common/product_keys.hpp"
 #include "common/registry.hpp"
-#include "common/textloader.hpp"
 #include "common/string_ids.h"
+#include "common/textloader.hpp"
 #include "platform/handles.hpp"
 
 namespace kestrom {

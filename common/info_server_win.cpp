@@ -4,14 +4,14 @@
 
 #include "common/detected.hpp"
 #include "common/language.hpp"
-#include "common/pathtext.hpp"
 #include "common/paths.hpp"
+#include "common/pathtext.hpp"
 #include "common/product.hpp"
 #include "common/product_keys.hpp"
 #include "common/registry.hpp"
+#include "common/string_ids.h"
 #include "common/text.hpp"
 #include "common/textloader.hpp"
-#include "common/string_ids.h"
 
 namespace kestrom::info_server {
 

@@ -2,8 +2,8 @@
 
 #include <string>
 
-#include "common/textloader.hpp"
 #include "common/string_ids.h"
+#include "common/textloader.hpp"
 
 namespace kestrom {
 

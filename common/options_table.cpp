@@ -44,6 +44,7 @@ constexpr std::array<OptionDef, kOptionCount> kTable{{
     {"Services", 7, 7},
     {"Hidden", 0, 0},
     {"ActiveX", 4, 4},
+    // Kept and saved with the others; nothing reads it (see "Windows 95, 98 and Me" in HACKING.md).
     {"WinInit", 5, 5},
     {"RealtimeStartup", 1, 1},
     {"RealtimeIEHelper", 1, 1},

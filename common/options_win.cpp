@@ -6,10 +6,6 @@
 
 namespace kestrom {
 
-namespace {
-constexpr std::string_view kUpdate = "Update";
-}
-
 int read_setting(std::string_view name, int default_value) {
   return option_value_from_text(reg::read_string(HKEY_CURRENT_USER, keys::kOptions, name, kOptionTextLimit),
                                 default_value);
@@ -21,7 +17,8 @@ bool write_setting(std::string_view name, int value) {
   bool ok = reg::write_string(HKEY_CURRENT_USER, keys::kOptions, name, std::to_string(value));
   // Update is the signal itself: setting it to 1 after the monitor wrote 0 would make the
   // monitor reload its options on every pass.
-  if (name != kUpdate) reg::write_string(HKEY_CURRENT_USER, keys::kOptions, kUpdate, "1");
+  const std::string_view update = option_def(Opt::Update).name;
+  if (name != update) reg::write_string(HKEY_CURRENT_USER, keys::kOptions, update, "1");
   return ok;
 }
 

@@ -3,10 +3,10 @@
 #include "common/paths.hpp"
 #include "common/product_keys.hpp"
 #include "common/registry.hpp"
+#include "common/string_ids.h"
 #include "common/text.hpp"
 #include "common/textloader.hpp"
 #include "common/trace.hpp"
-#include "common/string_ids.h"
 
 namespace kestrom {
 

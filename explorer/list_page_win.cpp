@@ -5,9 +5,9 @@
 #include <cstdio>
 
 #include "common/info_server_win.hpp"
-#include "common/string_ids.h"
 #include "common/paths.hpp"
 #include "common/product.hpp"
+#include "common/string_ids.h"
 #include "explorer/page_switch.hpp"
 #include "explorer/resource_ids.h"
 #include "explorer/settings_win.hpp"

@@ -121,8 +121,8 @@ void create_fonts(App& app) {
   for (const auto& d : defs)
     app.fonts.emplace_back(CreateFontA(d.height, 0, 0, 0, d.weight, FALSE, d.underline, FALSE, DEFAULT_CHARSET, 0, 0, 0,
                                        0, d.face));
-  std::string note_face = settings::option_text("NoteFont", 64);
-  if (note_face.empty()) note_face = "Arial";
+  std::string note_face = settings::option_text(kNoteFontName, 64);
+  if (note_face.empty()) note_face = std::string(kNoteFontDefault);
   int note_size = settings::option(Opt::NoteSize);
   app.fonts.emplace_back(CreateFontA(note_size, 0, 0, 0, 500, FALSE, FALSE, FALSE, DEFAULT_CHARSET, 0, 0, 0, 0,
                                      note_face.c_str()));

@@ -2,8 +2,8 @@
 
 #include <array>
 
-#include "common/text.hpp"
 #include "common/string_ids.h"
+#include "common/text.hpp"
 #include "startup/startup_keys.hpp"
 
 namespace kestrom {
