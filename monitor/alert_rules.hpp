@@ -28,9 +28,6 @@ inline constexpr int kCommandYes = 6;
 inline constexpr int kCommandNo = 7;
 inline constexpr int kCommandInfo = 1067;
 
-// Lookup types of the information button: 1000 + the item's location code.
-inline constexpr int kAlertLookupBase = 1000;
-
 // The current-item texts hold at most this many characters (260-character buffers).
 inline constexpr std::size_t kMaxAlertText = 259;
 

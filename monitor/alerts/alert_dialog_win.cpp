@@ -5,6 +5,7 @@
 #include <string_view>
 #include <utility>
 
+#include "common/info_server.hpp"
 #include "common/options_table.hpp"
 #include "common/product.hpp"
 #include "common/product_keys.hpp"
@@ -163,7 +164,7 @@ void AlertDialog::place() {
 
 void AlertDialog::look_up() {
   if (context_.services.look_up_program)
-    context_.services.look_up_program(kAlertLookupBase + item_.code, item_.path, item_.name);
+    context_.services.look_up_program(info_server::kFromAlertBase + item_.code, item_.path, item_.name);
   // Out of the topmost band, so the browser the lookup opens can come to the front.
   SetWindowPos(window_, HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 }

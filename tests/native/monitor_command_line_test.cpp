@@ -11,14 +11,14 @@ using namespace kestrom::monitor;
 
 TEST(CommandLine, ProgramOrLibraryPathOnlyRunsTheLookup) {
   auto exe = parse_command_line("\"C:\\Program Files\\Tool\\agent.EXE\"");
-  EXPECT_EQ(exe.lookup_type, kLookupProgram);
+  EXPECT_EQ(exe.lookup_type, 460);
   // A path holding ".exe" anywhere wins over every switch, also ".dll".
   auto both = parse_command_line("C:\\a.exe.d\\x.dll -Q -expressboot");
-  EXPECT_EQ(both.lookup_type, kLookupProgram);
+  EXPECT_EQ(both.lookup_type, 460);
   EXPECT_FALSE(both.quit);
   EXPECT_FALSE(both.express_boot);
   auto dll = parse_command_line("c:\\windows\\system32\\shell32.DLL");
-  EXPECT_EQ(dll.lookup_type, kLookupLibrary);
+  EXPECT_EQ(dll.lookup_type, 470);
 }
 
 TEST(CommandLine, SwitchesAreCaseInsensitiveSubstrings) {
