@@ -553,7 +553,7 @@ int main() {
   }
   fill(p, true);
 
-  Monitor monitor(GetModuleHandleA(nullptr), wiring.hooks(), Family::Nt);
+  Monitor monitor(GetModuleHandleA(nullptr), wiring.hooks());
   if (!monitor.create("KestromPatrolBench", "Kestrom", false)) {
     std::fprintf(stderr, "no monitor window\n");
     return 1;

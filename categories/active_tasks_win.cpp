@@ -7,6 +7,8 @@
 #include "common/locations.hpp"
 #include "common/msgbox.hpp"
 #include "common/paths.hpp"
+#include "common/pathtext.hpp"
+#include "common/string_ids.h"
 #include "common/text.hpp"
 #include "common/textloader.hpp"
 #include "platform/handles.hpp"
@@ -28,11 +30,6 @@ constexpr DWORD kExitPollMs = 10;
 template <typename Fn>
 Fn proc(HMODULE m, const char* name) {
   return reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(m, name)));
-}
-
-std::string name_after_slash(std::string_view path) {
-  auto slash = path.find_last_of('\\');
-  return std::string(slash == std::string_view::npos ? path : path.substr(slash + 1));
 }
 
 std::string replace_first_s(std::string text, std::string_view with) {
@@ -91,7 +88,7 @@ std::size_t list_active_tasks(ItemList& list, const ItemRules& rules) {
       if (iequals(s, file)) return true;
     seen.push_back(file);
     std::string title = version_information(raw).file_description;
-    if (title.empty()) title = name_after_slash(raw);
+    if (title.empty()) title = file_name_of_path(raw);
     list.add(title, file, "", "", code::kInfoTask, static_cast<int>(pid), rules);
     return true;
   });
@@ -107,7 +104,7 @@ std::uint32_t find_program_process(std::string_view program_file) {
   enumerate_processes([&](std::uint32_t pid, std::uint32_t, const std::string& raw) {
     if (raw.empty()) return true;
     std::string norm = command_to_file(raw);
-    if (iequals(long_path(norm), target) || iequals(norm, target) || iequals(name_after_slash(raw), target)) {
+    if (iequals(long_path(norm), target) || iequals(norm, target) || iequals(file_name_of_path(raw), target)) {
       found = pid;
       return false;
     }
@@ -138,7 +135,7 @@ std::uint32_t end_program(std::string_view title, std::string_view program_file)
 std::uint32_t end_program_with_question(HWND owner, std::string_view title, std::string_view program_file, bool ask) {
   if (ask) {
     // The title goes in as text, never as a format: a "%" in a program's name stays a "%".
-    std::string question = replace_first_s(text::load(707), title);
+    std::string question = replace_first_s(text::load(IDS_STOP_PROGRAM_QUESTION), title);
     if (message_box(owner, question, MB_YESNO | MB_ICONQUESTION) != IDYES) return 0;
   }
   return end_program(title, program_file);

@@ -58,6 +58,12 @@ std::string_view month_abbreviation(int month) noexcept {
   return month >= 1 && month <= 12 ? kMonths[static_cast<std::size_t>(month - 1)] : std::string_view();
 }
 
+int month_of_abbreviation(std::string_view name) noexcept {
+  for (std::size_t i = 0; i < kMonths.size(); ++i)
+    if (iequals(kMonths[i], name)) return static_cast<int>(i) + 1;
+  return 0;
+}
+
 std::string format_date_part(const LocalTime& t, std::string_view short_date_format) {
   DateForm form = kDateForms[0].form;
   for (const auto& row : kDateForms)

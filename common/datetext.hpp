@@ -22,5 +22,7 @@ std::string format_time_part(const LocalTime& t, std::string_view time_format);
 std::string format_creation_time(const LocalTime& t);
 // "Jan".."Dec"; empty for a month outside 1..12.
 std::string_view month_abbreviation(int month) noexcept;
+// 1..12 for "Jan".."Dec" in any case; 0 for anything else.
+int month_of_abbreviation(std::string_view name) noexcept;
 
 }  // namespace kestrom

@@ -10,6 +10,7 @@
 #include "common/product.hpp"
 #include "common/product_keys.hpp"
 #include "common/registry.hpp"
+#include "common/string_ids.h"
 #include "common/textloader.hpp"
 #include "platform/handles.hpp"
 
@@ -63,8 +64,8 @@ bool write_history_to(const std::string& file, std::string_view title, std::stri
 
 bool write_history_record(const std::string& file, const LocalTime& at, std::string_view title, std::string_view path,
                           std::string_view third, int code, int action) {
-  if (read_option("History", 1) < 1) return false;
-  std::string line = history_line(at, text::load(686), code, action, title, path, third);
+  if (read_option(Opt::History) < 1) return false;
+  std::string line = history_line(at, text::load(IDS_NEVER), code, action, title, path, third);
   {
     auto f = open_for_append(file);
     if (!f) return false;

@@ -1,6 +1,7 @@
 #include "common/item_list.hpp"
 
 #include "common/locations.hpp"
+#include "common/pathtext.hpp"
 #include "common/text.hpp"
 
 namespace kestrom {
@@ -30,8 +31,7 @@ std::string long_form(const ItemRules& rules, std::string_view text) {
 
 std::string title_from_file(std::string_view file) {
   if (file.size() >= 4) file.remove_suffix(4);
-  auto slash = file.find_last_of('\\');
-  return std::string(slash == std::string_view::npos ? file : file.substr(slash + 1));
+  return std::string(file_name_of_path(file));
 }
 
 }  // namespace

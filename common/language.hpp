@@ -9,10 +9,9 @@ namespace kestrom {
 inline constexpr std::size_t kOverrideLimit = 772;     // longest translation override read
 inline constexpr std::size_t kOverrideMaxText = 771;   // longest override text a caller receives
 inline constexpr int kLanguageEnglish = 9;
-inline constexpr int kLanguageStringNumber = 634;      // holds the two-letter language code
 inline constexpr int kHighestTranslatedString = 1165;  // reset to English forgets 0..this
 
-// Windows primary language id for a language code of string 634 (0 when none matches).
+// Windows primary language id for a language code (string IDS_LANGUAGE_CODE) (0 when none matches).
 int language_id_from_code(std::string_view code) noexcept;
 
 // An override cut to size - 1 characters (771 at most) with every "%n" turned into a line break.

@@ -2,6 +2,7 @@
 
 #include <array>
 
+#include "common/string_ids.h"
 #include "common/text.hpp"
 
 namespace kestrom {
@@ -141,9 +142,9 @@ std::string location_table_text(int code) {
 
 int location_text_string(int code) noexcept {
   switch (code) {
-    case code::kTaskScheduled: return 726;
-    case code::kTypeBho: return 725;
-    case code::kTypeToolbar: return 724;
+    case code::kTaskScheduled: return IDS_LOCATION_TASK_SCHEDULER;
+    case code::kTypeBho: return IDS_LOCATION_BHO;
+    case code::kTypeToolbar: return IDS_LOCATION_TOOLBAR;
     default: return 0;
   }
 }

@@ -2,17 +2,17 @@
 
 #include <string>
 
+#include "common/string_ids.h"
 #include "common/textloader.hpp"
 
 namespace kestrom {
 
 namespace {
-constexpr int kCaptionString = 2;
 }
 
 int message_box(HWND owner, std::string_view text, UINT flags) {
   std::string body(text);
-  std::string caption = text::load(kCaptionString);
+  std::string caption = text::load(IDS_PRODUCT_NAME);
   // The language id is the primary language with the neutral sublanguage.
   return MessageBoxExA(owner, body.c_str(), caption.c_str(), flags | MB_TOPMOST,
                        static_cast<WORD>(text::language()));

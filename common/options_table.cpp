@@ -44,6 +44,7 @@ constexpr std::array<OptionDef, kOptionCount> kTable{{
     {"Services", 7, 7},
     {"Hidden", 0, 0},
     {"ActiveX", 4, 4},
+    // Kept and saved with the others; nothing reads it (see "Windows 95, 98 and Me" in HACKING.md).
     {"WinInit", 5, 5},
     {"RealtimeStartup", 1, 1},
     {"RealtimeIEHelper", 1, 1},
@@ -81,6 +82,7 @@ constexpr Opt kSaved[] = {
     Opt::HideRunOnce,
 };
 
+// In the order of WindowFamily.
 constexpr WindowPositionNames kPositions[] = {
     {"xPos", "yPos", "dxPos", "dyPos"},
     {"xPosAlert", "yPosAlert", "dxAlert", "dyAlert"},
@@ -141,5 +143,10 @@ Options Options::defaults(Program program) noexcept {
 }
 
 std::span<const WindowPositionNames> window_position_families() noexcept { return kPositions; }
+
+const WindowPositionNames& window_position_names(WindowFamily family) noexcept {
+  auto i = static_cast<std::size_t>(family);
+  return kPositions[i < std::size(kPositions) ? i : 0];
+}
 
 }  // namespace kestrom

@@ -62,6 +62,9 @@ struct Options {
 // The remembered window positions: four values (left, top, width, height) per window family,
 // kept in the product key. Reset to English forgets all of them.
 using WindowPositionNames = std::array<std::string_view, 4>;
+// One entry per family, in the order of window_position_families().
+enum class WindowFamily : std::size_t { Sheet, Alert, Info, SysFiles, Cookie, DefaultWarning, AddFileType, Count_ };
 std::span<const WindowPositionNames> window_position_families() noexcept;
+const WindowPositionNames& window_position_names(WindowFamily family) noexcept;
 
 }  // namespace kestrom

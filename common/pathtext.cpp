@@ -83,9 +83,9 @@ std::string key_safe_name(std::string_view text) {
   return out;
 }
 
-std::string file_name_of_path(std::string_view path) {
+std::string_view file_name_of_path(std::string_view path) noexcept {
   auto slash = path.find_last_of('\\');
-  return std::string(slash == std::string_view::npos ? path : path.substr(slash + 1));
+  return slash == std::string_view::npos ? path : path.substr(slash + 1);
 }
 
 std::string extension_of_name(std::string_view name) {

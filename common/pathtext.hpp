@@ -16,7 +16,10 @@ std::string command_to_file_text(std::string_view command, std::string_view wind
                                  std::string_view program_files);
 std::string strip_quotes(std::string_view text);
 std::string key_safe_name(std::string_view text);
-std::string file_name_of_path(std::string_view path);
+// The part of a path after its last backslash (the whole text when it has none). Only the
+// backslash: a command's "/x" switch must not be taken for a folder.
+std::string_view file_name_of_path(std::string_view path) noexcept;
+// The part of a file name after its first "."; empty when it has none.
 std::string extension_of_name(std::string_view name);
 std::string skip_blanks(std::string_view text);
 

@@ -3,6 +3,7 @@
 #pragma once
 #include <windows.h>
 
+#include <array>
 #include <functional>
 #include <string>
 
@@ -11,9 +12,6 @@
 namespace kestrom {
 
 inline constexpr const char* kProductVersion = "17.0.2010.0";
-inline constexpr int kDisplayNameString = 2;         // "Kestrom"
-inline constexpr int kVantNameString = 622;          // "Kestrom VANT"
-inline constexpr int kExplorerMenuTextString = 1183;  // "Kestrom VANT Info..."
 inline constexpr int kMachineRunCode = 1;            // location code of HKLM ...\Run
 
 // Steps that belong to later parts of the system; each may be empty (a missing hook does nothing).
@@ -52,12 +50,18 @@ void first_run_setup(const InitHooks& hooks);
 
 Options load_all_options(Program program);
 void save_all_options(const Options& options);  // the explorer's list, in its order
-int read_option(std::string_view name, int default_value);
 int read_option(Opt id, Program program = Program::Monitor);
 // Writes the decimal text, then Update = "1" (except when the option written is Update itself).
 // True when the option itself was written.
-bool write_option(std::string_view name, int value);
 bool write_option(Opt id, int value);
+// Numbers kept beside the options that are not options of the table (the lists' column widths
+// and sort orders), read and written by the same rules.
+int read_setting(std::string_view name, int default_value);
+bool write_setting(std::string_view name, int value);
+
+// A window's remembered place (left, top, width, height) as stored texts; empty when missing.
+std::array<std::string, 4> read_window_position(WindowFamily family);
+void write_window_position(WindowFamily family, int left, int top, int width, int height);
 
 bool always_run_state();
 // True when the state became `on`: on, the Run value was written; off, at least one of the

@@ -4,6 +4,7 @@
 #include "common/product_keys.hpp"
 #include "common/registry.hpp"
 #include "common/run_keys.hpp"
+#include "common/string_ids.h"
 #include "common/text.hpp"
 #include "common/textloader.hpp"
 #include "common/trace.hpp"
@@ -69,7 +70,7 @@ void reset_snapshots(const InitHooks& hooks) {
 
 void first_run_setup(const InitHooks& hooks) {
   call(hooks.fill_snapshots);
-  call(hooks.remove_startup_entry, text::load(kVantNameString), kMachineRunCode);
+  call(hooks.remove_startup_entry, text::load(IDS_VANT_NAME), kMachineRunCode);
   set_always_run(true, hooks);
 }
 
@@ -117,8 +118,8 @@ ProductState initialise_product(Program program, const InitHooks& hooks) {
 
 bool always_run_state() {
   const std::string run = run_key_path(RunKey::Run);
-  return reg::value_exists(HKEY_LOCAL_MACHINE, run, text::load(kDisplayNameString)) ||
-         reg::value_exists(HKEY_LOCAL_MACHINE, run, text::load(kVantNameString));
+  return reg::value_exists(HKEY_LOCAL_MACHINE, run, text::load(IDS_PRODUCT_NAME)) ||
+         reg::value_exists(HKEY_LOCAL_MACHINE, run, text::load(IDS_VANT_NAME));
 }
 
 std::string always_run_command() {
@@ -135,7 +136,7 @@ bool set_always_run(bool on, const InitHooks& hooks) {
   }
   std::string command = always_run_command();
   if (command.empty()) return false;  // no folder to start from: an entry would start nothing
-  bool written = reg::write_string(HKEY_LOCAL_MACHINE, run_key_path(RunKey::Run), text::load(kDisplayNameString), command);
+  bool written = reg::write_string(HKEY_LOCAL_MACHINE, run_key_path(RunKey::Run), text::load(IDS_PRODUCT_NAME), command);
   // Approve the monitor's own entry so that the next patrol does not alert about it.
   reg::write_string(HKEY_CURRENT_USER, keys::kRunSnapshot, key_safe_name(command), "1");
   return written;
@@ -146,7 +147,7 @@ bool add_explorer_menu_entry() {
   if (folder.empty()) return false;
   bool ok = reg::write_string(HKEY_CLASSES_ROOT, keys::kExplorerMenuCommand, "",
                               "\"" + folder + "\\kestrom.exe\" %1");
-  return reg::write_string(HKEY_CLASSES_ROOT, keys::kExplorerMenu, "", text::load(kExplorerMenuTextString)) && ok;
+  return reg::write_string(HKEY_CLASSES_ROOT, keys::kExplorerMenu, "", text::load(IDS_EXPLORER_MENU_TEXT)) && ok;
 }
 
 bool remove_explorer_menu_entry() { return reg::delete_key_tree(HKEY_CLASSES_ROOT, keys::kExplorerMenu); }

@@ -6,6 +6,7 @@
 #include "common/options_table.hpp"
 #include "common/product_keys.hpp"
 #include "common/registry.hpp"
+#include "common/string_ids.h"
 #include "platform/reg_key.hpp"
 
 namespace kestrom::text {
@@ -38,7 +39,7 @@ HINSTANCE module() noexcept { return g_module ? g_module : GetModuleHandleA(null
 int language() noexcept { return g_language; }
 void set_language(int id) noexcept { g_language = id; }
 
-void set_language_from_string_table() { set_language(language_id_from_code(load(kLanguageStringNumber))); }
+void set_language_from_string_table() { set_language(language_id_from_code(load(IDS_LANGUAGE_CODE))); }
 
 std::size_t load(int number, std::string& destination, std::size_t size) {
   if (language() != kLanguageEnglish) {

@@ -17,7 +17,6 @@ namespace kestrom::explorer {
 // Steps that belong to other parts of the system; each may be empty.
 struct ExplorerHooks {
   std::function<void()> undelay_all;           // "-Restore": every delayed program back to startup
-  std::function<void()> show_restart_viewer;   // command 6034
   std::function<void()> refresh_active_tasks;  // 6029 while the sheet is open
   std::function<void(const std::string& path)> write_scan_log;  // when the program is named "hijack..."
 };
@@ -32,7 +31,6 @@ struct App {
   bool sheet_open = false;
   bool show_cookies = false;
   int current_page = 0;      // Page Command of the page on show
-  bool nt_family = true;  // a 64-bit program only ever runs on the NT family
   Options options = Options::defaults(Program::Explorer);
   SortDirections directions;  // one flag per column position for the whole run
   std::vector<platform::UniqueGdi> fonts;

@@ -4,17 +4,16 @@
 
 #include <cstdio>
 
-#include "common/lookup.hpp"
+#include "common/info_server_win.hpp"
 #include "common/paths.hpp"
-#include "common/product_keys.hpp"
-#include "common/registry.hpp"
+#include "common/product.hpp"
+#include "common/string_ids.h"
 #include "explorer/page_switch.hpp"
 #include "explorer/resource_ids.h"
 #include "explorer/settings_win.hpp"
-#include "explorer/strings_ids.hpp"
+#include "explorer/string_ids.h"
 #include "platform/callback_guard.hpp"
 #include "platform/handles.hpp"
-#include "platform/process.hpp"
 
 namespace kestrom::explorer {
 
@@ -84,7 +83,7 @@ void ListPage::save_column_widths() const {
   if (!list_ || !columns_added_) return;
   int count = static_cast<int>(columns_of(page_command_).size());
   for (int i = 0; i < count; ++i)
-    settings::set_option(column_setting_name(page_command_, i), ListView_GetColumnWidth(list_, i));
+    settings::set_list_setting(column_setting_name(page_command_, i), ListView_GetColumnWidth(list_, i));
 }
 
 void ListPage::begin_fill() {
@@ -137,7 +136,7 @@ void ListPage::set_text(int row, int column, const std::string& text) {
 
 void ListPage::end_fill(const Comparator& compare) {
   std::string_view setting = sort_setting_name(page_command_);
-  int sorted = setting.empty() ? 0 : settings::option(setting, 0);
+  int sorted = setting.empty() ? 0 : settings::list_setting(setting, 0);
   if (sorted > 0 && sorted <= sort_column_limit(page_command_))
     sort(sorted - 1, app_.directions.flag(sorted - 1), compare);
   ListView_SetExtendedListViewStyle(list_, LVS_EX_FULLROWSELECT);
@@ -181,7 +180,7 @@ void ListPage::sort_click(int column, const Comparator& compare) {
   if (column < 0 || column >= sort_column_limit(page_command_)) return;
   sort(column, app_.directions.take(column), compare);
   std::string_view setting = sort_setting_name(page_command_);
-  if (!setting.empty()) settings::set_option(setting, column + 1);
+  if (!setting.empty()) settings::set_list_setting(setting, column + 1);
 }
 
 void ListPage::context_menu(const std::vector<MenuEntry>& entries) const {
@@ -246,35 +245,15 @@ void ListPage::relayout(const std::vector<Slot>& buttons) const {
 }
 
 void ListPage::open_help() const {
-  std::string code = settings::text(ids::kLanguageCode, 16);
-  std::string name = help_page_name(app_.current_page ? app_.current_page : page_command_, code);
-  std::string local = program_folder() + "\\" + name;
-  if (GetFileAttributesA(local.c_str()) != INVALID_FILE_ATTRIBUTES) {
-    platform::open_in_shell(app_.owner, local);
-    return;
-  }
-  std::string base =
-      lookup::server_base(reg::read_string(HKEY_LOCAL_MACHINE, keys::kProduct, lookup::kServerValue, 255));
-  std::string address = base + "/" + name;
-  if (FindWindowA("AOL Frame25", nullptr)) {
-    char folder[MAX_PATH] = {};
-    GetProfileStringA("WAOL", "AppPath", "", folder, MAX_PATH);
-    std::string command = folder[0] ? std::string(folder) + "\\WAOL.EXE -u" : std::string("waol.exe -u");
-    command += " \"" + address + "\"";
-    platform::start_command_line(command);
-    return;
-  }
-  platform::open_in_shell(app_.owner, address);
+  const std::string code = settings::text(IDS_LANGUAGE_CODE, 16);
+  info_server::open_help_page(app_.owner, help_page_name(app_.current_page ? app_.current_page : page_command_, code));
 }
 
 void save_sheet_position(const App& app, int page_command) {
   RECT r{};
   if (!app.sheet || !GetWindowRect(app.sheet, &r)) return;
-  settings::set_product_text("xPos", std::to_string(r.left));
-  settings::set_product_text("yPos", std::to_string(r.top));
-  settings::set_product_text("dxPos", std::to_string(r.right - r.left));
-  settings::set_product_text("dyPos", std::to_string(r.bottom - r.top));
-  settings::set_option("StartTab", page_command);
+  write_window_position(WindowFamily::Sheet, r.left, r.top, r.right - r.left, r.bottom - r.top);
+  settings::set_option(Opt::StartTab, page_command);
 }
 
 void ListPage::save_position() const { save_sheet_position(app_, page_command_); }

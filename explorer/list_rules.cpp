@@ -4,41 +4,43 @@
 #include <charconv>
 #include <cstdio>
 
+#include "common/datetext.hpp"
+#include "common/info_server.hpp"
+#include "common/pathtext.hpp"
 #include "common/text.hpp"
 #include "explorer/page_switch.hpp"
-#include "explorer/strings_ids.hpp"
+#include "explorer/string_ids.h"
 
 namespace kestrom::explorer {
 
 namespace {
 
-using namespace ids;
 
-constexpr std::array<ColumnDef, 5> kStartupCols{{{kColTitle, 0.30}, {kColCommand, 0.16}, {kColCompany, 0.18},
-                                                 {kColType, 0.15}, {kColFirstDetected, 0.20}}};
-constexpr std::array<ColumnDef, 4> kDelayCols{{{kColTitle, 0.35}, {kColCommand, 0.30}, {kColStatus, 0.15},
-                                               {kColDelayTime, 0.20}}};
-constexpr std::array<ColumnDef, 6> kActiveXCols{{{kColModule, 0.30}, {kColCommand, 0.20}, {kColCompany, 0.20},
-                                                 {kColType, 0.10}, {kColFirstDetected, 0.19}, {kColClsid, 0.25}}};
-constexpr std::array<ColumnDef, 5> kIEHelperCols{{{kColName, 0.30}, {kColProgram, 0.20}, {kColCompany, 0.20},
-                                                  {kColType, 0.09}, {kColFirstDetected, 0.20}}};
-constexpr std::array<ColumnDef, 5> kTaskCols{{{kColName, 0.28}, {kColProgram, 0.16}, {kColCompany, 0.18},
-                                              {kColNextRun, 0.18}, {kColLastRun, 0.18}}};
-constexpr std::array<ColumnDef, 6> kServiceCols{{{kColTitle, 0.30}, {kColCommand, 0.18}, {kColCompany, 0.18},
-                                                 {kColStatus, 0.09}, {kColStartup, 0.10}, {kColFirstDetected, 0.20}}};
-constexpr std::array<ColumnDef, 4> kActiveTaskCols{{{kColModule, 0.25}, {kColDescription, 0.35},
-                                                    {kColCompany, 0.20}, {kColFirstDetected, 0.20}}};
-constexpr std::array<ColumnDef, 2> kCookieCols{{{kColCookies, 0.60}, {kColCreated, 0.39}}};
-constexpr std::array<ColumnDef, 5> kCookieDetailCols{{{kColCookieName, 0.40}, {kColExpires, 0.20},
-                                                      {kColPath, 0.10}, {kColValue, 0.20}, {kColSsl, 0.09}}};
-constexpr std::array<ColumnDef, 6> kFileTypeCols{{{kColTitle, 0.30}, {kColCommand, 0.17}, {kColCompany, 0.20},
-                                                  {kColClass, 0.12}, {kColExtension, 0.08}, {kColType, 0.10}}};
-constexpr std::array<ColumnDef, 5> kHiddenCols{{{kColModule, 0.23}, {kColPath, 0.30}, {kColFirstDetected, 0.20},
-                                                {kColLastWritten, 0.20}, {kColType, 0.12}}};
-constexpr std::array<ColumnDef, 5> kRecentCols{{{kColProgram, 0.30}, {kColDescription, 0.18}, {kColCompany, 0.18},
-                                                {kColType, 0.12}, {kColFirstDetected, 0.21}}};
-constexpr std::array<ColumnDef, 4> kHistoryCols{{{kColTitle, 0.35}, {kColAction, 0.22}, {kColCommand, 0.22},
-                                                 {kColDateModified, 0.38}}};
+constexpr std::array<ColumnDef, 5> kStartupCols{{{IDS_COL_TITLE, 0.30}, {IDS_COL_COMMAND, 0.16}, {IDS_COL_COMPANY, 0.18},
+                                                 {IDS_COL_TYPE, 0.15}, {IDS_COL_FIRST_DETECTED, 0.20}}};
+constexpr std::array<ColumnDef, 4> kDelayCols{{{IDS_COL_TITLE, 0.35}, {IDS_COL_COMMAND, 0.30}, {IDS_COL_STATUS, 0.15},
+                                               {IDS_COL_DELAY_TIME, 0.20}}};
+constexpr std::array<ColumnDef, 6> kActiveXCols{{{IDS_COL_MODULE, 0.30}, {IDS_COL_COMMAND, 0.20}, {IDS_COL_COMPANY, 0.20},
+                                                 {IDS_COL_TYPE, 0.10}, {IDS_COL_FIRST_DETECTED, 0.19}, {IDS_COL_CLSID, 0.25}}};
+constexpr std::array<ColumnDef, 5> kIEHelperCols{{{IDS_COL_NAME, 0.30}, {IDS_COL_PROGRAM, 0.20}, {IDS_COL_COMPANY, 0.20},
+                                                  {IDS_COL_TYPE, 0.09}, {IDS_COL_FIRST_DETECTED, 0.20}}};
+constexpr std::array<ColumnDef, 5> kTaskCols{{{IDS_COL_NAME, 0.28}, {IDS_COL_PROGRAM, 0.16}, {IDS_COL_COMPANY, 0.18},
+                                              {IDS_COL_NEXT_RUN, 0.18}, {IDS_COL_LAST_RUN, 0.18}}};
+constexpr std::array<ColumnDef, 6> kServiceCols{{{IDS_COL_TITLE, 0.30}, {IDS_COL_COMMAND, 0.18}, {IDS_COL_COMPANY, 0.18},
+                                                 {IDS_COL_STATUS, 0.09}, {IDS_COL_STARTUP, 0.10}, {IDS_COL_FIRST_DETECTED, 0.20}}};
+constexpr std::array<ColumnDef, 4> kActiveTaskCols{{{IDS_COL_MODULE, 0.25}, {IDS_COL_DESCRIPTION, 0.35},
+                                                    {IDS_COL_COMPANY, 0.20}, {IDS_COL_FIRST_DETECTED, 0.20}}};
+constexpr std::array<ColumnDef, 2> kCookieCols{{{IDS_COL_COOKIES, 0.60}, {IDS_COL_CREATED, 0.39}}};
+constexpr std::array<ColumnDef, 5> kCookieDetailCols{{{IDS_COL_COOKIE_NAME, 0.40}, {IDS_COL_EXPIRES, 0.20},
+                                                      {IDS_COL_PATH, 0.10}, {IDS_COL_VALUE, 0.20}, {IDS_COL_SSL, 0.09}}};
+constexpr std::array<ColumnDef, 6> kFileTypeCols{{{IDS_COL_TITLE, 0.30}, {IDS_COL_COMMAND, 0.17}, {IDS_COL_COMPANY, 0.20},
+                                                  {IDS_COL_CLASS, 0.12}, {IDS_COL_EXTENSION, 0.08}, {IDS_COL_TYPE, 0.10}}};
+constexpr std::array<ColumnDef, 5> kHiddenCols{{{IDS_COL_MODULE, 0.23}, {IDS_COL_PATH, 0.30}, {IDS_COL_FIRST_DETECTED, 0.20},
+                                                {IDS_COL_LAST_WRITTEN, 0.20}, {IDS_COL_TYPE, 0.12}}};
+constexpr std::array<ColumnDef, 5> kRecentCols{{{IDS_COL_PROGRAM, 0.30}, {IDS_COL_DESCRIPTION, 0.18}, {IDS_COL_COMPANY, 0.18},
+                                                {IDS_COL_TYPE, 0.12}, {IDS_COL_FIRST_DETECTED, 0.21}}};
+constexpr std::array<ColumnDef, 4> kHistoryCols{{{IDS_COL_TITLE, 0.35}, {IDS_COL_ACTION, 0.22}, {IDS_COL_COMMAND, 0.22},
+                                                 {IDS_COL_DATE_MODIFIED, 0.38}}};
 
 // The C library's reading of a stored number: leading blanks, a sign, then digits.
 long long leading_number(std::string_view text) noexcept {
@@ -65,14 +67,6 @@ int to_int(std::string_view s) noexcept {
   int v = 0;
   std::from_chars(s.data(), s.data() + s.size(), v);
   return v;
-}
-
-int month_of_name(std::string_view name) noexcept {
-  constexpr std::array<std::string_view, 12> kMonths{"Jan", "Feb", "Mar", "Apr", "May", "Jun",
-                                                     "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
-  for (std::size_t i = 0; i < kMonths.size(); ++i)
-    if (iequals(kMonths[i], name)) return static_cast<int>(i) + 1;
-  return 0;
 }
 
 // Splits "a<sep>b<sep>c" into three fields.
@@ -185,7 +179,7 @@ std::string first_detected_key(std::string_view date_text) {
       if (!digits(f[1]) || !digits(f[2])) return blank;
     } else {  // dd-MMM-yy (the year written with all its digits)
       if (!digits(f[0]) || !digits(f[2])) return blank;
-      day = to_int(f[0]), month = month_of_name(f[1]), year = to_int(f[2]);
+      day = to_int(f[0]), month = month_of_abbreviation(f[1]), year = to_int(f[2]);
     }
   } else if (three_fields(date, '/', f)) {
     if (!digits(f[0]) || !digits(f[1]) || !digits(f[2])) return blank;
@@ -214,13 +208,7 @@ std::string first_detected_key(std::string_view date_text) {
   return key;
 }
 
-std::string_view file_name_part(std::string_view path) noexcept {
-  // Only the backslash: a command's "/x" switch must not be taken for a folder.
-  auto p = path.find_last_of('\\');
-  return p == std::string_view::npos ? path : path.substr(p + 1);
-}
-
-std::string file_name_key(std::string_view command) { return std::string(file_name_part(command)); }
+std::string file_name_key(std::string_view command) { return std::string(file_name_of_path(command)); }
 
 std::string code_key(int code) { return std::to_string(code); }
 
@@ -253,7 +241,7 @@ int compare_startup(const StartupKey& a, const StartupKey& b, int flag) {
 
 std::string startup_command_text(std::string_view file, bool through_rundll) {
   std::string out = through_rundll ? "RunDLL32.exe " : "";
-  out += file_name_part(file);
+  out += file_name_of_path(file);
   return out;
 }
 
@@ -274,37 +262,31 @@ std::string help_page_name(int page_command, std::string_view language_code) {
     case cmd::kActiveX: page = "activex.html"; break;
     default: page = "features.html"; break;
   }
-  std::string out;
-  if (language_code != "us") {
-    out += language_code;
-    out += '_';
-  }
-  out += page;
-  return out;
+  return info_server::localised_help_page(page, language_code);
 }
 
 void append_common_menu_end(std::vector<MenuEntry>& entries, int page_command) {
   entries.push_back({0, 0});
-  entries.push_back({kMenuLookup, menu::kLookup});
-  if (page_command != cmd::kCookies) entries.push_back({kMenuLog, menu::kLog});
-  entries.push_back({kMenuHelp, menu::kHelp});
+  entries.push_back({IDS_MENU_LOOKUP, menu::kLookup});
+  if (page_command != cmd::kCookies) entries.push_back({IDS_MENU_LOG, menu::kLog});
+  entries.push_back({IDS_MENU_HELP, menu::kHelp});
 }
 
 std::vector<MenuEntry> startup_menu(int code, bool disabled, bool has_note) {
-  std::vector<MenuEntry> m{{kMenuInfo, menu::kInfo}, {kMenuExplore, menu::kExploreFolder},
-                           {kMenuProperties, menu::kProperties}};
-  if (has_note) m.push_back({kMenuViewNote, menu::kViewNote});
-  m.push_back({kMenuAdd, menu::kAdd});
+  std::vector<MenuEntry> m{{IDS_MENU_INFO, menu::kInfo}, {IDS_MENU_EXPLORE, menu::kExploreFolder},
+                           {IDS_MENU_PROPERTIES, menu::kProperties}};
+  if (has_note) m.push_back({IDS_MENU_VIEW_NOTE, menu::kViewNote});
+  m.push_back({IDS_MENU_ADD, menu::kAdd});
   // Winlogon entries and the shell extension points cannot be delayed, removed or toggled here.
   if (code < 250) {
-    m.push_back({kMenuMoveToDelay, menu::kMoveToDelay});
+    m.push_back({IDS_MENU_MOVE_TO_DELAY, menu::kMoveToDelay});
     m.push_back({0, 0});
-    m.push_back({kMenuRemove, menu::kRemove});
+    m.push_back({IDS_MENU_REMOVE, menu::kRemove});
     if (disabled)
-      m.push_back({kMenuEnable, menu::kEnable});
+      m.push_back({IDS_MENU_ENABLE, menu::kEnable});
     else
-      m.push_back({kMenuDisable, menu::kDisable});
-    m.push_back({kMenuDeleteOnReboot, menu::kDeleteOnReboot});
+      m.push_back({IDS_MENU_DISABLE, menu::kDisable});
+    m.push_back({IDS_MENU_DELETE_ON_REBOOT, menu::kDeleteOnReboot});
   }
   append_common_menu_end(m, cmd::kStartup);
   return m;

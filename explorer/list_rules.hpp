@@ -71,9 +71,6 @@ int compare_startup(const StartupKey& a, const StartupKey& b, int flag);
 
 // ---- Text of the lists ---------------------------------------------------------------------
 
-// The part of a path from its file name on (after the last backslash).
-std::string_view file_name_part(std::string_view path) noexcept;
-
 // The Startup list's "Command" column.
 std::string startup_command_text(std::string_view file, bool through_rundll);
 

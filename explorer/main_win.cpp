@@ -15,7 +15,7 @@
 #include "explorer/page_switch.hpp"
 #include "explorer/resource_ids.h"
 #include "explorer/settings_win.hpp"
-#include "explorer/strings_ids.hpp"
+#include "explorer/string_ids.h"
 #include "platform/callback_guard.hpp"
 #include "platform/com.hpp"
 #include "platform/process.hpp"
@@ -28,7 +28,7 @@ namespace {
 
 constexpr std::string_view kAutoUpdate = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\WindowsUpdate\\Auto Update";
 constexpr std::string_view kPrefixes = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\URL\\Prefixes";
-constexpr std::string_view kDefaultPrefix = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\URL\\DefaultPrefix";
+constexpr std::string_view kDefaultPrefixKey = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\URL\\DefaultPrefix";
 constexpr std::string_view kExplorerMenuKey = "exefile\\shell\\Kestrom VANT";
 constexpr std::size_t kMaxPrefix = 256;
 constexpr int kEnglish = 9;
@@ -49,9 +49,9 @@ void run_repair(App& app, Repair repair) {
     }
     case Repair::SetPrefix: {
       std::string prefix = reg::read_string(HKEY_CURRENT_USER, keys::kProduct, "wwwPrefix", kMaxPrefix);
-      if (prefix.empty()) prefix = settings::text(ids::kDefaultPrefix, kMaxPrefix + 1);
+      if (prefix.empty()) prefix = settings::text(IDS_DEFAULT_PREFIX, kMaxPrefix + 1);
       reg::write_string(HKEY_LOCAL_MACHINE, kPrefixes, "www", prefix);
-      reg::write_string(HKEY_LOCAL_MACHINE, kDefaultPrefix, "", prefix);
+      reg::write_string(HKEY_LOCAL_MACHINE, kDefaultPrefixKey, "", prefix);
       break;
     }
     case Repair::None: break;
@@ -70,9 +70,6 @@ void on_command(App& app, int id) {
   switch (id) {
     case cmd::kQuit: DestroyWindow(app.owner); break;
     case cmd::kAlwaysRun: set_always_run(!always_run_state(), app.init_hooks); break;
-    case cmd::kRestartCommands:
-      if (app.hooks.show_restart_viewer) app.hooks.show_restart_viewer();
-      break;
     case cmd::kShowCookies: {
       bool was = app.show_cookies;
       app.show_cookies = true;
@@ -81,7 +78,7 @@ void on_command(App& app, int id) {
       break;
     }
     case cmd::kExitRequest:
-      if (settings::option("ConfirmExit", 0) == 0)
+      if (settings::option(Opt::ConfirmExit) == 0)
         DestroyWindow(app.owner);
       else if (FindWindowA("Kestrom", nullptr))
         open_sheet(app, cmd::kStartup);
@@ -125,16 +122,16 @@ void create_fonts(App& app) {
   for (const auto& d : defs)
     app.fonts.emplace_back(CreateFontA(d.height, 0, 0, 0, d.weight, FALSE, d.underline, FALSE, DEFAULT_CHARSET, 0, 0, 0,
                                        0, d.face));
-  std::string note_face = settings::option_text("NoteFont", 64);
-  if (note_face.empty()) note_face = "Arial";
-  int note_size = settings::option("NoteSize", 14);
+  std::string note_face = settings::option_text(kNoteFontName, 64);
+  if (note_face.empty()) note_face = std::string(kNoteFontDefault);
+  int note_size = settings::option(Opt::NoteSize);
   app.fonts.emplace_back(CreateFontA(note_size, 0, 0, 0, 500, FALSE, FALSE, FALSE, DEFAULT_CHARSET, 0, 0, 0, 0,
                                      note_face.c_str()));
 }
 
 void advance_start_counter() {
-  StartCount c = advance_start_count(settings::option("nCount", 0));
-  settings::set_option("nCount", c.value);
+  StartCount c = advance_start_count(settings::option(Opt::nCount));
+  settings::set_option(Opt::nCount, c.value);
   if (c.prune_category) prune_category(*c.prune_category);
 }
 
@@ -143,11 +140,11 @@ int run(HINSTANCE instance, const char* command_line) {
   app.instance = instance;
   app.command_line = command_line ? command_line : "";
   kestrom::text::set_module(instance);
-  app.class_name = settings::text(ids::kClassName, 64);
-  app.title = settings::text(ids::kLoading, kMaxTitleBuffer + 1);
+  app.class_name = settings::text(IDS_EXPLORER_CLASS_NAME, 64);
+  app.title = settings::text(IDS_LOADING, kMaxTitleBuffer + 1);
   if (app.class_name.empty() || app.title.empty()) return 0;
 
-  int start_tab = settings::option("StartTab", cmd::kStartup);
+  int start_tab = settings::option(Opt::StartTab);
   Repair repair = repair_switch(app.command_line);
   if (repair != Repair::None) {
     run_repair(app, repair);

@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "common/page_commands.hpp"
+#include "explorer/string_ids.h"
 
 namespace kestrom::explorer {
 
@@ -45,21 +46,20 @@ struct PageDef {
   int dialog;
   int icon;
   int title_string;
-  bool nt_only;
 };
 inline constexpr std::array<PageDef, 12> kPages{{
-    {cmd::kStartup, 102, 170, 606, false},
-    {cmd::kDelayedStart, 197, 200, 609, false},
-    {cmd::kActiveX, 201, 212, 1155, false},
-    {cmd::kIEHelpers, 139, 180, 694, false},
-    {cmd::kScheduledTasks, 137, 182, 680, false},
-    {cmd::kServices, 132, 173, 636, true},
-    {cmd::kActiveTasks, 110, 176, 607, false},
-    {cmd::kCookies, 108, 183, 608, false},
-    {cmd::kFileTypes, 142, 179, 739, false},
-    {cmd::kHiddenFiles, 195, 198, 973, false},
-    {cmd::kRecent, 214, 175, 1192, false},
-    {cmd::kOptions, 114, 181, 610, false},
+    {cmd::kStartup, 102, 170, IDS_PAGE_STARTUP},
+    {cmd::kDelayedStart, 197, 200, IDS_PAGE_DELAYED_START},
+    {cmd::kActiveX, 201, 212, IDS_PAGE_ACTIVEX},
+    {cmd::kIEHelpers, 139, 180, IDS_PAGE_IE_HELPERS},
+    {cmd::kScheduledTasks, 137, 182, IDS_PAGE_SCHEDULED_TASKS},
+    {cmd::kServices, 132, 173, IDS_PAGE_SERVICES},
+    {cmd::kActiveTasks, 110, 176, IDS_PAGE_ACTIVE_TASKS},
+    {cmd::kCookies, 108, 183, IDS_PAGE_COOKIES},
+    {cmd::kFileTypes, 142, 179, IDS_PAGE_FILE_TYPES},
+    {cmd::kHiddenFiles, 195, 198, IDS_PAGE_HIDDEN_FILES},
+    {cmd::kRecent, 214, 175, IDS_PAGE_RECENT},
+    {cmd::kOptions, 114, 181, IDS_PAGE_OPTIONS},
 }};
 // The tab image list holds these icons in this order, one per tab.
 inline constexpr std::array<int, 13> kTabIcons{170, 200, 212, 180, 182, 173, 176, 183, 179, 198, 175, 167, 181};

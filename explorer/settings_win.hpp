@@ -4,17 +4,18 @@
 #include <string>
 #include <string_view>
 
+#include "common/options_table.hpp"
+
 namespace kestrom::explorer::settings {
 
-// Options (decimal strings under ...\Kestrom\Options).
-int option(std::string_view name, int default_value);
-void set_option(std::string_view name, int value);
+// Options (decimal strings under ...\Kestrom\Options) with the explorer's defaults.
+int option(Opt id);
+void set_option(Opt id, int value);
+// The lists' column widths and sort orders, kept beside the options.
+int list_setting(std::string_view name, int default_value);
+void set_list_setting(std::string_view name, int value);
 // Raw text of an Options value (empty when missing or longer than `limit`).
 std::string option_text(std::string_view name, std::size_t limit);
-
-// Values directly under the product key (window positions and the like).
-std::string product_text(std::string_view name, std::size_t limit = 1023);
-void set_product_text(std::string_view name, std::string_view text);
 
 // A string of the program's string table, through the translation rules.
 std::string text(int number, std::size_t size = 1024);

@@ -6,12 +6,15 @@
 #include <string>
 
 #include "common/paths.hpp"
+#include "common/pathtext.hpp"
+#include "common/product.hpp"
+#include "common/string_ids.h"
 #include "common/text.hpp"
 #include "explorer/page_switch.hpp"
 #include "explorer/pages_win.hpp"
 #include "explorer/resource_ids.h"
 #include "explorer/settings_win.hpp"
-#include "explorer/strings_ids.hpp"
+#include "explorer/string_ids.h"
 #include "platform/callback_guard.hpp"
 
 namespace kestrom::explorer {
@@ -144,8 +147,7 @@ void SheetContext::page_started(HWND page) {
 
 void SheetContext::place() {
   HWND sheet = app_.sheet;
-  std::string x = settings::product_text("xPos", 16), y = settings::product_text("yPos", 16);
-  std::string dx = settings::product_text("dxPos", 16), dy = settings::product_text("dyPos", 16);
+  const auto [x, y, dx, dy] = read_window_position(WindowFamily::Sheet);
   Size virtual_screen{GetSystemMetrics(SM_CXVIRTUALSCREEN), GetSystemMetrics(SM_CYVIRTUALSCREEN)};
   Size screen{GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
   Placement p = place_sheet({x, y, dx, dy}, virtual_screen, screen, outer_size(sheet));
@@ -231,45 +233,52 @@ void show_message_dialog(App& app, int string_number) {
                   reinterpret_cast<LPARAM>(texts));
 }
 
-void open_sheet(App& app, int page_command) {
-  if (app.sheet_open) {
-    if (page_command == cmd::kCookies && app.sheet)
-      SetWindowPos(app.sheet, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
-    if (page_command == cmd::kActiveTasks && app.hooks.refresh_active_tasks) app.hooks.refresh_active_tasks();
-    BringWindowToTop(app.owner);
-    SetForegroundWindow(app.owner);
-    if (app.sheet) {
-      BringWindowToTop(app.sheet);
-      SetForegroundWindow(app.sheet);
-    }
-    return;
-  }
-  app.sheet_open = true;
-  app.title = settings::text(ids::kProductTitle, kMaxTitleBuffer + 1);
-  SetWindowTextA(app.owner, app.title.c_str());
-  const bool large = common_controls_version() >= kLargeFormVersion;
+namespace {
 
-  SheetContext context(app);
-  struct Built {
-    const PageDef* def;
-    std::string title;
-    platform::UniqueIcon icon;
-  };
-  std::vector<Built> built;
+// A second request while the sheet is open brings it forward (the cookie list on top, the
+// running programs refreshed) instead of opening another.
+void bring_open_sheet_forward(App& app, int page_command) {
+  if (page_command == cmd::kCookies && app.sheet)
+    SetWindowPos(app.sheet, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+  if (page_command == cmd::kActiveTasks && app.hooks.refresh_active_tasks) app.hooks.refresh_active_tasks();
+  BringWindowToTop(app.owner);
+  SetForegroundWindow(app.owner);
+  if (app.sheet) {
+    BringWindowToTop(app.sheet);
+    SetForegroundWindow(app.sheet);
+  }
+}
+
+struct BuiltPage {
+  const PageDef* def;
+  std::string title;
+  platform::UniqueIcon icon;
+};
+
+platform::UniqueIcon small_icon(HINSTANCE instance, int resource) {
+  return platform::UniqueIcon(
+      static_cast<HICON>(LoadImageA(instance, MAKEINTRESOURCEA(resource), IMAGE_ICON, 16, 16, 0)));
+}
+
+// The pages that exist, in the sheet's order; their objects go to the context.
+std::vector<BuiltPage> build_pages(App& app, SheetContext& context) {
+  std::vector<BuiltPage> built;
   for (const auto& def : kPages) {
-    if (def.nt_only && !app.nt_family) continue;
     std::unique_ptr<SheetPage> page;
     if (def.command == cmd::kStartup) page = make_startup_page(app, context);
     if (def.command == cmd::kOptions) page = make_options_page(app, context);
     if (!page) continue;  // pages that do not exist yet keep their place in the order
     context.pages.push_back(std::move(page));
     context.page_icons.push_back(def.icon);
-    built.push_back({&def, settings::text(def.title_string, 256),
-                     platform::UniqueIcon(static_cast<HICON>(LoadImageA(app.instance, MAKEINTRESOURCEA(def.icon),
-                                                                        IMAGE_ICON, 16, 16, 0)))});
+    built.push_back({&def, settings::text(def.title_string, 256), small_icon(app.instance, def.icon)});
   }
+  return built;
+}
+
+// `large`: the common controls know the newer record sizes.
+std::vector<PROPSHEETPAGEA> page_records(const App& app, const SheetContext& context,
+                                         const std::vector<BuiltPage>& built, bool large) {
   std::vector<PROPSHEETPAGEA> records(built.size());
-  std::vector<const PageDef*> defs;
   for (std::size_t i = 0; i < built.size(); ++i) {
     PROPSHEETPAGEA& r = records[i];
     r.dwSize = large ? sizeof(PROPSHEETPAGEA) : PROPSHEETPAGEA_V1_SIZE;
@@ -280,36 +289,66 @@ void open_sheet(App& app, int page_command) {
     r.pszTitle = built[i].title.c_str();
     r.pfnDlgProc = &platform::dialog_procedure<&SheetPage::dialog_proc>;
     r.lParam = reinterpret_cast<LPARAM>(context.pages[i].get());
-    defs.push_back(built[i].def);
   }
-  int wanted = page_command == cmd::kShowCookies ? cmd::kCookies : page_command;
+  return records;
+}
 
+// The tab to start on among the pages built.
+UINT start_page(const std::vector<BuiltPage>& built, int page_command) {
+  std::vector<const PageDef*> defs;
+  for (const BuiltPage& b : built) defs.push_back(b.def);
+  const int wanted = page_command == cmd::kShowCookies ? cmd::kCookies : page_command;
+  return static_cast<UINT>(start_index(defs.data(), defs.size(), wanted));
+}
+
+PROPSHEETHEADERA sheet_header(const App& app, const std::vector<PROPSHEETPAGEA>& records, UINT start, HICON icon,
+                              bool large) {
   PROPSHEETHEADERA header{};
   header.dwSize = large ? sizeof(PROPSHEETHEADERA) : PROPSHEETHEADERA_V1_SIZE;
-  header.dwFlags = PSH_PROPSHEETPAGE | PSH_NOAPPLYNOW | PSH_USEHICON | (app.nt_family ? PSH_USECALLBACK : 0);
-  platform::UniqueIcon program_icon(
-      static_cast<HICON>(LoadImageA(app.instance, MAKEINTRESOURCEA(IDI_PROGRAM), IMAGE_ICON, 16, 16, 0)));
-  header.hIcon = program_icon.get();
+  header.dwFlags = PSH_PROPSHEETPAGE | PSH_NOAPPLYNOW | PSH_USEHICON | PSH_USECALLBACK;
+  header.hIcon = icon;
   header.hwndParent = app.owner;
   header.hInstance = app.instance;
   header.pszCaption = app.title.c_str();
   header.nPages = static_cast<UINT>(records.size());
-  header.nStartPage = static_cast<UINT>(start_index(defs.data(), defs.size(), wanted));
+  header.nStartPage = start;
   header.ppsp = records.data();
   header.pfnCallback = &platform::property_sheet_callback<&sheet_callback>;
+  return header;
+}
 
-  // A program file named like "hijack..." writes the scan log before the sheet shows.
-  std::string folder = program_folder();
+// A program file named like "hijack..." writes the scan log before the sheet shows.
+void write_scan_log_if_named_hijack(const App& app) {
+  if (!app.hooks.write_scan_log) return;
   char module[MAX_PATH] = {};
   GetModuleFileNameA(nullptr, module, MAX_PATH);
-  if (contains(std::string(module).substr(std::string(module).find_last_of('\\') + 1), "hijack") &&
-      app.hooks.write_scan_log)
-    app.hooks.write_scan_log(folder + "\\HijackKestrom.log");
+  if (contains(file_name_of_path(module), "hijack")) app.hooks.write_scan_log(program_folder() + "\\HijackKestrom.log");
+}
 
-  INT_PTR result = records.empty() ? -1 : PropertySheetA(&header);
+}  // namespace
+
+void open_sheet(App& app, int page_command) {
+  if (app.sheet_open) {
+    bring_open_sheet_forward(app, page_command);
+    return;
+  }
+  app.sheet_open = true;
+  app.title = settings::text(IDS_PRODUCT_NAME, kMaxTitleBuffer + 1);
+  SetWindowTextA(app.owner, app.title.c_str());
+  const bool large = common_controls_version() >= kLargeFormVersion;
+
+  SheetContext context(app);
+  const std::vector<BuiltPage> built = build_pages(app, context);
+  const std::vector<PROPSHEETPAGEA> records = page_records(app, context, built, large);
+  const platform::UniqueIcon program_icon = small_icon(app.instance, IDI_PROGRAM);
+  PROPSHEETHEADERA header = sheet_header(app, records, start_page(built, page_command), program_icon.get(), large);
+  write_scan_log_if_named_hijack(app);
+
+  const INT_PTR result = records.empty() ? -1 : PropertySheetA(&header);
   app.sheet = nullptr;
   if (result < 0) {
-    show_message_dialog(app, ids::kSheetFailed);
+    // Still marked open while the message shows, so a second request cannot start a sheet.
+    show_message_dialog(app, IDS_SHEET_FAILED);
     app.sheet_open = false;
     PostMessageA(app.owner, WM_CLOSE, 0, 0);
     return;

@@ -8,14 +8,15 @@
 
 #include "common/detected.hpp"
 #include "common/locations.hpp"
-#include "common/lookup_win.hpp"
+#include "common/info_server_win.hpp"
 #include "common/paths.hpp"
+#include "common/string_ids.h"
 #include "explorer/list_page_win.hpp"
 #include "explorer/page_switch.hpp"
 #include "explorer/pages_win.hpp"
 #include "explorer/resource_ids.h"
 #include "explorer/settings_win.hpp"
-#include "explorer/strings_ids.hpp"
+#include "explorer/string_ids.h"
 #include "startup/actions.hpp"
 #include "startup/enumerate.hpp"
 
@@ -52,7 +53,6 @@ class StartupPage final : public SheetPage {
     app_.directions.reset(0, 5);
     set_texts(page);
     ShowWindow(GetDlgItem(page, IDC_ENABLE), SW_HIDE);
-    if (!app_.nt_family) ShowWindow(GetDlgItem(page, IDC_CLOSE_PAGE), SW_HIDE);
     icon_button(page, IDC_HELP_IMAGE, IDI_UNKNOWN_PROGRAM);
     icon_button(page, IDC_MONITOR_IMAGE, IDI_PROGRAM);
     list_->add_columns();
@@ -60,11 +60,11 @@ class StartupPage final : public SheetPage {
 
   void set_texts(HWND page) {
     const std::pair<int, int> texts[] = {
-        {IDC_EXPLANATION, ids::kStartupExplanation}, {IDC_SHOW_ALL, ids::kShowAllStartup},
-        {IDC_INFO, ids::kMenuInfo},                  {IDC_ADD, ids::kMenuAdd},
-        {IDC_REMOVE, ids::kMenuRemove},              {IDC_ENABLE, ids::kMenuEnable},
-        {IDC_DISABLE, ids::kMenuDisable},            {IDC_CLOSE_PAGE, ids::kCloseButton},
-        {IDC_HELP_CAPTION, ids::kHelpCaption},       {IDC_MONITOR_CAPTION, ids::kMonitorCaption},
+        {IDC_EXPLANATION, IDS_STARTUP_EXPLANATION}, {IDC_SHOW_ALL, IDS_SHOW_ALL_STARTUP},
+        {IDC_INFO, IDS_MENU_INFO},                  {IDC_ADD, IDS_MENU_ADD},
+        {IDC_REMOVE, IDS_MENU_REMOVE},              {IDC_ENABLE, IDS_MENU_ENABLE},
+        {IDC_DISABLE, IDS_MENU_DISABLE},            {IDC_CLOSE_PAGE, IDS_CLOSE_BUTTON},
+        {IDC_HELP_CAPTION, IDS_HELP_CAPTION},       {IDC_MONITOR_CAPTION, IDS_MONITOR_CAPTION},
     };
     for (const auto& [control, string] : texts)
       SetDlgItemTextA(page, control, settings::text(string, 256).c_str());
@@ -81,10 +81,10 @@ class StartupPage final : public SheetPage {
     facts_.clear();
     StartupScan scan;
     scan.advanced = true;
-    scan.show_all_startup = settings::option("ShowAllStartup", 0);
+    scan.show_all_startup = settings::option(Opt::ShowAllStartup);
     scan.wow64_view = wow64_view_present();
     list_startup_programs(items_, scan, system_item_rules());
-    const std::string disabled_word = settings::text(ids::kDisabledType, 64);
+    const std::string disabled_word = settings::text(IDS_DISABLED_TYPE, 64);
     for (std::size_t i = 0; i < items_.size(); ++i) {
       const StartupItem& item = items_[i];
       RowFacts f;
@@ -107,7 +107,7 @@ class StartupPage final : public SheetPage {
       facts_.push_back(std::move(f));
     }
     list_->end_fill(comparator());
-    CheckDlgButton(page, IDC_SHOW_ALL, settings::option("ShowAllStartup", 0) > 0 ? BST_CHECKED : BST_UNCHECKED);
+    CheckDlgButton(page, IDC_SHOW_ALL, settings::option(Opt::ShowAllStartup) > 0 ? BST_CHECKED : BST_UNCHECKED);
     EnableWindow(GetDlgItem(page, IDC_SHOW_ALL), TRUE);
   }
 
@@ -125,7 +125,7 @@ class StartupPage final : public SheetPage {
     k.disabled = f.disabled;
     switch (column) {
       case 0: k.key = item.title; break;
-      case 1: k.key = std::string(file_name_part(item.file)); break;
+      case 1: k.key = file_name_key(item.file); break;
       case 2: k.key = f.company; break;
       case 3: k.key = code_key(item.code); break;
       case 4: k.key = f.date_key; break;
@@ -188,16 +188,16 @@ class StartupPage final : public SheetPage {
       case menu::kLookup: {
         int index = list_->first_selected();
         if (index < 0) {
-          MessageBoxA(page, settings::text(ids::kNoSelection).c_str(), app_.title.c_str(), MB_OK | MB_TOPMOST);
+          MessageBoxA(page, settings::text(IDS_NO_SELECTION).c_str(), app_.title.c_str(), MB_OK | MB_TOPMOST);
           break;
         }
         const StartupItem& item = items_[static_cast<std::size_t>(index)];
-        lookup::look_up_program(app_.owner, item.code, item.file, item.title);
+        info_server::look_up_program(app_.owner, item.code, item.file, item.title);
         break;
       }
       case menu::kHelp: list_->open_help(); break;  // the menu entry and the help image button
       case IDC_SHOW_ALL:
-        settings::set_option("ShowAllStartup", IsDlgButtonChecked(page, IDC_SHOW_ALL) == BST_CHECKED ? 1 : 0);
+        settings::set_option(Opt::ShowAllStartup, IsDlgButtonChecked(page, IDC_SHOW_ALL) == BST_CHECKED ? 1 : 0);
         fill(page);
         break;
       case IDC_CLOSE_PAGE: close_sheet(page); break;
@@ -212,9 +212,9 @@ class StartupPage final : public SheetPage {
     const StartupItem& item = items_[static_cast<std::size_t>(index)];
     int string_number = location_text_string(item.code);
     std::string where = location_text(item.code, facts_[static_cast<std::size_t>(index)].disabled,
-                                      settings::text(ids::kDisabledType, 64),
+                                      settings::text(IDS_DISABLED_TYPE, 64),
                                       string_number ? settings::text(string_number) : std::string());
-    list_->set_status(settings::text(ids::kStartupLocation, 64) + where);
+    list_->set_status(settings::text(IDS_STARTUP_LOCATION, 64) + where);
   }
 
   std::optional<ListPage> list_;
@@ -230,7 +230,7 @@ class OptionsPage final : public SheetPage {
   INT_PTR handle(HWND page, UINT msg, WPARAM, LPARAM lp) override {
     switch (msg) {
       case WM_INITDIALOG:
-        SetDlgItemTextA(page, IDC_EXPLANATION, settings::text(ids::kOptionsPlaceholder).c_str());
+        SetDlgItemTextA(page, IDC_EXPLANATION, settings::text(IDS_OPTIONS_PLACEHOLDER).c_str());
         return TRUE;
       case WM_NOTIFY: {
         const auto* n = reinterpret_cast<const NMHDR*>(lp);

@@ -91,13 +91,4 @@ NewProgramOutcome new_program_command(int command, int repeat_count, int code) n
   return {};
 }
 
-std::string alert_help_page_name(std::string_view language_code) {
-  constexpr std::string_view kPage = "helpme.html";
-  if (language_code == "us") return std::string(kPage);
-  std::string out(language_code);
-  out += '_';
-  out.append(kPage);
-  return out;
-}
-
 }  // namespace kestrom

@@ -28,9 +28,6 @@ inline constexpr int kCommandYes = 6;
 inline constexpr int kCommandNo = 7;
 inline constexpr int kCommandInfo = 1067;
 
-// Lookup types of the information button: 1000 + the item's location code.
-inline constexpr int kAlertLookupBase = 1000;
-
 // The current-item texts hold at most this many characters (260-character buffers).
 inline constexpr std::size_t kMaxAlertText = 259;
 
@@ -89,9 +86,5 @@ struct NewProgramOutcome {
 };
 // Yes, No or Escape pressed in the new-program dialog with the given repeat count.
 NewProgramOutcome new_program_command(int command, int repeat_count, int code) noexcept;
-
-// The help page an alert opens: "helpme.html", preceded by the interface language code and "_"
-// unless the code is "us".
-std::string alert_help_page_name(std::string_view language_code);
 
 }  // namespace kestrom

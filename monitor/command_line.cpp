@@ -8,11 +8,11 @@ CommandLine parse_command_line(std::string_view line) noexcept {
   CommandLine out;
   // The Explorer context-menu entry hands us a quoted file path; it never starts a monitor.
   if (contains(line, ".exe")) {
-    out.lookup_type = kLookupProgram;
+    out.lookup_type = info_server::kFromCommandLineExe;
     return out;
   }
   if (contains(line, ".dll")) {
-    out.lookup_type = kLookupLibrary;
+    out.lookup_type = info_server::kFromCommandLineDll;
     return out;
   }
   out.quit = contains(line, "-Q");

@@ -3,11 +3,9 @@
 #pragma once
 #include <string_view>
 
-namespace kestrom::monitor {
+#include "common/info_server.hpp"
 
-// Types of the program information lookup for a program file and for a library.
-inline constexpr int kLookupProgram = 460;
-inline constexpr int kLookupLibrary = 470;
+namespace kestrom::monitor {
 
 struct CommandLine {
   int lookup_type = 0;       // non-zero: look the named file up and end

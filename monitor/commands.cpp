@@ -1,5 +1,7 @@
 #include "monitor/commands.hpp"
 
+#include "monitor/string_ids.h"
+
 namespace kestrom::monitor {
 
 std::optional<std::string_view> explorer_switch(int command) noexcept {
@@ -20,17 +22,24 @@ std::optional<std::string_view> explorer_switch(int command) noexcept {
   }
 }
 
-std::vector<MenuEntry> tray_menu(Family family) {
+std::vector<MenuEntry> tray_menu() {
   constexpr MenuEntry kSeparator{0, 0};
-  std::vector<MenuEntry> menu{{610, cmd::kOptions}, kSeparator,         {503, cmd::kStartup},
-                              {1020, cmd::kDelayedStart}, {697, cmd::kIEHelpers}};
-  if (family == Family::Nt) menu.push_back({509, cmd::kServices});
-  menu.insert(menu.end(), {{685, cmd::kScheduledTasks}, {1067, cmd::kActiveX}, kSeparator,
-                           {504, cmd::kActiveTasks}, {505, cmd::kCookies}, {510, cmd::kFileTypes},
-                           {1018, cmd::kHiddenFiles}, {1192, cmd::kRecent}});
-  if (family == Family::Win9x) menu.push_back({507, cmd::kRestartCommands});
-  menu.insert(menu.end(), {kSeparator, {508, cmd::kQuit}});
-  return menu;
+  return {{IDS_MENU_OPTIONS, cmd::kOptions},
+          kSeparator,
+          {IDS_MENU_STARTUP, cmd::kStartup},
+          {IDS_MENU_DELAYED_START, cmd::kDelayedStart},
+          {IDS_MENU_IE_HELPERS, cmd::kIEHelpers},
+          {IDS_MENU_SERVICES, cmd::kServices},
+          {IDS_MENU_SCHEDULED_TASKS, cmd::kScheduledTasks},
+          {IDS_MENU_ACTIVEX, cmd::kActiveX},
+          kSeparator,
+          {IDS_MENU_ACTIVE_TASKS, cmd::kActiveTasks},
+          {IDS_MENU_COOKIES, cmd::kCookies},
+          {IDS_MENU_FILE_TYPES, cmd::kFileTypes},
+          {IDS_MENU_HIDDEN_FILES, cmd::kHiddenFiles},
+          {IDS_MENU_RECENT, cmd::kRecent},
+          kSeparator,
+          {IDS_MENU_EXIT, cmd::kQuit}};
 }
 
 }  // namespace kestrom::monitor

@@ -23,26 +23,19 @@ inline constexpr std::string_view kExplorerRestart = "-RESTART";
 // The explorer switch a command opens; none for commands that do something else.
 std::optional<std::string_view> explorer_switch(int command) noexcept;
 
-// Windows family the menu is built for: some entries exist only on one of them.
-enum class Family { Nt, Win9x };
-
 struct MenuEntry {
   int string_number = 0;  // 0: a separator
   int command = 0;
   bool operator==(const MenuEntry&) const = default;
 };
-std::vector<MenuEntry> tray_menu(Family family);
+std::vector<MenuEntry> tray_menu();
 
 // Icon resources of the tray.
 namespace icon {
-inline constexpr int kNormalNt = 101;
-inline constexpr int kNormal9x = 159;
+inline constexpr int kNormal = 101;  // also the TrayIcon option's default
 inline constexpr int kFirstHalf = 157;
 inline constexpr int kSecondHalf = 158;
 inline constexpr int kAlert = 161;
 }  // namespace icon
-inline constexpr int default_tray_icon(Family family) noexcept {
-  return family == Family::Nt ? icon::kNormalNt : icon::kNormal9x;
-}
 
 }  // namespace kestrom::monitor

@@ -16,10 +16,12 @@
 #include "common/options_table.hpp"
 #include "common/paths.hpp"
 #include "common/product.hpp"
+#include "common/string_ids.h"
 #include "common/textloader.hpp"
 #include "common/trace.hpp"
 #include "monitor/command_line.hpp"
 #include "platform/callback_guard.hpp"
+#include "monitor/string_ids.h"
 #include "platform/handles.hpp"
 #include "platform/process.hpp"
 
@@ -27,25 +29,16 @@ namespace kestrom::monitor {
 
 namespace {
 
-constexpr int kClassNameString = 1;
-constexpr int kTitleString = 2;
-constexpr int kExitQuestionString = 17;
-constexpr int kExplorerMissingString = 795;
-constexpr int kPatrolTooltipString = 820;
-constexpr int kSystemErrorCaptionString = 1900;
 constexpr std::size_t kMaxTooltip = 127;  // NOTIFYICONDATA's tip holds 128 with its terminator
 constexpr std::size_t kMenuTextSize = 128;
 
-constexpr int kFirstHalfTooltipString = 821;
-constexpr int kSecondHalfTooltipString = 824;
-
 }  // namespace
 
-MonitorOptions load_monitor_options(Family family) {
+MonitorOptions load_monitor_options() {
   MonitorOptions o;
   o.all = load_all_options(Program::Monitor);
   o.hide_icon = o.all[Opt::HideRusko] == 1;
-  o.tray_icon = read_option(option_def(Opt::TrayIcon).name, default_tray_icon(family));
+  o.tray_icon = read_option(Opt::TrayIcon);
   return o;
 }
 
@@ -61,10 +54,7 @@ int count_running_processes() {
   }
 }
 
-Monitor::Monitor(HINSTANCE instance, MonitorHooks hooks, Family family)
-    : instance_(instance), hooks_(std::move(hooks)), family_(family), patrol_(family == Family::Win9x) {
-  options_.tray_icon = default_tray_icon(family);
-}
+Monitor::Monitor(HINSTANCE instance, MonitorHooks hooks) : instance_(instance), hooks_(std::move(hooks)) {}
 
 Monitor::~Monitor() {
   if (hwnd_) {
@@ -80,7 +70,7 @@ bool Monitor::create(const std::string& class_name, const std::string& title, bo
   wc.style = CS_DBLCLKS;
   wc.lpfnWndProc = &platform::window_procedure<&Monitor::window_proc>;
   wc.hInstance = instance_;
-  wc.hIcon = LoadIconA(instance_, MAKEINTRESOURCEA(icon::kNormalNt));
+  wc.hIcon = LoadIconA(instance_, MAKEINTRESOURCEA(icon::kNormal));
   wc.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
   wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(LTGRAY_BRUSH));
   wc.lpszClassName = class_name.c_str();
@@ -186,9 +176,6 @@ void Monitor::on_command(int command, LPARAM lp) {
       set_always_run(!always_run_, hooks_.product);
       always_run_ = always_run_state();
       break;
-    case cmd::kRestartCommands:
-      if (family_ == Family::Win9x && hooks_.restart_commands_viewer) hooks_.restart_commands_viewer(hwnd_);
-      break;
     case cmd::kTrayIconShowHide:
       if (options_.hide_icon) break;
       if (lp == 0)
@@ -244,7 +231,7 @@ void Monitor::realtime_check() {
 }
 
 void Monitor::reload_options() {
-  options_ = load_monitor_options(family_);
+  options_ = load_monitor_options();
   patrol_.load(options_.all);
 }
 
@@ -268,9 +255,9 @@ int Monitor::patrol_cycle() {
   // Examining files must not bring up the system's own boxes (an empty removable drive, say).
   const UINT previous_mode = SetErrorMode(SEM_FAILCRITICALERRORS);
   if (plan.half == 0)
-    show_tray_state(icon::kFirstHalf, kFirstHalfTooltipString);
+    show_tray_state(icon::kFirstHalf, IDS_TIP_STARTUP);
   else
-    show_tray_state(icon::kSecondHalf, kSecondHalfTooltipString);
+    show_tray_state(icon::kSecondHalf, IDS_TIP_CHANGES);
   for (PatrolStep step : plan.steps) {
     trace::begin("VERIFY", patrol_steps()[static_cast<std::size_t>(step)].label);
     if (hooks_.patrol_step) hooks_.patrol_step(step, *this);
@@ -280,7 +267,7 @@ int Monitor::patrol_cycle() {
   if (tick_.realtime_pending() && hooks_.note_running_programs) hooks_.note_running_programs();
 
   const bool slow = patrol_.end_cycle(GetTickCount64());
-  show_tray_state(options_.tray_icon, kPatrolTooltipString);
+  show_tray_state(options_.tray_icon, IDS_TIP_PATROL);
   if (slow) {
     trace::begin("CATCH", "MonitorTimer > 1000");
     trace::end();
@@ -299,7 +286,7 @@ HICON Monitor::load_icon(int resource) const {
   };
   // A TrayIcon option naming no icon of ours would leave an invisible icon: use the default.
   HICON icon = (resource > 0 && resource <= 0xFFFF) ? load(resource) : nullptr;
-  return icon ? icon : load(default_tray_icon(family_));
+  return icon ? icon : load(icon::kNormal);
 }
 
 bool Monitor::set_tray(DWORD action, int icon_resource, int tooltip_string) {
@@ -319,7 +306,7 @@ bool Monitor::set_tray(DWORD action, int icon_resource, int tooltip_string) {
 
 void Monitor::add_tray_icon() {
   if (icon_added_) set_tray(NIM_DELETE, 0, 0);
-  icon_added_ = set_tray(NIM_ADD, options_.tray_icon, kPatrolTooltipString);
+  icon_added_ = set_tray(NIM_ADD, options_.tray_icon, IDS_TIP_PATROL);
 }
 
 void Monitor::delete_tray_icon() {
@@ -344,7 +331,7 @@ void Monitor::on_tray(WPARAM wp, LPARAM lp) {
   } else if (mouse == WM_RBUTTONUP && wp == kTrayIconId) {
     platform::UniqueMenu menu(CreatePopupMenu());
     if (menu) {
-      for (const MenuEntry& e : tray_menu(family_)) {
+      for (const MenuEntry& e : tray_menu()) {
         if (e.string_number == 0)
           AppendMenuA(menu.get(), MF_SEPARATOR, 0, nullptr);
         else
@@ -370,7 +357,7 @@ void Monitor::start_explorer(std::string_view explorer_switch) {
   options.owner = hwnd_;
   options.folder = folder;
   if (!platform::start_program(file, explorer_switch.empty() ? std::span<const std::string>{} : arguments, options))
-    message_box(hwnd_, text::load(kExplorerMissingString), MB_ICONSTOP);
+    message_box(hwnd_, text::load(IDS_EXPLORER_MISSING), MB_ICONSTOP);
 }
 
 void Monitor::show_system_error() {
@@ -380,7 +367,7 @@ void Monitor::show_system_error() {
                  static_cast<DWORD>(sizeof text), nullptr);
   char line[1100];
   wsprintfA(line, "%d  %s", static_cast<int>(code), text);
-  const std::string caption = text::load(kSystemErrorCaptionString);
+  const std::string caption = text::load(IDS_SYSTEM_ERROR_CAPTION);
   MessageBoxExA(hwnd_, line, caption.c_str(), MB_ICONINFORMATION | MB_TOPMOST,
                static_cast<WORD>(MAKELANGID(text::language(), SUBLANG_DEFAULT)));
 }
@@ -391,7 +378,7 @@ void Monitor::exit_request(WPARAM wp) {
   if (LOWORD(wp) == 0 && read_option(Opt::ConfirmExit) != 0) {
     asking_exit_ = true;
     const int answer =
-        message_box(nullptr, text::load(kExitQuestionString), MB_YESNO | MB_ICONQUESTION);
+        message_box(nullptr, text::load(IDS_EXIT_QUESTION), MB_YESNO | MB_ICONQUESTION);
     asking_exit_ = false;
     if (answer != IDYES) {
       start_explorer(kExplorerRestart);
@@ -415,8 +402,8 @@ void Monitor::shutdown() {
 }
 
 int run_monitor(HINSTANCE instance, std::string_view command_line, MonitorHooks hooks) {
-  const std::string class_name = text::load(kClassNameString, kNameSize);
-  const std::string title = text::load(kTitleString, kNameSize);
+  const std::string class_name = text::load(IDS_MONITOR_CLASS_NAME, kNameSize);
+  const std::string title = text::load(IDS_PRODUCT_NAME, kNameSize);
   if (class_name.empty() || title.empty()) return 0;
 
   const CommandLine line = parse_command_line(command_line);
@@ -429,15 +416,14 @@ int run_monitor(HINSTANCE instance, std::string_view command_line, MonitorHooks 
     if (line.quit) {
       PostMessageA(running, WM_COMMAND, cmd::kQuit, 0);
     } else if (!line.no_open) {
-      Monitor opener(instance, {}, Family::Nt);
+      Monitor opener(instance, {});
       opener.start_explorer(explorer_switch(cmd::kStartup).value_or(""));
     }
     return 0;
   }
   if (line.quit) return 0;
 
-  const Family family = (GetVersion() & 0x80000000u) ? Family::Win9x : Family::Nt;
-  Monitor monitor(instance, std::move(hooks), family);
+  Monitor monitor(instance, std::move(hooks));
   if (!monitor.create(class_name, title, line.express_boot)) return 0;
   monitor.initialise();
   return monitor.run_message_loop();

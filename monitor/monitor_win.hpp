@@ -24,9 +24,9 @@ class Monitor;
 struct MonitorOptions {
   Options all = Options::defaults(Program::Monitor);
   bool hide_icon = false;  // HideRusko 1: no tray icon at all
-  int tray_icon = icon::kNormalNt;
+  int tray_icon = icon::kNormal;
 };
-MonitorOptions load_monitor_options(Family family);
+MonitorOptions load_monitor_options();
 
 // Work that belongs to other parts of the system, plugged in by the program. An empty hook
 // does nothing (count_processes then reports 0).
@@ -45,8 +45,6 @@ struct MonitorHooks {
   std::function<void()> note_running_programs;
   // Running processes, for the realtime check.
   std::function<int()> count_processes;
-  // The restart commands viewer (command 6034, old family only).
-  std::function<void(HWND)> restart_commands_viewer;
   // Shutdown: empty the Item List and the cookie filter list.
   std::function<void()> release_lists;
   // Command 6025: the alerts' memory of the program last asked about starts over.
@@ -61,7 +59,7 @@ inline constexpr std::size_t kNameSize = 32;
 
 class Monitor {
  public:
-  Monitor(HINSTANCE instance, MonitorHooks hooks, Family family);
+  Monitor(HINSTANCE instance, MonitorHooks hooks);
   Monitor(const Monitor&) = delete;
   Monitor& operator=(const Monitor&) = delete;
   ~Monitor();
@@ -111,7 +109,6 @@ class Monitor {
 
   HINSTANCE instance_;
   MonitorHooks hooks_;
-  Family family_;
   HWND hwnd_ = nullptr;
   std::string class_name_;
   MonitorOptions options_;

@@ -13,7 +13,6 @@ constexpr std::array<PatrolStepDef, kPatrolStepCount> kSteps{{
     {PatrolStep::DefaultPages, 0, "IE Start/Search Page", Opt::StartPage, Opt::RealtimeStartPage},
     {PatrolStep::FileTypes, 0, "File Types", Opt::FileType, Opt::RealtimeFileType},
     {PatrolStep::ScheduledTasks, 1, "Scheduled Tasks", Opt::Tasks, Opt::Count_},
-    {PatrolStep::RestartCommands, 1, "Win INIT file", Opt::WinInit, Opt::Count_},
     {PatrolStep::Services, 1, "Check for change to Services", Opt::Services, Opt::RealtimeServices},
     {PatrolStep::CookieFilter, 1, "Filter Cookies", Opt::Nuts, Opt::Count_},
     {PatrolStep::MozillaCookies, 1, "Filter Mozilla Cookies", Opt::Count_, Opt::Count_},
@@ -27,12 +26,9 @@ const std::array<PatrolStepDef, kPatrolStepCount>& patrol_steps() noexcept { ret
 void PatrolSchedule::load(const Options& options) noexcept {
   for (const PatrolStepDef& d : patrol_steps()) {
     if (d.interval == Opt::Count_) continue;
-    const int interval = options[d.interval];
     const std::size_t i = index(d.step);
-    reload_[i] = interval;
-    // A reload must not bring the once-per-run reminder back.
-    if (d.step == PatrolStep::RestartCommands && interval < countdown_[i]) continue;
-    countdown_[i] = interval;
+    reload_[i] = options[d.interval];
+    countdown_[i] = reload_[i];
   }
   half_ = 0;
 }
@@ -70,7 +66,6 @@ CyclePlan PatrolSchedule::begin_cycle(bool alert_showing, bool patrol_busy, bool
   plan.half = half_;
   for (const PatrolStepDef& d : patrol_steps()) {
     if (d.half != half_) continue;
-    if (d.step == PatrolStep::RestartCommands && !old_family_) continue;
     if (d.interval == Opt::Count_ ? true : due(d.step)) plan.steps.push_back(d.step);
   }
   return plan;

@@ -16,7 +16,7 @@ enum class PatrolStep : std::size_t {
   // First half, in order.
   Startup, IEHelpers, HiddenFiles, ActiveX, SystemFiles, DefaultPages, FileTypes,
   // Second half, in order.
-  ScheduledTasks, RestartCommands, Services, CookieFilter, MozillaCookies, NewCookies,
+  ScheduledTasks, Services, CookieFilter, MozillaCookies, NewCookies,
   Count_
 };
 inline constexpr std::size_t kPatrolStepCount = static_cast<std::size_t>(PatrolStep::Count_);
@@ -34,8 +34,6 @@ const std::array<PatrolStepDef, kPatrolStepCount>& patrol_steps() noexcept;
 inline constexpr std::uint64_t kMinCycleGapMs = 1000;
 // The tray icon is deleted and added again on the cycle after this many.
 inline constexpr int kIconRefreshAfter = 60;
-// The restart-commands reminder is given once per run.
-inline constexpr int kNoMoreReminders = 99999;
 
 struct CyclePlan {
   enum class Outcome {
@@ -52,11 +50,7 @@ struct CyclePlan {
 
 class PatrolSchedule {
  public:
-  // `old_family`: the restart commands exist only on Windows 9x.
-  explicit PatrolSchedule(bool old_family = false) noexcept : old_family_(old_family) {}
-
   // `load all options`: countdowns and reload values from the intervals; next cycle first half.
-  // The restart-commands countdown is only ever raised by a reload.
   void load(const Options& options) noexcept;
   // The realtime check saw a change: the steps whose realtime option is on run in the next
   // cycle of their half, and the next cycle is a first half.
@@ -68,8 +62,6 @@ class PatrolSchedule {
   // After the steps of a Run plan: the other half is next; a slow cycle moves the time of the
   // last cycle to its end. True for such a slow cycle.
   bool end_cycle(std::uint64_t end_ms) noexcept;
-  // The restart commands step found commands waiting.
-  void restart_commands_found() noexcept { countdown(PatrolStep::RestartCommands) = kNoMoreReminders; }
 
   int half() const noexcept { return half_; }
   int cycle_counter() const noexcept { return cycle_counter_; }
@@ -82,7 +74,6 @@ class PatrolSchedule {
   int& countdown(PatrolStep s) noexcept { return countdown_[index(s)]; }
   bool due(PatrolStep s) noexcept;
 
-  bool old_family_;
   int half_ = 0;
   int cycle_counter_ = 0;
   std::uint64_t last_cycle_ms_ = 0;

@@ -6,57 +6,22 @@
 #include "categories/register_sources.hpp"
 #include "common/detected.hpp"
 #include "common/history_log.hpp"
-#include "common/lookup_win.hpp"
-#include "common/paths.hpp"
-#include "common/product_keys.hpp"
-#include "common/registry.hpp"
+#include "common/info_server_win.hpp"
 #include "common/trace.hpp"
 #include "monitor/alerts/startup_step_system.hpp"
-#include "monitor/help_page.hpp"
-#include "platform/process.hpp"
+#include "monitor/string_ids.h"
 #include "startup/enumerate.hpp"
 #include "startup/snapshot.hpp"
 
 namespace kestrom::monitor {
 
-namespace {
-
-constexpr int kStartupAlertTooltip = 821;
-constexpr std::string_view kHttpOpen = "http\\shell\\open\\command";
-constexpr std::size_t kServerValueLimit = 255;
-
-}  // namespace
-
-void open_help_page(HWND owner, const std::string& page) {
-  const std::string name = checked_help_page(page);
-  const std::string folder = program_folder();
-  if (!folder.empty()) {
-    const std::string local = folder + "\\" + name;
-    const DWORD attributes = GetFileAttributesA(local.c_str());
-    if (attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
-      platform::open_in_shell(owner, local, folder);
-      return;
-    }
-  }
-  const std::string base = lookup::server_base(
-      reg::read_string(HKEY_LOCAL_MACHINE, keys::kProduct, lookup::kServerValue, kServerValueLimit));
-  const std::string address = help_page_address(base, name);
-  if (is_aol_browser(reg::read_string(HKEY_CLASSES_ROOT, kHttpOpen, ""))) {
-    char aol_folder[MAX_PATH] = {};
-    GetProfileStringA("WAOL", "AppPath", "", aol_folder, MAX_PATH);
-    platform::start_command_line(aol_command(aol_folder, address));
-    return;
-  }
-  platform::open_in_shell(owner, address);
-}
-
 MonitorWiring::MonitorWiring() : wow64_view_(wow64_view_present()), alerts_(fonts_) {
   steps_[static_cast<std::size_t>(PatrolStep::Startup)] = &MonitorWiring::startup_step;
   alerts_.services.look_up_program = [](int type, const std::string& path, const std::string& name) {
     // The dialog leaves the topmost band itself so that the browser can come to the front.
-    lookup::look_up_program(nullptr, type, path, name);
+    info_server::look_up_program(nullptr, type, path, name);
   };
-  alerts_.services.open_help_page = [](const std::string& page) { open_help_page(nullptr, page); };
+  alerts_.services.open_help_page = [](const std::string& page) { info_server::open_help_page(nullptr, page); };
   alerts_.services.write_history = [](const std::string& title, const std::string& path, const std::string& third,
                                       int code, int action) { write_history(title, path, third, code, action); };
 }
@@ -79,7 +44,7 @@ InitHooks MonitorWiring::product_hooks() {
 MonitorHooks MonitorWiring::hooks() {
   MonitorHooks h;
   h.information_lookup = [](const std::string& command_line, int type) {
-    lookup::look_up_program(nullptr, type, command_line);
+    info_server::look_up_program(nullptr, type, command_line);
   };
   h.product = product_hooks();
   h.patrol_step = [this](PatrolStep step, Monitor& monitor) { patrol_step(step, monitor); };
@@ -101,7 +66,7 @@ void MonitorWiring::startup_step(Monitor& monitor) {
   StartupScan scan;
   scan.wow64_view = wow64_view_;
   alerts::StartupStepSignals signals;
-  signals.show_alert_icon = [&monitor] { monitor.show_tray_state(icon::kAlert, kStartupAlertTooltip); };
+  signals.show_alert_icon = [&monitor] { monitor.show_tray_state(icon::kAlert, IDS_TIP_STARTUP); };
   signals.set_alert_showing = [&monitor](bool on) {
     monitor.alert_showing = on;
     // The step's trace point then reports the question instead of the time the user took.

@@ -14,10 +14,6 @@
 
 namespace kestrom::monitor {
 
-// Opens a help page: the file of that name in the program folder when there is one, else the
-// page on the vendor's server (the lookup's configurable base address) in the browser.
-void open_help_page(HWND owner, const std::string& page);
-
 class MonitorWiring {
  public:
   MonitorWiring();

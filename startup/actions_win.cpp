@@ -11,8 +11,10 @@
 #include "common/history_log.hpp"
 #include "common/msgbox.hpp"
 #include "common/paths.hpp"
+#include "common/pathtext.hpp"
 #include "common/product_keys.hpp"
 #include "common/registry.hpp"
+#include "common/string_ids.h"
 #include "common/text.hpp"
 #include "common/textloader.hpp"
 #include "platform/com.hpp"
@@ -51,11 +53,6 @@ std::string user_startup_folder() {
     if (!f.empty()) return f;
   }
   return {};
-}
-
-std::string name_part(std::string_view path) {
-  auto slash = path.find_last_of('\\');
-  return std::string(slash == std::string_view::npos ? path : path.substr(slash + 1));
 }
 
 // A list value that exists but does not fit the read limit reads as empty; writing a list
@@ -125,7 +122,7 @@ bool toggle_disabled(std::string_view title, std::string_view path, std::string_
   if (code == code::kGroupStartup) {
     std::string folder = disabled_folder();
     CreateDirectoryA(folder.c_str(), nullptr);
-    std::string name = name_part(path);
+    std::string name(file_name_of_path(path));
     std::string parked = folder + "\\" + name;
     if (enable) {
       std::string startup = user_startup_folder();
@@ -160,7 +157,7 @@ bool toggle_disabled(std::string_view title, std::string_view path, std::string_
 ConfirmRemoval monitor_confirmation(int hide_startup) {
   return [hide_startup](std::string_view, std::string_view, int) {
     if (hide_startup != 0) return true;
-    return message_box(nullptr, text::load(1013), MB_YESNO | MB_DEFBUTTON2 | MB_ICONSTOP) == IDYES;
+    return message_box(nullptr, text::load(IDS_REMOVE_KEY_LOCATION_QUESTION), MB_YESNO | MB_DEFBUTTON2 | MB_ICONSTOP) == IDYES;
   };
 }
 

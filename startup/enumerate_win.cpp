@@ -13,6 +13,7 @@
 #include "common/paths.hpp"
 #include "common/product_keys.hpp"
 #include "common/registry.hpp"
+#include "common/string_ids.h"
 #include "common/text.hpp"
 #include "common/textloader.hpp"
 #include "platform/com.hpp"
@@ -176,7 +177,7 @@ std::string last_three(const std::string& s) { return s.size() >= 3 ? to_upper(s
 ItemRules system_item_rules() {
   ItemRules r;
   r.long_path = [](std::string_view p) { return long_path(p); };
-  std::string name = text::load(2);
+  std::string name = text::load(IDS_PRODUCT_NAME);
   if (!name.empty()) r.display_name = name;
   return r;
 }
@@ -186,7 +187,7 @@ bool wow64_view_present() { return reg::key_exists(HKEY_LOCAL_MACHINE, run_famil
 std::string item_location_text(const StartupItem& item) {
   int string_number = location_text_string(item.code);
   bool disabled = item.code <= code::kWinlogonNotify && disabled_marker(item.title, kMarkerLimitToggle) != 0;
-  return location_text(item.code, disabled, disabled ? text::load(626) : std::string(),
+  return location_text(item.code, disabled, disabled ? text::load(IDS_DISABLED_TYPE) : std::string(),
                        string_number ? text::load(string_number) : std::string());
 }
 
@@ -352,8 +353,8 @@ std::size_t list_startup_programs(ItemList& list, const StartupScan& scan, const
   if (show_protected) {
     // Every x64 Windows is of the NT family, where Winlogon reads these values.
     if (auto u = userinit_command(); u.found)
-      list.add(text::load(2250), u.text, "", "", code::kWinlogonUserinit, 0, rules);
-    if (auto s = shell_command(); s.found) list.add(text::load(2251), s.text, "", "", code::kWinlogonShell, 0, rules);
+      list.add(text::load(IDS_WINLOGON_USERINIT), u.text, "", "", code::kWinlogonUserinit, 0, rules);
+    if (auto s = shell_command(); s.found) list.add(text::load(IDS_WINLOGON_SHELL), s.text, "", "", code::kWinlogonShell, 0, rules);
     list_extension_points(list, rules, versions);
   }
   return list.size();

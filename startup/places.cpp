@@ -1,5 +1,7 @@
 #include "startup/places.hpp"
 
+#include "common/string_ids.h"
+
 namespace kestrom {
 
 RegRoot run_family_root(int code) noexcept {
@@ -27,13 +29,13 @@ std::string_view disabled_subkey(int code) noexcept {
 int startup_type_text_number(int code) noexcept {
   switch (code) {
     case 2: case 3: case 5: case 6: case 12: case 13: case 15: case 16: case 22: case 23: case 25: case 26:
-      return 766;
+      return IDS_STARTUP_TYPE_RUNONCE;
     case 100: case 101:
-      return 767;
+      return IDS_STARTUP_TYPE_WININI;
     case 200:
-      return 768;
+      return IDS_STARTUP_TYPE_FOLDER;
     default:
-      return 765;
+      return IDS_STARTUP_TYPE_ALWAYS;
   }
 }
 

@@ -9,7 +9,9 @@
 #include <string>
 
 #include "common/paths.hpp"
+#include "common/string_ids.h"
 #include "monitor/alert_rules.hpp"
+#include "monitor/string_ids.h"
 #include "platform/handles.hpp"
 
 namespace kestrom::alerts {
@@ -25,18 +27,6 @@ inline constexpr int kDescriptionControl = 1031;
 inline constexpr int kCopyrightControl = 1032;
 inline constexpr int kQuestionControl = 1036;
 inline constexpr int kVersionLabel = 1097;
-
-// String numbers the alert dialogs load.
-inline constexpr int kNewProgramQuestionString = 7;
-inline constexpr int kVersionLabelString = 644;  // "Version:"
-inline constexpr int kDisableString = 633;
-inline constexpr int kInfoButtonString = 641;
-inline constexpr int kNewProgramTitleString = 718;
-inline constexpr int kYesString = 719;
-inline constexpr int kNoString = 720;
-inline constexpr int kPutBackQuestionString = 1022;
-inline constexpr int kPutBackTitleString = 1023;
-inline constexpr int kLanguageCodeString = 634;
 
 // The History Log action of a startup alert ("START_Alert").
 inline constexpr int kStartAlertAction = 6;

@@ -5,7 +5,9 @@
 #include <string_view>
 #include <utility>
 
+#include "common/info_server.hpp"
 #include "common/options_table.hpp"
+#include "common/product.hpp"
 #include "common/product_keys.hpp"
 #include "common/registry.hpp"
 #include "common/textloader.hpp"
@@ -13,8 +15,6 @@
 
 namespace kestrom::alerts {
 namespace {
-
-constexpr std::string_view kPlaceNames[] = {"xPosAlert", "yPosAlert", "dxAlert", "dyAlert"};
 
 struct FontDef {
   const char* face;
@@ -44,8 +44,7 @@ AlertFonts::AlertFonts() {
 }
 
 AlertPlace alert_place_for(int width, int height) {
-  const std::string x = reg::read_string(HKEY_CURRENT_USER, keys::kProduct, kPlaceNames[0]);
-  const std::string y = reg::read_string(HKEY_CURRENT_USER, keys::kProduct, kPlaceNames[1]);
+  const auto [x, y, dx, dy] = read_window_position(WindowFamily::Alert);
   ScreenMetrics screen;
   screen.virtual_left = GetSystemMetrics(SM_XVIRTUALSCREEN);
   screen.virtual_top = GetSystemMetrics(SM_YVIRTUALSCREEN);
@@ -125,7 +124,7 @@ INT_PTR AlertDialog::handle(UINT message, WPARAM wp, LPARAM) {
 }
 
 void AlertDialog::open_shared() {
-  set_text_string(kVersionLabel, kVersionLabelString);
+  set_text_string(kVersionLabel, IDS_VERSION_LABEL);
 
   program_file_ = command_to_file(item_.path);
   version_information(program_file_, version_);
@@ -166,7 +165,7 @@ void AlertDialog::place() {
 
 void AlertDialog::look_up() {
   if (context_.services.look_up_program)
-    context_.services.look_up_program(kAlertLookupBase + item_.code, item_.path, item_.name);
+    context_.services.look_up_program(info_server::kFromAlertBase + item_.code, item_.path, item_.name);
   // Out of the topmost band, so the browser the lookup opens can come to the front.
   SetWindowPos(window_, HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 }
@@ -174,9 +173,7 @@ void AlertDialog::look_up() {
 void AlertDialog::save_place() const {
   RECT r{};
   if (!GetWindowRect(window_, &r)) return;
-  const long values[] = {r.left, r.top, r.right - r.left, r.bottom - r.top};
-  for (std::size_t i = 0; i < 4; ++i)
-    reg::write_string(HKEY_CURRENT_USER, keys::kProduct, kPlaceNames[i], std::to_string(values[i]));
+  write_window_position(WindowFamily::Alert, r.left, r.top, r.right - r.left, r.bottom - r.top);
 }
 
 }  // namespace kestrom::alerts

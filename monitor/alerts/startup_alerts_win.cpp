@@ -2,6 +2,7 @@
 // that has put itself back into a startup place.
 #include <utility>
 
+#include "common/info_server.hpp"
 #include "common/textloader.hpp"
 #include "monitor/alerts/alert_dialog.hpp"
 #include "startup/places.hpp"
@@ -12,7 +13,7 @@ namespace {
 class NewProgramAlert final : public AlertDialog {
  public:
   NewProgramAlert(AlertItem item, AlertContext& context)
-      : AlertDialog(kNewProgramDialog, kNewProgramTitleString, std::move(item), context) {}
+      : AlertDialog(kNewProgramDialog, IDS_NEW_PROGRAM_TITLE, std::move(item), context) {}
 
  private:
   void open() override {
@@ -25,10 +26,10 @@ class NewProgramAlert final : public AlertDialog {
     context().repeat.note(item().path);
 
     const std::string type_text = text::load(startup_type_text_number(item().code));
-    set_text(kQuestionControl, fill_question(text::load(kNewProgramQuestionString), type_text));
-    set_text_string(kCommandInfo, kInfoButtonString);
-    set_text_string(kCommandYes, kYesString);
-    set_text_string(kCommandNo, kNoString);
+    set_text(kQuestionControl, fill_question(text::load(IDS_NEW_PROGRAM_QUESTION), type_text));
+    set_text_string(kCommandInfo, IDS_INFO_BUTTON);
+    set_text_string(kCommandYes, IDS_YES);
+    set_text_string(kCommandNo, IDS_NO);
 
     if (context().services.write_history)
       context().services.write_history(item().name, program_file(), version().file_description, item().code,
@@ -41,7 +42,7 @@ class NewProgramAlert final : public AlertDialog {
     if (out.open_help) {
       // The same program keeps coming back however it is answered: disable it and explain.
       if (context().services.open_help_page)
-        context().services.open_help_page(alert_help_page_name(text::load(kLanguageCodeString)));
+        context().services.open_help_page(info_server::localised_help_page(info_server::kDefaultHelpPage, text::load(IDS_LANGUAGE_CODE)));
       repeat.clear();
     }
     return out.answer;
@@ -51,14 +52,14 @@ class NewProgramAlert final : public AlertDialog {
 class PutBackAlert final : public AlertDialog {
  public:
   PutBackAlert(AlertItem item, AlertContext& context)
-      : AlertDialog(kPutBackDialog, kPutBackTitleString, std::move(item), context) {}
+      : AlertDialog(kPutBackDialog, IDS_PUT_BACK_TITLE, std::move(item), context) {}
 
  private:
   void open() override {
-    set_text_string(kQuestionControl, kPutBackQuestionString);
-    set_text_string(kCommandInfo, kInfoButtonString);
-    set_text_string(kCommandYes, kYesString);
-    set_text_string(kCommandNo, kDisableString);
+    set_text_string(kQuestionControl, IDS_PUT_BACK_QUESTION);
+    set_text_string(kCommandInfo, IDS_INFO_BUTTON);
+    set_text_string(kCommandYes, IDS_YES);
+    set_text_string(kCommandNo, IDS_DISABLE);
   }
 };
 

@@ -1,4 +1,4 @@
-// The alerts' help page as the monitor opens it, in-process: the local page in the program
+// A help page as both programs open it, in-process: the local page in the program
 // folder first, else the page on the configured server, and a translated page name that is
 // no plain file name never reaches the shell. The shell's handlers for web addresses and
 // HTML files are a recording stand-in.
@@ -7,7 +7,7 @@
 
 #include <string>
 
-#include "monitor/wiring_win.hpp"
+#include "common/info_server_win.hpp"
 #include "tests/e2e/e2e_support_win.hpp"
 #include "tests/wine/wine_test_support.hpp"
 
@@ -63,11 +63,11 @@ class LoopHelpPage : public ::testing::Test {
 }  // namespace
 
 TEST_F(LoopHelpPage, ServerPageWithoutALocalOneAndHostileNamesFallBackToTheDefaultPage) {
-  monitor::open_help_page(nullptr, "de_helpme.html");
+  info_server::open_help_page(nullptr, "de_helpme.html");
   ASSERT_TRUE(e2e::wait_explorer_starts(1));
   EXPECT_EQ(e2e::explorer_starts()[0], "\"http://help.test/de_helpme.html\"");
 
-  monitor::open_help_page(nullptr, "..\\..\\windows\\system32\\cmd.exe");
+  info_server::open_help_page(nullptr, "..\\..\\windows\\system32\\cmd.exe");
   ASSERT_TRUE(e2e::wait_explorer_starts(2));
   EXPECT_EQ(e2e::explorer_starts()[1], "\"http://help.test/helpme.html\"");
 }
@@ -76,7 +76,7 @@ TEST_F(LoopHelpPage, LocalPageInTheProgramFolderComesFirst) {
   HANDLE h = CreateFileA(local_page().c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
   ASSERT_NE(h, INVALID_HANDLE_VALUE);
   CloseHandle(h);
-  monitor::open_help_page(nullptr, "helpme.html");
+  info_server::open_help_page(nullptr, "helpme.html");
   ASSERT_TRUE(e2e::wait_explorer_starts(1));
   const std::string opened = e2e::explorer_starts()[0];
   EXPECT_NE(opened.find("helpme.html"), std::string::npos) << opened;

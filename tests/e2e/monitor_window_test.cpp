@@ -56,7 +56,7 @@ class MonitorWindow : public ::testing::Test {
 }  // namespace
 
 TEST_F(MonitorWindow, RealtimeNotificationBringsTheRealtimeStepsForwardToTheNextTick) {
-  Monitor m(GetModuleHandleA(nullptr), hooks, Family::Nt);
+  Monitor m(GetModuleHandleA(nullptr), hooks);
   ASSERT_TRUE(m.create(kTestClass, "Kestrom", false));
   m.initialise();
   PostMessageA(m.window(), kRealtimeMessage, 0, 0);
@@ -71,7 +71,7 @@ TEST_F(MonitorWindow, RealtimeNotificationBringsTheRealtimeStepsForwardToTheNext
 }
 
 TEST_F(MonitorWindow, RealtimeCheckReloadsChangedOptionsFirstAndClearsUpdate) {
-  Monitor m(GetModuleHandleA(nullptr), hooks, Family::Nt);
+  Monitor m(GetModuleHandleA(nullptr), hooks);
   ASSERT_TRUE(m.create(kTestClass, "Kestrom", false));
   m.initialise();
   // The explorer switches RealtimeStartup off while the monitor runs.
@@ -99,7 +99,7 @@ TEST_F(MonitorWindow, DelayedProgramsAreLaunchedOnEverySixthTickWithGrowingTimes
     times.push_back(time);
     return static_cast<int>(times.size());  // one program per call
   };
-  Monitor m(GetModuleHandleA(nullptr), hooks, Family::Nt);
+  Monitor m(GetModuleHandleA(nullptr), hooks);
   ASSERT_TRUE(m.create(kTestClass, "Kestrom", false));
   m.initialise();
   ASSERT_TRUE(pump_until([&] { return times.size() >= 2; }, 60000));
@@ -107,7 +107,7 @@ TEST_F(MonitorWindow, DelayedProgramsAreLaunchedOnEverySixthTickWithGrowingTimes
 }
 
 TEST_F(MonitorWindow, PatrolCycleGuardsAndEarlyExit) {
-  Monitor m(GetModuleHandleA(nullptr), hooks, Family::Nt);
+  Monitor m(GetModuleHandleA(nullptr), hooks);
   ASSERT_TRUE(m.create(kTestClass, "Kestrom", false));
   m.initialise();
   m.alert_showing = true;
@@ -123,7 +123,7 @@ TEST_F(MonitorWindow, PatrolCycleGuardsAndEarlyExit) {
 }
 
 TEST_F(MonitorWindow, ExitCommandEndsTheMessageLoopWithCodeZero) {
-  Monitor m(GetModuleHandleA(nullptr), hooks, Family::Nt);
+  Monitor m(GetModuleHandleA(nullptr), hooks);
   ASSERT_TRUE(m.create(kTestClass, "Kestrom", false));
   m.initialise();
   PostMessageA(m.window(), WM_COMMAND, cmd::kQuit, 0);
@@ -158,7 +158,7 @@ DWORD WINAPI answer_system_error(void* param) {
 }  // namespace
 
 TEST_F(MonitorWindow, SystemErrorBoxShowsTheCodeAndTheSystemText) {
-  Monitor m(GetModuleHandleA(nullptr), hooks, Family::Nt);
+  Monitor m(GetModuleHandleA(nullptr), hooks);
   ASSERT_TRUE(m.create(kTestClass, "Kestrom", false));
   BoxAnswer answer;
   HANDLE thread = CreateThread(nullptr, 0, &answer_system_error, &answer, 0, nullptr);

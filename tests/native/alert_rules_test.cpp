@@ -126,9 +126,4 @@ TEST(NewProgramButtons, NoDisablesWinlogonNotifyEntriesAndOtherCommandsKeepTheDi
   EXPECT_FALSE(new_program_command(kCommandInfo, 5, 1).open_help);
 }
 
-TEST(HelpPage, LanguageCodePrefixesAllButUs) {
-  EXPECT_EQ(alert_help_page_name("us"), "helpme.html");
-  EXPECT_EQ(alert_help_page_name("de"), "de_helpme.html");
-}
-
 }  // namespace

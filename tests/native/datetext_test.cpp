@@ -63,6 +63,8 @@ TEST(DateText, OutOfRangeFieldsStayWithinElevenCharactersEach) {
   EXPECT_EQ(format_date_part(LocalTime{2009, 13, 1, 0, 0, 0}, "dd-MMM-yy"), "01--2009");
   EXPECT_EQ(month_abbreviation(0), "");
   EXPECT_EQ(month_abbreviation(12), "Dec");
+  EXPECT_EQ(month_of_abbreviation("dEC"), 12);
+  EXPECT_EQ(month_of_abbreviation("Decem"), 0);
 }
 
 TEST(DateText, CreationTimeForm) {

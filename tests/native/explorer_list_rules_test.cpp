@@ -121,7 +121,6 @@ TEST(ExplorerMenus, StartupMenuByCodeAndState) {
 }
 
 TEST(ExplorerHelp, PageNamesWithLanguagePrefix) {
-  EXPECT_EQ(help_page_name(cmd::kStartup, "us"), "startup.html");
   EXPECT_EQ(help_page_name(cmd::kStartup, "de"), "de_startup.html");
   EXPECT_EQ(help_page_name(cmd::kRecent, "us"), "features.html");
 }

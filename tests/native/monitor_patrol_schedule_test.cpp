@@ -23,7 +23,7 @@ struct Patrol {
   std::map<PatrolStep, std::vector<int>> ran;
   std::vector<int> refreshes;
 
-  explicit Patrol(const Options& o, bool old_family = false) : s(old_family) {
+  explicit Patrol(const Options& o) {
     s.load(o);
     s.set_last_cycle_time(now);
   }
@@ -72,7 +72,7 @@ TEST(PatrolSchedule, IntervalsZeroOneAndTwoOverHundredsOfCycles) {
     Patrol p(o);
     p.run(400);
     for (const PatrolStepDef& d : patrol_steps()) {
-      if (d.interval == Opt::Count_ || d.step == PatrolStep::RestartCommands) continue;
+      if (d.interval == Opt::Count_) continue;
       SCOPED_TRACE(std::string(d.label));
       const int first = d.half == 0 ? 1 : 2;
       const std::vector<int> expected = interval == 0   ? std::vector<int>{}
@@ -87,7 +87,7 @@ TEST(PatrolSchedule, HalvesAlternateAndStepsKeepTableOrder) {
   Options o = defaults();
   for (const PatrolStepDef& d : patrol_steps())
     if (d.interval != Opt::Count_) o[d.interval] = 1;
-  Patrol p(o, /*old_family=*/true);
+  Patrol p(o);
   CyclePlan first = p.cycle();
   EXPECT_EQ(first.half, 0);
   EXPECT_EQ(first.steps, (std::vector<PatrolStep>{PatrolStep::Startup, PatrolStep::IEHelpers, PatrolStep::HiddenFiles,
@@ -96,28 +96,9 @@ TEST(PatrolSchedule, HalvesAlternateAndStepsKeepTableOrder) {
   CyclePlan second = p.cycle();
   EXPECT_EQ(second.half, 1);
   EXPECT_EQ(second.steps,
-            (std::vector<PatrolStep>{PatrolStep::ScheduledTasks, PatrolStep::RestartCommands, PatrolStep::Services,
+            (std::vector<PatrolStep>{PatrolStep::ScheduledTasks, PatrolStep::Services,
                                      PatrolStep::CookieFilter, PatrolStep::MozillaCookies, PatrolStep::NewCookies}));
   EXPECT_EQ(p.cycle().half, 0);
-}
-
-TEST(PatrolSchedule, RestartCommandsOnlyOnTheOldFamilyAndRemindOncePerRun) {
-  Patrol nt(defaults());
-  nt.run(100);
-  EXPECT_TRUE(nt.ran[PatrolStep::RestartCommands].empty());
-
-  Patrol old(defaults(), /*old_family=*/true);
-  old.run(10);
-  EXPECT_EQ(old.ran[PatrolStep::RestartCommands], (std::vector<int>{10}));
-  old.s.restart_commands_found();
-  old.s.load(defaults());  // an options reload must not bring the reminder back
-  EXPECT_EQ(old.s.countdown_of(PatrolStep::RestartCommands), kNoMoreReminders);
-  old.run(100);
-  EXPECT_EQ(old.ran[PatrolStep::RestartCommands], (std::vector<int>{10}));
-  Options higher = defaults();
-  higher[Opt::WinInit] = kNoMoreReminders + 1;
-  old.s.load(higher);
-  EXPECT_EQ(old.s.countdown_of(PatrolStep::RestartCommands), kNoMoreReminders + 1) << "raising is allowed";
 }
 
 TEST(PatrolSchedule, RealtimeRunsASwitchedOffStepOnceInItsNextHalf) {

@@ -51,8 +51,8 @@ TEST_F(OptionsStore, JunkValuesHaveASafeMeaning) {
   EXPECT_EQ(o[Opt::HostFile], 3);
   EXPECT_EQ(o[Opt::WinInit], 5);     // longer than 128 characters: missing
   EXPECT_EQ(o[Opt::Hidden], 0);      // exactly 128 characters is still read
-  EXPECT_EQ(read_option("Tasks", 77), 0);
-  EXPECT_EQ(read_option("NoSuchOption", 77), 77);
+  EXPECT_EQ(read_setting("Tasks", 77), 0);
+  EXPECT_EQ(read_setting("NoSuchOption", 77), 77);
 }
 
 TEST_F(OptionsStore, EveryWriteRaisesUpdate) {
@@ -65,7 +65,7 @@ TEST_F(OptionsStore, EveryWriteRaisesUpdate) {
   EXPECT_TRUE(write_option(Opt::Update, 0));
   EXPECT_EQ(raw_text(HKEY_CURRENT_USER, kOptions, "Update"), "0");
 
-  EXPECT_TRUE(write_option("StartTab", -6030));
+  EXPECT_TRUE(write_option(Opt::StartTab, -6030));
   EXPECT_EQ(raw_text(HKEY_CURRENT_USER, kOptions, "StartTab"), "-6030");
   EXPECT_EQ(raw_text(HKEY_CURRENT_USER, kOptions, "Update"), "1");
 }

@@ -260,7 +260,7 @@ TEST_F(AlertDialogTest, PutBackAlertOffersKeepingOrDisabling) {
   EXPECT_EQ(ask(Which::PutBack, context, item, disable, seen), kAnswerNo);
   ASSERT_TRUE(seen.found);
   EXPECT_EQ(seen.title, kPutBackTitle);
-  EXPECT_EQ(seen.texts[kQuestionControl], text::load(kPutBackQuestionString));
+  EXPECT_EQ(seen.texts[kQuestionControl], text::load(IDS_PUT_BACK_QUESTION));
   EXPECT_EQ(seen.texts[kQuestionControl].substr(0, 40), "\nThis program has put itself back into t");
   EXPECT_NE(seen.texts[kQuestionControl].find("Click on \"Disable\" and Kestrom"), std::string::npos);
   EXPECT_EQ(seen.texts[kNameControl], "Alert Fixture");

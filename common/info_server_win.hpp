@@ -1,13 +1,14 @@
-// Opening the program information lookup in the user's browser.
+// Opening pages of the information server in the user's browser: the program information
+// lookup and the help pages. Both programs open them only through here.
 #pragma once
 #include <windows.h>
 
 #include <string>
 #include <string_view>
 
-#include "common/lookup.hpp"
+#include "common/info_server.hpp"
 
-namespace kestrom::lookup {
+namespace kestrom::info_server {
 
 // What `look up program` would open: the address, and how a browser is started when the
 // shell cannot open it.
@@ -25,4 +26,8 @@ Request prepare_request(int type, std::string_view path, std::string_view curren
 // Builds the request and opens it; always 0.
 int look_up_program(HWND owner, int type, std::string_view path, std::string_view current_item_name = {});
 
-}  // namespace kestrom::lookup
+// Opens a help page by name: the file of that name in the program folder when there is one,
+// else the page on the server. A name that is no plain file name opens the default page.
+void open_help_page(HWND owner, std::string_view page);
+
+}  // namespace kestrom::info_server

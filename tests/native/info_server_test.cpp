@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
-#include "common/lookup.hpp"
+#include "common/info_server.hpp"
 
-namespace kestrom::lookup {
+namespace kestrom::info_server {
 namespace {
 
 Facts acme() {
@@ -28,8 +28,6 @@ TEST(LookupAddress, NoExtensionAndGerman) {
   EXPECT_NE(a.find("&Loc=de&"), std::string::npos);
   EXPECT_TRUE(a.ends_with("&ext=")) << a;
   EXPECT_EQ(basic_language(12), "fr");
-  // The extension is everything after the first dot.
-  EXPECT_EQ(extension_of("setup.tar.gz"), "tar.gz");
 }
 
 TEST(LookupAddress, DataCollectingFormInItsOrder) {
@@ -85,5 +83,28 @@ TEST(LookupServer, OnlyWebAddressesAreUsedAsBase) {
   EXPECT_EQ(build_text("1.0", true, "2.0"), "1.0:2.0");
 }
 
+TEST(InfoServerHelpPage, LanguagePrefixAndTranslatedNamesThatAreNoFileName) {
+  EXPECT_EQ(localised_help_page("helpme.html", "us"), "helpme.html");
+  EXPECT_EQ(localised_help_page("startup.html", "de"), "de_startup.html");
+  EXPECT_EQ(checked_help_page("de_helpme.html"), "de_helpme.html");
+  EXPECT_EQ(checked_help_page("pt-br_helpme.html"), "pt-br_helpme.html");
+  // A translation of the language code that climbs out of the program folder, adds a query or
+  // another address, or is not a file name at all.
+  for (const char* hostile : {"..\\..\\windows\\notepad.exe_helpme.html", "../x_helpme.html", "a?b=1_helpme.html",
+                              "x#frag_helpme.html", "C:_helpme.html", "http://evil/_helpme.html", "",
+                              ".hidden_helpme.html", "a b_helpme.html", "\xc3\xa9_helpme.html"})
+    EXPECT_EQ(checked_help_page(hostile), "helpme.html") << hostile;
+  EXPECT_EQ(checked_help_page(std::string(kMaxHelpPageName, 'a')), std::string(kMaxHelpPageName, 'a'));
+  EXPECT_EQ(checked_help_page(std::string(kMaxHelpPageName + 1, 'a')), "helpme.html");
+}
+
+TEST(InfoServerHelpPage, AddressAndTheAolRule) {
+  EXPECT_EQ(help_page_address("http://mirror.test//", "fr_helpme.html"), "http://mirror.test/fr_helpme.html");
+  EXPECT_TRUE(is_aol_browser("\"C:\\Program Files\\AOL\\WAOL.EXE\" -u \"%1\""));
+  EXPECT_FALSE(is_aol_browser("\"C:\\windows\\system32\\winebrowser.exe\" \"%1\""));
+  EXPECT_EQ(aol_command("C:\\AOL 9", "https://x.test/helpme.html"), "\"C:\\AOL 9\\WAOL.EXE\" -u \"https://x.test/helpme.html\"");
+  EXPECT_EQ(aol_command("", "https://x.test/helpme.html"), "waol.exe -u \"https://x.test/helpme.html\"");
+}
+
 }  // namespace
-}  // namespace kestrom::lookup
+}  // namespace kestrom::info_server

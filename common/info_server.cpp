@@ -1,8 +1,18 @@
-#include "common/lookup.hpp"
+#include "common/info_server.hpp"
 
+#include "common/pathtext.hpp"
 #include "common/text.hpp"
 
-namespace kestrom::lookup {
+namespace kestrom::info_server {
+
+namespace {
+
+bool page_character(char c) noexcept {
+  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_' || c == '-' ||
+         c == '.';
+}
+
+}  // namespace
 
 std::string escape_for_query(std::string_view text) {
   constexpr char kHex[] = "0123456789ABCDEF";
@@ -24,11 +34,6 @@ std::string escape_for_query(std::string_view text) {
     }
   }
   return out;
-}
-
-std::string_view extension_of(std::string_view file_name) noexcept {
-  auto dot = file_name.find('.');
-  return dot == std::string_view::npos ? std::string_view() : file_name.substr(dot + 1);
 }
 
 std::string_view basic_language(int language_id) noexcept {
@@ -72,13 +77,13 @@ std::string build_address(std::string_view base, Form form, const Facts& f, std:
     add("&build=", f.build);
     add("&Type=", type);
     add("&Loc=", language);
-    add("&ext=", extension_of(f.file_name));
+    add("&ext=", extension_of_name(f.file_name));
   } else {
     a += "/cgi-bin/vantinfo12.pl?program=";
     a += escape_for_query(f.file_name);
     add("&Type=", type);
     add("&Loc=", language.empty() ? std::string_view("en") : language);
-    add("&ext=", extension_of(f.file_name));
+    add("&ext=", extension_of_name(f.file_name));
     add("&vendor=", f.company);
     add("&build=", f.build);
     add("&version=", f.product_version);
@@ -99,4 +104,42 @@ std::string build_address(std::string_view base, Form form, const Facts& f, std:
   return a;
 }
 
-}  // namespace kestrom::lookup
+std::string localised_help_page(std::string_view page, std::string_view language_code) {
+  std::string out;
+  if (language_code != "us") {
+    out += language_code;
+    out += '_';
+  }
+  out += page;
+  return out;
+}
+
+std::string checked_help_page(std::string_view page) {
+  bool ok = !page.empty() && page.size() <= kMaxHelpPageName && page.front() != '.' &&
+            page.find("..") == std::string_view::npos;
+  for (char c : page) ok = ok && page_character(c);
+  return std::string(ok ? page : kDefaultHelpPage);
+}
+
+std::string help_page_address(std::string_view base, std::string_view page) {
+  while (!base.empty() && base.back() == '/') base.remove_suffix(1);
+  std::string out(base);
+  out += '/';
+  out += page;
+  return out;
+}
+
+bool is_aol_browser(std::string_view http_open_command) noexcept { return contains(http_open_command, "waol.exe"); }
+
+std::string aol_command(std::string_view aol_folder, std::string_view address) {
+  // The program is quoted so that a folder with blanks ("C:\\AOL 9") can't start another
+  // program, and the address so that it can never be read as further switches.
+  std::string command = aol_folder.empty() ? std::string("waol.exe")
+                                           : "\"" + std::string(aol_folder) + "\\WAOL.EXE\"";
+  command += " -u \"";
+  command += address;
+  command += '"';
+  return command;
+}
+
+}  // namespace kestrom::info_server

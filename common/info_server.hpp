@@ -1,11 +1,12 @@
-// The program information lookup: the address of the information service's page about one
-// program file, with what the program knows about it as query parameters. Pure.
+// Pages on the information server: the program information lookup (the page about one program
+// file, with what the program knows about it as query parameters), the help pages, and the
+// rule that hands an address to the AOL program when that is the user's browser. Pure.
 #pragma once
 #include <cstddef>
 #include <string>
 #include <string_view>
 
-namespace kestrom::lookup {
+namespace kestrom::info_server {
 
 // Lookup types: where a request comes from.
 inline constexpr int kFromCommandLineExe = 460;
@@ -36,9 +37,6 @@ struct Facts {
 // non-ASCII bytes) is percent-encoded so a hostile file or company name cannot add a field.
 std::string escape_for_query(std::string_view text);
 
-// The part of a file name after its first "."; empty when it has none.
-std::string_view extension_of(std::string_view file_name) noexcept;
-
 // "en", or "de" for interface language 7 and "fr" for 12 (basic form).
 std::string_view basic_language(int language_id) noexcept;
 
@@ -54,4 +52,29 @@ std::string build_address(std::string_view base, Form form, const Facts& facts, 
 // The build text from the two programs' product versions.
 std::string build_text(std::string_view monitor_version, bool explorer_present, std::string_view explorer_version);
 
-}  // namespace kestrom::lookup
+// ---- Help pages ----
+inline constexpr std::string_view kDefaultHelpPage = "helpme.html";
+inline constexpr std::size_t kMaxHelpPageName = 64;
+
+// A help page in the interface language: the page preceded by the language code (string 634)
+// and "_", unless the code is "us".
+std::string localised_help_page(std::string_view page, std::string_view language_code);
+
+// The page name comes partly from the string table, which a translation in the registry may
+// override: it names a file in the program folder and the last part of a web address, so a
+// name with anything but letters, digits, "_", "-" and single dots (or an over-long one) is
+// replaced by the default page rather than opened.
+std::string checked_help_page(std::string_view page);
+
+// The page on the server: the base address (no trailing slash), "/" and the page.
+std::string help_page_address(std::string_view base, std::string_view page);
+
+// ---- The AOL rule ----
+// True when the browser command registered for web addresses is the AOL program.
+bool is_aol_browser(std::string_view http_open_command) noexcept;
+
+// The AOL program's command: its folder from win.ini ("WAOL" / "AppPath") or, without one, its
+// bare name, then "-u" and the quoted address.
+std::string aol_command(std::string_view aol_folder, std::string_view address);
+
+}  // namespace kestrom::info_server

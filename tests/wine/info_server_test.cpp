@@ -1,15 +1,15 @@
-// The information lookup as it would be opened: the address and the browser fallbacks, built
+// The program information lookup as it would be opened: the address and the browser fallbacks, built
 // from a real program file's version resource and the real registry.
 #include <gtest/gtest.h>
 #include <windows.h>
 
 #include <string>
 
-#include "common/lookup_win.hpp"
+#include "common/info_server_win.hpp"
 #include "common/textloader.hpp"
 #include "tests/wine/wine_test_support.hpp"
 
-namespace kestrom::lookup {
+namespace kestrom::info_server {
 namespace {
 
 constexpr const char* kProduct = "Software\\Orvane\\Kestrom";
@@ -87,17 +87,15 @@ TEST_F(LookupRequest, ConfiguredBaseMustBeAWebAddress) {
 TEST_F(LookupRequest, BrowserFallbacks) {
   set(HKEY_LOCAL_MACHINE, kIEAppPath, "Path", "C:\\Program Files\\Internet Explorer;");
   Request r = prepare_request(460, agent_);
-  EXPECT_EQ(r.ie_command, "C:\\Program Files\\Internet Explorer\\iexplore.exe " + r.address);
+  EXPECT_EQ(r.ie_command, "\"C:\\Program Files\\Internet Explorer\\iexplore.exe\" " + r.address);
 
   set(HKEY_CLASSES_ROOT, kHttpOpen, nullptr, "\"C:\\AOL\\WAOL.EXE\" -u \"%1\"");
   WriteProfileStringA("WAOL", "AppPath", "C:\\AOL 9");
   Request aol = prepare_request(460, agent_);
   EXPECT_TRUE(aol.through_aol);
-  EXPECT_EQ(aol.aol_command, "C:\\AOL 9\\WAOL.EXE -u \"" + aol.address + "\"");
-  WriteProfileStringA("WAOL", "AppPath", "");
-  EXPECT_EQ(prepare_request(460, agent_).aol_command, "waol.exe -u \"" + aol.address + "\"");
+  EXPECT_EQ(aol.aol_command, "\"C:\\AOL 9\\WAOL.EXE\" -u \"" + aol.address + "\"");
   WriteProfileStringA("WAOL", nullptr, nullptr);
 }
 
 }  // namespace
-}  // namespace kestrom::lookup
+}  // namespace kestrom::info_server
