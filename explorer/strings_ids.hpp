@@ -62,5 +62,9 @@ inline constexpr int kMonitorCaption = 794;
 inline constexpr int kShowAllStartup = 929;
 inline constexpr int kNoSelection = 57;
 inline constexpr int kDefaultPrefix = 1061;
+// What Windows refused a standard user, and the offer to start again as administrator.
+inline constexpr int kRestartElevated = 2262;
+inline constexpr int kAlwaysRunRefused = 2263;  // strings_startup.rc: the monitor says it too
+inline constexpr int kRepairRefused = 2264;
 
 }  // namespace kestrom::explorer::ids

@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <functional>
+#include <string>
 #include <string_view>
 
 #include "monitor/alerts/alert_dialog.hpp"
@@ -19,7 +20,13 @@ struct StartupStepSignals {
   std::function<void()> show_alert_icon;          // tray icon 161 with tooltip 821
   std::function<void()> play_alert_sound;         // sound 1
   std::function<void(bool on)> set_alert_showing;  // the patrol's alert-showing guard
+  // Shows the text that says what Windows refused; empty: a message box.
+  std::function<void(const std::string& text)> tell_user;
 };
+
+// String numbers of the refusal texts (strings_startup.rc); "%s" is the entry's title.
+inline constexpr int kRemoveRefusedString = 2260;
+inline constexpr int kDisableRefusedString = 2261;
 
 class SystemStartupOperations final : public StartupStepOperations {
  public:
@@ -32,9 +39,10 @@ class SystemStartupOperations final : public StartupStepOperations {
   bool disabled_marker_exists(std::string_view title) override;
   void note_first_sighting(std::string_view file) override;
   void end_program(std::string_view title, std::string_view file) override;
-  void remove_startup_entry(std::string_view file, std::string_view title, std::string_view command,
-                            int code) override;
-  void toggle_disabled(std::string_view title, std::string_view path, std::string_view data, int code) override;
+  ActionResult remove_startup_entry(std::string_view file, std::string_view title, std::string_view command,
+                                    int code) override;
+  ActionResult disable_entry(const StartupItem& item) override;
+  void tell_refused(const StartupItem& item, RefusedAction what) override;
   void forget_delayed_program(std::string_view name, bool machine) override;
   void show_alert_icon() override;
   void play_alert_sound() override;

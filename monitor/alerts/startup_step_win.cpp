@@ -3,11 +3,13 @@
 
 #include "categories/active_tasks.hpp"
 #include "common/detected.hpp"
+#include "common/msgbox.hpp"
 #include "common/options_table.hpp"
 #include "common/paths.hpp"
 #include "common/product_keys.hpp"
 #include "common/registry.hpp"
 #include "common/sound.hpp"
+#include "common/textloader.hpp"
 #include "monitor/alerts/startup_step_system.hpp"
 #include "startup/snapshot.hpp"
 
@@ -63,14 +65,22 @@ void SystemStartupOperations::end_program(std::string_view title, std::string_vi
   kestrom::end_program(title, command_to_file(file));
 }
 
-void SystemStartupOperations::remove_startup_entry(std::string_view file, std::string_view title,
-                                                   std::string_view command, int code) {
-  kestrom::remove_startup_entry(file, title, command, code, confirm_);
+ActionResult SystemStartupOperations::remove_startup_entry(std::string_view file, std::string_view title,
+                                                           std::string_view command, int code) {
+  return kestrom::remove_startup_entry(file, title, command, code, confirm_);
 }
 
-void SystemStartupOperations::toggle_disabled(std::string_view title, std::string_view path, std::string_view data,
-                                              int code) {
-  kestrom::toggle_disabled(title, path, data, code);
+ActionResult SystemStartupOperations::disable_entry(const StartupItem& item) {
+  return disable_startup_entry(item);
+}
+
+void SystemStartupOperations::tell_refused(const StartupItem& item, RefusedAction what) {
+  const int string_number = what == RefusedAction::Remove ? kRemoveRefusedString : kDisableRefusedString;
+  const std::string text = fill_question(text::load(string_number), item.title);
+  if (signals_.tell_user)
+    signals_.tell_user(text);
+  else
+    message_box(nullptr, text, MB_OK | MB_ICONEXCLAMATION);
 }
 
 void SystemStartupOperations::forget_delayed_program(std::string_view name, bool machine) {
