@@ -411,7 +411,7 @@ TEST_F(StartupActions, StandardUserRemovalUnderHklmIsNoRemovalAndTheEntryIsNotAs
     // The monitor's start-with-Windows entry cannot be written either; nothing claims it was.
     EXPECT_FALSE(set_always_run(true, InitHooks{}));
     EXPECT_FALSE(always_run_state());
-    EXPECT_EQ(snapshot_lookup(snapshot_key(always_run_command()), ""), -1);
+    EXPECT_EQ(get_value(HKEY_CURRENT_USER, kSnapshotKey, snapshot_key(always_run_command())), "<missing>");
   }
   {
     DeniedKey place(HKEY_LOCAL_MACHINE, delay_load);
