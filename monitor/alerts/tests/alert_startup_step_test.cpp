@@ -16,6 +16,7 @@
 #include "monitor/alerts/tests/alert_test_support.hpp"
 #include "startup/locations.hpp"
 #include "startup/snapshot.hpp"
+#include "tests/wine/denied_key.hpp"
 #include "tests/wine/wine_test_support.hpp"
 
 namespace {
@@ -26,7 +27,7 @@ constexpr std::string_view kUserRun = "Software\\Microsoft\\Windows\\CurrentVers
 constexpr std::string_view kDisabledRun = "Software\\Orvane\\Kestrom\\Disabled\\Run";
 constexpr std::string_view kDelay = "Software\\Orvane\\Kestrom\\Delay";
 const char* const kTitles[] = {"KtStepApprove", "KtStepRemove", "KtStepDisable", "KtStepBack",
-                               "KtStepBackOff", "KtStepQuoted", "KtStepApplet", "KtStepUnshown"};
+                               "KtStepBackOff", "KtStepQuoted", "KtStepApplet", "KtStepUnshown", "KtStepRefused"};
 
 std::string fixture_command(std::string_view mode) {
   return test::test_program_folder() + "\\alert_fixture_app.exe --mode=" + std::string(mode);
@@ -284,6 +285,26 @@ TEST_F(StartupStepSystemTest, WithTheDialogsAQuestionThatCannotBeShownDoesNothin
   EXPECT_FALSE(reg::value_exists(HKEY_LOCAL_MACHINE, keys::kDisabled, "KtStepUnshown"));
   EXPECT_FALSE(snapshot_has(snapshot_key(command)));
   EXPECT_TRUE(history().empty());
+}
+
+// A standard user may not write the Disabled Store (HKLM): the entry stays where it was, the
+// user is told why, nothing is recorded, and the entry is not asked about at every check.
+TEST_F(StartupStepSystemTest, RefusedDisablingIsToldAndChangesNothing) {
+  const std::string command = fixture_command("refused");
+  ASSERT_TRUE(reg::write_string(HKEY_CURRENT_USER, kUserRun, "KtStepRefused", command));
+  {
+    test::DeniedKey store(HKEY_LOCAL_MACHINE, std::string(keys::kDisabled));
+    ASSERT_TRUE(store.denied);
+    asker.answers = {kAnswerDisable};
+    EXPECT_TRUE(step());
+  }
+  EXPECT_EQ(reg::read_string(HKEY_CURRENT_USER, kUserRun, "KtStepRefused"), command);
+  EXPECT_FALSE(reg::value_exists(HKEY_LOCAL_MACHINE, keys::kDisabled, "KtStepRefused"));
+  EXPECT_TRUE(history().empty());
+  ASSERT_EQ(told.size(), 1u);
+  EXPECT_NE(told[0].find("\"KtStepRefused\""), std::string::npos) << told[0];
+  EXPECT_NE(told[0].find("administrator rights"), std::string::npos) << told[0];
+  EXPECT_FALSE(step()) << "asked again at the next check";
 }
 
 }  // namespace
