@@ -20,7 +20,7 @@ inline constexpr std::string_view kMcAfeeCleanupTitle = "McAfee Application Inst
 bool is_hidden_run_once_place(int code) noexcept;
 
 // What Windows refused to do with an entry, for the message that says so.
-enum class RefusedAction { Remove, Disable };
+enum class RefusedAction { Remove, Disable, ForgetDelayed };
 
 // The three options the step reads.
 struct StartupStepOptions {
@@ -55,7 +55,8 @@ class StartupStepOperations {
   // this needs administrator rights.
   virtual void tell_refused(const StartupItem& item, RefusedAction what) = 0;
   // `forget delayed program` under HKEY_LOCAL_MACHINE (machine) or HKEY_CURRENT_USER.
-  virtual void forget_delayed_program(std::string_view name, bool machine) = 0;
+  // False when Windows refused to change the list (HKLM for a standard user).
+  virtual bool forget_delayed_program(std::string_view name, bool machine) = 0;
   // Tray icon 161 with the startup tooltip.
   virtual void show_alert_icon() = 0;
   // The "Startup Alert" sound (sound 1).

@@ -27,6 +27,7 @@ struct StartupStepSignals {
 // String numbers of the refusal texts (strings_startup.rc); "%s" is the entry's title.
 inline constexpr int kRemoveRefusedString = 2260;
 inline constexpr int kDisableRefusedString = 2261;
+inline constexpr int kForgetDelayedRefusedString = 2265;
 
 class SystemStartupOperations final : public StartupStepOperations {
  public:
@@ -43,7 +44,7 @@ class SystemStartupOperations final : public StartupStepOperations {
                                     int code) override;
   ActionResult disable_entry(const StartupItem& item) override;
   void tell_refused(const StartupItem& item, RefusedAction what) override;
-  void forget_delayed_program(std::string_view name, bool machine) override;
+  bool forget_delayed_program(std::string_view name, bool machine) override;
   void show_alert_icon() override;
   void play_alert_sound() override;
   void set_alert_showing(bool on) override;
@@ -77,7 +78,7 @@ bool run_startup_step_with_alerts(HWND owner, AlertContext& context, ItemList& l
 AlertItem alert_item_of(const StartupItem& item);
 
 // Deletes the delayed program `name` from the Delay List under HKEY_LOCAL_MACHINE or
-// HKEY_CURRENT_USER (every subkey but OpenAs).
-void forget_delayed_program(std::string_view name, bool machine);
+// HKEY_CURRENT_USER (every subkey but OpenAs). False when a value stayed because Windows refused.
+bool forget_delayed_program(std::string_view name, bool machine);
 
 }  // namespace kestrom::alerts

@@ -24,10 +24,13 @@ constexpr std::string_view kDelayKeys[] = {
 
 }  // namespace
 
-void forget_delayed_program(std::string_view name, bool machine) {
+bool forget_delayed_program(std::string_view name, bool machine) {
   // The window mode (Delay\OpenAs) stays, so a program delayed again keeps it.
   const HKEY root = machine ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER;
-  for (std::string_view key : kDelayKeys) reg::delete_value(root, key, name);
+  bool forgotten = true;
+  for (std::string_view key : kDelayKeys)
+    if (!reg::delete_value(root, key, name) && reg::value_exists(root, key, name)) forgotten = false;
+  return forgotten;
 }
 
 AlertItem alert_item_of(const StartupItem& item) {
@@ -75,7 +78,9 @@ ActionResult SystemStartupOperations::disable_entry(const StartupItem& item) {
 }
 
 void SystemStartupOperations::tell_refused(const StartupItem& item, RefusedAction what) {
-  const int string_number = what == RefusedAction::Remove ? kRemoveRefusedString : kDisableRefusedString;
+  const int string_number = what == RefusedAction::Remove    ? kRemoveRefusedString
+                            : what == RefusedAction::Disable ? kDisableRefusedString
+                                                             : kForgetDelayedRefusedString;
   const std::string text = fill_question(text::load(string_number), item.title);
   if (signals_.tell_user)
     signals_.tell_user(text);
@@ -83,8 +88,8 @@ void SystemStartupOperations::tell_refused(const StartupItem& item, RefusedActio
     message_box(nullptr, text, MB_OK | MB_ICONEXCLAMATION);
 }
 
-void SystemStartupOperations::forget_delayed_program(std::string_view name, bool machine) {
-  alerts::forget_delayed_program(name, machine);
+bool SystemStartupOperations::forget_delayed_program(std::string_view name, bool machine) {
+  return alerts::forget_delayed_program(name, machine);
 }
 
 void SystemStartupOperations::show_alert_icon() {

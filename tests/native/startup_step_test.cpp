@@ -69,10 +69,15 @@ class FakeOps : public kestrom::StartupStepOperations {
     return disabling;
   }
   void tell_refused(const StartupItem& it, kestrom::RefusedAction what) override {
-    log.push_back(std::string(what == kestrom::RefusedAction::Remove ? "told remove " : "told disable ") + it.title);
+    const char* told = what == kestrom::RefusedAction::Remove    ? "told remove "
+                       : what == kestrom::RefusedAction::Disable ? "told disable "
+                                                                 : "told forget ";
+    log.push_back(told + it.title);
   }
-  void forget_delayed_program(std::string_view name, bool machine) override {
+  bool forgetting = true;
+  bool forget_delayed_program(std::string_view name, bool machine) override {
     log.push_back("forget " + std::string(name) + (machine ? " HKLM" : " HKCU"));
+    return forgetting;
   }
   void show_alert_icon() override { log.push_back("icon"); }
   void play_alert_sound() override { log.push_back("sound"); }
@@ -248,6 +253,16 @@ TEST_F(StepTest, RefusedRemovalOrDisablingIsToldAndTheEntryAcceptedNotForgotten)
   ops.log.clear();
   check();
   EXPECT_TRUE(ops.log.empty());
+
+  // A delayed machine-wide program kept: its Delay List entry under HKLM may not be deleted.
+  items = {item("M", "C:\\m.exe", 1)};
+  ops.snapshot["C:\\m.exe"] = 1103;
+  ops.forgetting = false;
+  asker.answers = {6};
+  ops.log.clear();
+  check();
+  EXPECT_EQ(ops.log, (Log{"showing on", "ask back:M", "write C:\\m.exe=1", "forget C:\\m.exe HKLM", "told forget M",
+                          "showing off"}));
 }
 
 TEST_F(StepTest, AQuestionThatCouldNotBeShownChangesNothing) {
