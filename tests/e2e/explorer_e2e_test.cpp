@@ -190,6 +190,27 @@ TEST_F(ExplorerEndToEnd, RefusedAlwaysRunChangeOffersAnElevatedRestartOnTheSameP
   EXPECT_EQ(current_tab(second_sheet), options_tab);
 }
 
+// A repair that Windows refuses (the Explorer menu entry under HKCR, for a standard user)
+// leaves the key as it was and says so before the explorer ends.
+TEST_F(ExplorerEndToEnd, RefusedRepairIsToldAndChangesNothing) {
+  const char* menu_entry = "exefile\\shell\\Kestrom VANT";
+  RegSetKeyValueA(HKEY_CLASSES_ROOT, menu_entry, nullptr, REG_SZ, "x", 2);
+  {
+    test::DeniedKey shell(HKEY_CLASSES_ROOT, "exefile\\shell");
+    test::DeniedKey entry(HKEY_CLASSES_ROOT, menu_entry);
+    ASSERT_TRUE(shell.denied && entry.denied);
+    Explorer repair = start_explorer("-Restore");
+    ASSERT_TRUE(repair);
+    HWND box = box_saying(repair.pid, "administrator");
+    ASSERT_NE(box, nullptr) << "the refusal was not told";
+    driver::press(box, IDOK);
+    EXPECT_EQ(wait_exit(repair), 0);
+    EXPECT_EQ(read_value(HKEY_CLASSES_ROOT, menu_entry, nullptr), "x");
+  }
+  RegDeleteTreeA(HKEY_CLASSES_ROOT, menu_entry);
+  RegDeleteKeyA(HKEY_CLASSES_ROOT, menu_entry);
+}
+
 }  // namespace
 }  // namespace kestrom::e2e::ex
 
