@@ -28,6 +28,9 @@ std::size_t active_tasks_count(ItemList& list, const ItemRules& rules);
 std::uint32_t find_program_process(std::string_view program_file);
 // Ends the program's process and writes "TASK_Kill"; its process id, 0 when none was ended.
 std::uint32_t end_program(std::string_view title, std::string_view program_file);
+// Ends process `pid` only while it still runs `program_file`; "TASK_Kill" only when Windows
+// ended it. Its id, 0 when it was not ended.
+std::uint32_t end_process(std::uint32_t pid, std::string_view title, std::string_view program_file);
 // With `ask`, first asks string 707 (Yes/No) and does nothing unless Yes.
 std::uint32_t end_program_with_question(HWND owner, std::string_view title, std::string_view program_file,
                                         bool ask);

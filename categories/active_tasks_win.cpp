@@ -97,30 +97,51 @@ std::size_t list_active_tasks(ItemList& list, const ItemRules& rules) {
 
 std::size_t active_tasks_count(ItemList& list, const ItemRules& rules) { return list_active_tasks(list, rules); }
 
+namespace {
+
+// The process's program file as the system names it (`raw`) is the program `target` names.
+bool runs_program(const std::string& raw, const std::string& target) {
+  if (raw.empty() || target.empty()) return false;
+  std::string norm = command_to_file(raw);
+  return iequals(long_path(norm), target) || iequals(norm, target) || iequals(file_name_of_path(raw), target);
+}
+
+std::string image_of(HANDLE process) {
+  char name[kModuleNameLength + 1] = {};
+  DWORD n = kModuleNameLength;
+  if (!QueryFullProcessImageNameA(process, 0, name, &n)) return {};
+  return std::string(name, n);
+}
+
+}  // namespace
+
 std::uint32_t find_program_process(std::string_view program_file) {
   std::string target = command_to_file(program_file);
   if (target.empty()) return 0;
   std::uint32_t found = 0;
   enumerate_processes([&](std::uint32_t pid, std::uint32_t, const std::string& raw) {
-    if (raw.empty()) return true;
-    std::string norm = command_to_file(raw);
-    if (iequals(long_path(norm), target) || iequals(norm, target) || iequals(file_name_of_path(raw), target)) {
-      found = pid;
-      return false;
-    }
-    return true;
+    if (!runs_program(raw, target)) return true;
+    found = pid;
+    return false;
   });
   return found;
 }
 
 std::uint32_t end_program(std::string_view title, std::string_view program_file) {
   std::uint32_t pid = find_program_process(program_file);
-  if (pid == 0) return 0;
-  platform::UniqueHandle process(OpenProcess(PROCESS_ALL_ACCESS, FALSE, pid));
+  return pid == 0 ? 0 : end_process(pid, title, program_file);
+}
+
+std::uint32_t end_process(std::uint32_t pid, std::string_view title, std::string_view program_file) {
+  platform::UniqueHandle process(
+      OpenProcess(PROCESS_TERMINATE | PROCESS_QUERY_LIMITED_INFORMATION | SYNCHRONIZE, FALSE, pid));
   if (!process) return 0;
+  // Ids are reused: the process found a moment ago may have ended and its id gone to another
+  // program, which must not be ended in its place.
+  if (!runs_program(image_of(process.get()), command_to_file(program_file))) return 0;
   DWORD code = 0;
   GetExitCodeProcess(process.get(), &code);
-  TerminateProcess(process.get(), code);
+  if (!TerminateProcess(process.get(), code)) return 0;
   for (int i = 0; i < kExitPolls; ++i) {
     DWORD now = 0;
     if (GetExitCodeProcess(process.get(), &now) && now != STILL_ACTIVE) break;

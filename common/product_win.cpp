@@ -136,10 +136,11 @@ bool set_always_run(bool on, const InitHooks& hooks) {
   }
   std::string command = always_run_command();
   if (command.empty()) return false;  // no folder to start from: an entry would start nothing
-  bool written = reg::write_string(HKEY_LOCAL_MACHINE, run_key_path(RunKey::Run), text::load(IDS_PRODUCT_NAME), command);
+  // Refused (a standard user may not write HKLM): nothing is approved that was not written.
+  if (!reg::write_string(HKEY_LOCAL_MACHINE, run_key_path(RunKey::Run), text::load(IDS_PRODUCT_NAME), command)) return false;
   // Approve the monitor's own entry so that the next patrol does not alert about it.
   reg::write_string(HKEY_CURRENT_USER, keys::kRunSnapshot, key_safe_name(command), "1");
-  return written;
+  return true;
 }
 
 bool add_explorer_menu_entry() {

@@ -69,5 +69,7 @@ std::vector<Value> values(HKEY root, std::string_view key, std::size_t name_limi
 // lists. Both clear the read-only attribute of win.ini first.
 bool add_to_profile_list(std::string_view key_name, std::string_view entry);
 bool remove_from_profile_list(std::string_view key_name, std::string_view entry);
+// True when one of the line's entries equals `entry`, ignoring case.
+bool profile_list_contains(std::string_view key_name, std::string_view entry);
 
 }  // namespace kestrom::reg

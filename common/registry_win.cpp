@@ -238,6 +238,11 @@ bool add_to_profile_list(std::string_view key_name, std::string_view entry) {
   return WriteProfileStringA("windows", key.c_str(), profile_list_append(*line, entry).c_str()) != 0;
 }
 
+bool profile_list_contains(std::string_view key_name, std::string_view entry) {
+  auto line = read_windows_line(z(key_name));
+  return line && profile_list_has(*line, entry);
+}
+
 bool remove_from_profile_list(std::string_view key_name, std::string_view entry) {
   make_win_ini_writable();
   std::string key = z(key_name);

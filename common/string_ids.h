@@ -20,3 +20,8 @@
 #define IDS_EXPLORER_MENU_TEXT 1183
 #define IDS_WINLOGON_USERINIT 2250
 #define IDS_WINLOGON_SHELL 2251
+/* What Windows refused a standard user: said by the monitor, and 2263 by the explorer too. */
+#define IDS_REMOVE_REFUSED 2260
+#define IDS_DISABLE_REFUSED 2261
+#define IDS_ALWAYS_RUN_REFUSED 2263
+#define IDS_FORGET_DELAYED_REFUSED 2265

@@ -28,6 +28,7 @@ std::string load(int number, std::size_t size = kDefaultSize);
 std::size_t load(int number, std::string& destination, std::size_t size);
 
 // Deletes the "LString0".."LString1165" overrides and every remembered window position.
-void reset_to_english();
+// False, with nothing deleted, when the overrides' key may not be written (a standard user).
+bool reset_to_english();
 
 }  // namespace kestrom::text

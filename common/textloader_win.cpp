@@ -60,14 +60,17 @@ std::string load(int number, std::size_t size) {
   return out;
 }
 
-void reset_to_english() {
+bool reset_to_english() {
   if (auto k = platform::RegKey::open_write(HKEY_LOCAL_MACHINE, keys::kProduct)) {
     for (int n = 0; n <= kHighestTranslatedString; ++n) k.delete_value(override_name(n));
+  } else if (platform::RegKey::open_read(HKEY_LOCAL_MACHINE, keys::kProduct)) {
+    return false;  // the translation stays, and so do the window positions that fit it
   }
   if (auto k = platform::RegKey::open_write(HKEY_CURRENT_USER, keys::kProduct)) {
     for (const auto& family : window_position_families())
       for (std::string_view name : family) k.delete_value(name);
   }
+  return true;
 }
 
 }  // namespace kestrom::text

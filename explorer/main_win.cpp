@@ -6,10 +6,12 @@
 
 #include "categories/register_sources.hpp"
 #include "common/detected.hpp"
+#include "common/msgbox.hpp"
 #include "common/paths.hpp"
 #include "common/product.hpp"
 #include "common/product_keys.hpp"
 #include "common/registry.hpp"
+#include "common/string_ids.h"
 #include "common/textloader.hpp"
 #include "explorer/app_win.hpp"
 #include "explorer/page_switch.hpp"
@@ -33,29 +35,61 @@ constexpr std::string_view kExplorerMenuKey = "exefile\\shell\\Kestrom VANT";
 constexpr std::size_t kMaxPrefix = 256;
 constexpr int kEnglish = 9;
 
-void run_repair(App& app, Repair repair) {
+// True when every write of the repair held.
+bool run_repair(App& app, Repair repair) {
+  bool held = true;
   switch (repair) {
     case Repair::Restore:
-      if (kestrom::text::language() != kEnglish) kestrom::text::reset_to_english();
+      // Only a translated interface is reset (the language must have been read by now):
+      // resetting also forgets every remembered window position.
+      if (kestrom::text::language() != kEnglish) held = kestrom::text::reset_to_english();
       if (app.hooks.undelay_all) app.hooks.undelay_all();
-      if (reg::key_exists(HKEY_CLASSES_ROOT, kExplorerMenuKey)) reg::delete_key_tree(HKEY_CLASSES_ROOT, kExplorerMenuKey);
+      if (reg::key_exists(HKEY_CLASSES_ROOT, kExplorerMenuKey))
+        held = reg::delete_key_tree(HKEY_CLASSES_ROOT, kExplorerMenuKey) && held;
       break;
     case Repair::AUOption: {
       int level = reg::read_small_number(HKEY_CURRENT_USER, keys::kProduct, "AUOptions", -1);
       // Nothing stored means there is nothing to undo; writing a made-up level would be worse.
       if (level >= 0)
-        reg::write_number(HKEY_LOCAL_MACHINE, kAutoUpdate, "AUOptions", static_cast<std::uint32_t>(level));
+        held = reg::write_number(HKEY_LOCAL_MACHINE, kAutoUpdate, "AUOptions", static_cast<std::uint32_t>(level));
       break;
     }
     case Repair::SetPrefix: {
       std::string prefix = reg::read_string(HKEY_CURRENT_USER, keys::kProduct, "wwwPrefix", kMaxPrefix);
       if (prefix.empty()) prefix = settings::text(IDS_DEFAULT_PREFIX, kMaxPrefix + 1);
-      reg::write_string(HKEY_LOCAL_MACHINE, kPrefixes, "www", prefix);
-      reg::write_string(HKEY_LOCAL_MACHINE, kDefaultPrefixKey, "", prefix);
+      // The default prefix is written only once "www" took the new one, so a refusal leaves both as they were.
+      held = reg::write_string(HKEY_LOCAL_MACHINE, kPrefixes, "www", prefix) &&
+             reg::write_string(HKEY_LOCAL_MACHINE, kDefaultPrefixKey, "", prefix);
       break;
     }
     case Repair::None: break;
   }
+  if (!held) message_box(nullptr, settings::text(IDS_REPAIR_REFUSED), MB_OK | MB_ICONEXCLAMATION);
+  return held;
+}
+
+// Starts the explorer again as administrator on the page on show, after the user agreed
+// (string `what` says what was refused). This instance goes first: the new one would
+// otherwise find its window and hand the page over to it.
+void offer_elevated_restart(App& app, int what) {
+  const std::string question = settings::text(what) + "\n\n" + settings::text(IDS_RESTART_ELEVATED);
+  if (message_box(app.owner, question, MB_YESNO | MB_ICONEXCLAMATION) != IDYES) return;
+  const std::string folder = program_folder();
+  const std::string exe = folder + "\\KestromEx.exe";
+  const std::string arguments[] = {
+      std::string(page_switch(app.current_page).value_or(page_switch(cmd::kStartup).value_or("")))};
+  DestroyWindow(app.owner);
+  platform::StartOptions options;
+  options.verb = "runas";
+  options.folder = folder;
+  platform::start_program(exe, arguments, options);
+}
+
+void toggle_always_run(App& app) {
+  const bool wanted = !always_run_state();
+  set_always_run(wanted, app.init_hooks);
+  // Checked in the Run key itself: a removal or write that Windows refused leaves it as it was.
+  if (always_run_state() != wanted) offer_elevated_restart(app, IDS_ALWAYS_RUN_REFUSED);
 }
 
 void start_monitor() {
@@ -69,7 +103,7 @@ void on_command(App& app, int id) {
   }
   switch (id) {
     case cmd::kQuit: DestroyWindow(app.owner); break;
-    case cmd::kAlwaysRun: set_always_run(!always_run_state(), app.init_hooks); break;
+    case cmd::kAlwaysRun: toggle_always_run(app); break;
     case cmd::kShowCookies: {
       bool was = app.show_cookies;
       app.show_cookies = true;
@@ -144,6 +178,8 @@ int run(HINSTANCE instance, const char* command_line) {
   app.title = settings::text(IDS_LOADING, kMaxTitleBuffer + 1);
   if (app.class_name.empty() || app.title.empty()) return 0;
 
+  // The repairs below depend on the interface language.
+  kestrom::text::set_language_from_string_table();
   int start_tab = settings::option(Opt::StartTab);
   Repair repair = repair_switch(app.command_line);
   if (repair != Repair::None) {
@@ -176,7 +212,6 @@ int run(HINSTANCE instance, const char* command_line) {
   INITCOMMONCONTROLSEX icc{sizeof icc, ICC_WIN95_CLASSES | ICC_LISTVIEW_CLASSES | ICC_TAB_CLASSES | ICC_BAR_CLASSES};
   InitCommonControlsEx(&icc);
 
-  kestrom::text::set_language_from_string_table();
   InitHooks& init = app.init_hooks;
   const bool wow64 = wow64_view_present();
   init.initialise_register = [wow64] { initialise_register(detected_register_sources(wow64)); };

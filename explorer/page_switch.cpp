@@ -50,6 +50,12 @@ int start_page(std::string_view command_line, int start_tab) noexcept {
   return page;
 }
 
+std::optional<std::string_view> page_switch(int page_command) noexcept {
+  for (const auto& s : kPageSwitches)
+    if (s.command == page_command && is_page_command(page_command)) return s.text;
+  return std::nullopt;
+}
+
 bool quit_switch(std::string_view command_line) noexcept { return contains(command_line, "-Q"); }
 
 int command_for_first_instance(std::string_view command_line, int start_tab) noexcept {

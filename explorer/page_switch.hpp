@@ -24,6 +24,10 @@ Repair repair_switch(std::string_view command_line) noexcept;
 // later switch in that order wins whatever the order on the line.
 int start_page(std::string_view command_line, int start_tab) noexcept;
 
+// The switch that opens the page `page_command` (the first of the order above); none for
+// commands that are no page.
+std::optional<std::string_view> page_switch(int page_command) noexcept;
+
 bool quit_switch(std::string_view command_line) noexcept;
 
 // What a second instance posts to the first: quit when "-Q" is given, else the chosen page.

@@ -69,3 +69,6 @@
 #define IDS_MENU_LOG 3150
 #define IDS_MENU_HELP 3151
 #define IDS_OPTIONS_PLACEHOLDER 3160
+/* What Windows refused a standard user, and the offer to start again as administrator. */
+#define IDS_RESTART_ELEVATED 2262
+#define IDS_REPAIR_REFUSED 2264

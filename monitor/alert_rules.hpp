@@ -11,6 +11,8 @@ namespace kestrom {
 inline constexpr int kAnswerYes = 6;       // accept the change
 inline constexpr int kAnswerNo = 7;        // undo it
 inline constexpr int kAnswerDisable = 11;  // startup entries only
+// The question could not be shown (the dialog did not open): no answer, so nothing is done.
+inline constexpr int kAnswerNotShown = 0;
 
 // Alert dialog resources and the commands their buttons send.
 inline constexpr int kNewProgramDialog = 131;

@@ -172,10 +172,13 @@ void Monitor::on_command(int command, LPARAM lp) {
     case cmd::kQuit:
       PostMessageA(hwnd_, WM_DESTROY, 0, 0);
       break;
-    case cmd::kAlwaysRun:
-      set_always_run(!always_run_, hooks_.product);
+    case cmd::kAlwaysRun: {
+      const bool wanted = !always_run_;
+      set_always_run(wanted, hooks_.product);
       always_run_ = always_run_state();
+      if (always_run_ != wanted) message_box(hwnd_, text::load(IDS_ALWAYS_RUN_REFUSED), MB_OK | MB_ICONEXCLAMATION);
       break;
+    }
     case cmd::kTrayIconShowHide:
       if (options_.hide_icon) break;
       if (lp == 0)
@@ -218,16 +221,19 @@ void Monitor::realtime_check() {
   trace::begin("* * * VERIFY TASKS", "Check for Task Change");
   const int count = hooks_.count_processes ? hooks_.count_processes() : 0;
   if (count != last_process_count_) {
-    if (read_option(Opt::Update) != 0) {
-      reload_options();
-      write_option(Opt::Update, 0);
-    }
+    take_up_option_changes();
     patrol_.bring_forward(options_.all);
     tick_.bring_patrol_forward();
   }
   trace::end();
   last_process_count_ = count;
   if (hooks_.release_lists) hooks_.release_lists();
+}
+
+void Monitor::take_up_option_changes() {
+  if (read_option(Opt::Update) == 0) return;
+  reload_options();
+  write_option(Opt::Update, 0);
 }
 
 void Monitor::reload_options() {
@@ -238,6 +244,9 @@ void Monitor::reload_options() {
 int Monitor::patrol_cycle() {
   trace::begin("VERIFY", "Enter Verify function");
   trace::end();
+  // Options the explorer changed are taken up here too: the realtime check does it only when
+  // the running programs changed, which may not happen for a long time.
+  take_up_option_changes();
   const CyclePlan plan = patrol_.begin_cycle(alert_showing, patrol_busy, options_.hide_icon, GetTickCount64());
   if (plan.outcome == CyclePlan::Outcome::Skipped) return plan.result();
   if (hooks_.release_lists) hooks_.release_lists();

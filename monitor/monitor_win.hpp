@@ -74,6 +74,8 @@ class Monitor {
   const MonitorOptions& options() const noexcept { return options_; }
   // `load all options`: also resets the patrol countdowns and makes the next cycle a first half.
   void reload_options();
+  // Reloads the options and clears `Update` when an option write has set it.
+  void take_up_option_changes();
   PatrolSchedule& patrol_schedule() noexcept { return patrol_; }
   // One Patrol Cycle: 1 when it ran or was turned away by a guard, 0 when it left early.
   int patrol_cycle();

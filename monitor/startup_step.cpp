@@ -9,10 +9,6 @@
 namespace kestrom {
 namespace {
 
-// Disabling keeps the entry's own text (the file field), not its snapshot key: the Disabled
-// Store writes that text back when the entry is enabled again, and a command such as
-// "agent.exe --mode=tray" must not come back as "agent.exe --mode:tray".
-
 // Clears the alert-showing guard however the question ends.
 class AlertShowing {
  public:
@@ -25,6 +21,16 @@ class AlertShowing {
   StartupStepOperations& ops_;
 };
 
+// An entry already in the Disabled Store is left alone: disabling it again would overwrite
+// its saved command.
+// False when Windows refused it (the user has been told).
+bool disable(const StartupItem& item, StartupStepOperations& ops) {
+  if (ops.disabled_marker_exists(item.title)) return true;
+  if (ops.disable_entry(item) != ActionResult::Refused) return true;
+  ops.tell_refused(item, RefusedAction::Disable);
+  return false;
+}
+
 void handle_put_back(const StartupItem& item, const std::string& key, const StartupStepOptions& options,
                      StartupStepOperations& ops, StartupAsker& asker) {
   AlertShowing showing(ops);
@@ -33,10 +39,11 @@ void handle_put_back(const StartupItem& item, const std::string& key, const Star
   if (answer == kAnswerYes) {
     ops.write_snapshot(key, item.code);
     // Codes up to 10 are the machine-wide places, whose programs were delayed under HKLM.
-    ops.forget_delayed_program(key, item.code <= code::kCurrentBase);
+    if (!ops.forget_delayed_program(key, item.code <= code::kCurrentBase))
+      ops.tell_refused(item, RefusedAction::ForgetDelayed);
   } else if (answer == kAnswerNo) {
     ops.write_snapshot(key, item.code);
-    if (!ops.disabled_marker_exists(item.title)) ops.toggle_disabled(item.title, item.command, item.file, item.code);
+    disable(item, ops);
   }
 }
 
@@ -58,16 +65,26 @@ void handle_new_entry(const StartupItem& item, const std::string& key, const Sta
       break;
     case kAnswerNo:
       ops.end_program(item.title, item.file);
-      ops.remove_startup_entry(key, item.title, item.command, item.code);
+      // A refused removal is no removal: the entry that stayed is accepted, so it is not
+      // asked about at every check until it changes.
+      if (ops.remove_startup_entry(key, item.title, item.command, item.code) == ActionResult::Refused) {
+        ops.write_snapshot(key, item.code);
+        ops.tell_refused(item, RefusedAction::Remove);
+        break;
+      }
       ops.delete_snapshot(key);
       ops.delete_snapshot(item.title);
       break;
     case kAnswerDisable:
       ops.end_program(item.title, item.file);
       // Not written to the snapshot: a disabled entry never accepted is asked about again
-      // when it is listed from the Disabled Store.
-      if (!ops.disabled_marker_exists(item.title)) ops.toggle_disabled(item.title, item.command, item.file, item.code);
+      // when it is listed from the Disabled Store. One that stayed active because Windows
+      // refused is accepted, like a refused removal, so the question does not come back at
+      // every check.
+      if (!disable(item, ops)) ops.write_snapshot(key, item.code);
       break;
+    case kAnswerNotShown:
+      break;  // nothing was asked, so nothing is done; the entry is asked about next time
     default:
       break;
   }

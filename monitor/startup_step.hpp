@@ -9,6 +9,7 @@
 #include "common/item_list.hpp"
 #include "common/options_table.hpp"
 #include "monitor/alert_rules.hpp"
+#include "startup/actions.hpp"
 
 namespace kestrom {
 
@@ -17,6 +18,9 @@ inline constexpr std::string_view kMcAfeeCleanupTitle = "McAfee Application Inst
 
 // The run-once places that the HideRunOnce option keeps quiet.
 bool is_hidden_run_once_place(int code) noexcept;
+
+// What Windows refused to do with an entry, for the message that says so.
+enum class RefusedAction { Remove, Disable, ForgetDelayed };
 
 // The three options the step reads.
 struct StartupStepOptions {
@@ -43,12 +47,16 @@ class StartupStepOperations {
   virtual void note_first_sighting(std::string_view file) = 0;
   // Ends the program when it is running.
   virtual void end_program(std::string_view title, std::string_view file) = 0;
-  virtual void remove_startup_entry(std::string_view file, std::string_view title, std::string_view command,
-                                    int code) = 0;
-  virtual void toggle_disabled(std::string_view title, std::string_view path, std::string_view data,
-                               int code) = 0;
+  virtual ActionResult remove_startup_entry(std::string_view file, std::string_view title, std::string_view command,
+                                            int code) = 0;
+  // Moves the entry into the Disabled Store (the family's disable of startup/actions.hpp).
+  virtual ActionResult disable_entry(const StartupItem& item) = 0;
+  // Tells the user in words that Windows refused to remove or disable the entry and that
+  // this needs administrator rights.
+  virtual void tell_refused(const StartupItem& item, RefusedAction what) = 0;
   // `forget delayed program` under HKEY_LOCAL_MACHINE (machine) or HKEY_CURRENT_USER.
-  virtual void forget_delayed_program(std::string_view name, bool machine) = 0;
+  // False when Windows refused to change the list (HKLM for a standard user).
+  virtual bool forget_delayed_program(std::string_view name, bool machine) = 0;
   // Tray icon 161 with the startup tooltip.
   virtual void show_alert_icon() = 0;
   // The "Startup Alert" sound (sound 1).
@@ -57,7 +65,8 @@ class StartupStepOperations {
   virtual void set_alert_showing(bool on) = 0;
 };
 
-// Asks the user; each call returns an answer value (6, 7 or 11).
+// Asks the user; each call returns an answer value (6, 7 or 11), or kAnswerNotShown when the
+// question could not be shown, which changes nothing.
 class StartupAsker {
  public:
   virtual ~StartupAsker() = default;

@@ -77,11 +77,9 @@ void list_run_key(ItemList& list, HKEY root, const std::string& path, int code, 
   for (const auto& v : run_key_values(root, path)) {
     if (iequals(v.name, last.name) && iequals(v.data, last.data)) continue;
     if (markers.has(v.name)) {
-      // Came back after being disabled: enable and at once disable again, so the current
-      // command is kept in the Disabled Store and the Run value goes; the Disabled Store
-      // listing shows it.
-      toggle_disabled(v.name, "", v.data, code);
-      toggle_disabled(v.name, "", v.data, code);
+      // Came back after being disabled: disabled again, so the current command is kept in
+      // the Disabled Store and the Run value goes; the Disabled Store listing shows it.
+      disable_run_value(v.name, code);
       continue;
     }
     last = {v.name, v.data};

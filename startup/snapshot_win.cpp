@@ -108,9 +108,22 @@ bool remove_titled_entry_hook(const std::string& title, int code, bool wow64_vie
 }
 
 bool remove_entries_containing_hook(const std::string& command_part, bool wow64_view) {
-  return remove_run_values(wow64_view, [&](const std::string&, const std::string& data, int) {
+  bool found = remove_run_values(wow64_view, [&](const std::string&, const std::string& data, int) {
     return contains(data, command_part);
   });
+  // A shortcut in a startup folder starts the program as surely as a Run value does.
+  ItemList list;
+  const ItemRules rules = system_item_rules();
+  for (const auto& folder : startup_folders()) {
+    list_startup_folder(list, folder, rules);
+    for (const auto& item : list.items()) {
+      if (!contains(item.file, command_part)) continue;
+      found = true;
+      remove_startup_entry(item.file, item.title, item.command, item.code, {});
+    }
+    list.clear();
+  }
+  return found;
 }
 
 }  // namespace kestrom

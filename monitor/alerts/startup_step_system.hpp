@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <functional>
+#include <string>
 #include <string_view>
 
 #include "monitor/alerts/alert_dialog.hpp"
@@ -19,7 +20,10 @@ struct StartupStepSignals {
   std::function<void()> show_alert_icon;          // tray icon 161 with tooltip 821
   std::function<void()> play_alert_sound;         // sound 1
   std::function<void(bool on)> set_alert_showing;  // the patrol's alert-showing guard
+  // Shows the text that says what Windows refused; empty: a message box.
+  std::function<void(const std::string& text)> tell_user;
 };
+
 
 class SystemStartupOperations final : public StartupStepOperations {
  public:
@@ -32,10 +36,11 @@ class SystemStartupOperations final : public StartupStepOperations {
   bool disabled_marker_exists(std::string_view title) override;
   void note_first_sighting(std::string_view file) override;
   void end_program(std::string_view title, std::string_view file) override;
-  void remove_startup_entry(std::string_view file, std::string_view title, std::string_view command,
-                            int code) override;
-  void toggle_disabled(std::string_view title, std::string_view path, std::string_view data, int code) override;
-  void forget_delayed_program(std::string_view name, bool machine) override;
+  ActionResult remove_startup_entry(std::string_view file, std::string_view title, std::string_view command,
+                                    int code) override;
+  ActionResult disable_entry(const StartupItem& item) override;
+  void tell_refused(const StartupItem& item, RefusedAction what) override;
+  bool forget_delayed_program(std::string_view name, bool machine) override;
   void show_alert_icon() override;
   void play_alert_sound() override;
   void set_alert_showing(bool on) override;
@@ -69,7 +74,7 @@ bool run_startup_step_with_alerts(HWND owner, AlertContext& context, ItemList& l
 AlertItem alert_item_of(const StartupItem& item);
 
 // Deletes the delayed program `name` from the Delay List under HKEY_LOCAL_MACHINE or
-// HKEY_CURRENT_USER (every subkey but OpenAs).
-void forget_delayed_program(std::string_view name, bool machine);
+// HKEY_CURRENT_USER (every subkey but OpenAs). False when a value stayed because Windows refused.
+bool forget_delayed_program(std::string_view name, bool machine);
 
 }  // namespace kestrom::alerts

@@ -3,11 +3,14 @@
 
 #include "categories/active_tasks.hpp"
 #include "common/detected.hpp"
+#include "common/msgbox.hpp"
 #include "common/options_table.hpp"
 #include "common/paths.hpp"
 #include "common/product_keys.hpp"
 #include "common/registry.hpp"
 #include "common/sound.hpp"
+#include "common/string_ids.h"
+#include "common/textloader.hpp"
 #include "monitor/alerts/startup_step_system.hpp"
 #include "startup/snapshot.hpp"
 
@@ -22,10 +25,13 @@ constexpr std::string_view kDelayKeys[] = {
 
 }  // namespace
 
-void forget_delayed_program(std::string_view name, bool machine) {
+bool forget_delayed_program(std::string_view name, bool machine) {
   // The window mode (Delay\OpenAs) stays, so a program delayed again keeps it.
   const HKEY root = machine ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER;
-  for (std::string_view key : kDelayKeys) reg::delete_value(root, key, name);
+  bool forgotten = true;
+  for (std::string_view key : kDelayKeys)
+    if (!reg::delete_value(root, key, name) && reg::value_exists(root, key, name)) forgotten = false;
+  return forgotten;
 }
 
 AlertItem alert_item_of(const StartupItem& item) {
@@ -63,18 +69,28 @@ void SystemStartupOperations::end_program(std::string_view title, std::string_vi
   kestrom::end_program(title, command_to_file(file));
 }
 
-void SystemStartupOperations::remove_startup_entry(std::string_view file, std::string_view title,
-                                                   std::string_view command, int code) {
-  kestrom::remove_startup_entry(file, title, command, code, confirm_);
+ActionResult SystemStartupOperations::remove_startup_entry(std::string_view file, std::string_view title,
+                                                           std::string_view command, int code) {
+  return kestrom::remove_startup_entry(file, title, command, code, confirm_);
 }
 
-void SystemStartupOperations::toggle_disabled(std::string_view title, std::string_view path, std::string_view data,
-                                              int code) {
-  kestrom::toggle_disabled(title, path, data, code);
+ActionResult SystemStartupOperations::disable_entry(const StartupItem& item) {
+  return disable_startup_entry(item);
 }
 
-void SystemStartupOperations::forget_delayed_program(std::string_view name, bool machine) {
-  alerts::forget_delayed_program(name, machine);
+void SystemStartupOperations::tell_refused(const StartupItem& item, RefusedAction what) {
+  const int string_number = what == RefusedAction::Remove    ? IDS_REMOVE_REFUSED
+                            : what == RefusedAction::Disable ? IDS_DISABLE_REFUSED
+                                                             : IDS_FORGET_DELAYED_REFUSED;
+  const std::string text = fill_question(text::load(string_number), item.title);
+  if (signals_.tell_user)
+    signals_.tell_user(text);
+  else
+    message_box(nullptr, text, MB_OK | MB_ICONEXCLAMATION);
+}
+
+bool SystemStartupOperations::forget_delayed_program(std::string_view name, bool machine) {
+  return alerts::forget_delayed_program(name, machine);
 }
 
 void SystemStartupOperations::show_alert_icon() {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "tests/e2e/explorer_harness.hpp"
+#include "tests/wine/denied_key.hpp"
 
 namespace kestrom::e2e::ex {
 namespace {
@@ -115,3 +116,101 @@ TEST_F(ExplorerEndToEnd, RepairSwitchesActAndEndWithoutAWindow) {
 
 }  // namespace
 }  // namespace kestrom::e2e::ex
+
+namespace kestrom::e2e::ex {
+namespace {
+
+// "-Restore" resets only a translated interface: with the English table nothing is reset, so
+// the remembered window positions stay.
+TEST_F(ExplorerEndToEnd, RestoreKeepsTheWindowPositionsOfAnEnglishInterface) {
+  write_value(HKEY_CURRENT_USER, kProduct, "xPos", "123");
+  EXPECT_EQ(wait_exit(start_explorer("-Restore")), 0);
+  EXPECT_EQ(read_value(HKEY_CURRENT_USER, kProduct, "xPos"), "123");
+}
+
+}  // namespace
+}  // namespace kestrom::e2e::ex
+
+namespace kestrom::e2e::ex {
+namespace {
+
+// A message box of the process other than its sheet, whose text holds `part`.
+HWND box_saying(DWORD pid, const std::string& part) {
+  driver::WindowQuery q;
+  q.class_name = "#32770";
+  q.process_id = pid;
+  q.visible_only = true;
+  HWND found = nullptr;
+  wait_until([&] {
+    for (HWND w : driver::find_windows(q))
+      for (const auto& c : driver::children(w))
+        if (c.class_name == "Static" && c.text.find(part) != std::string::npos) return (found = w) != nullptr;
+    return false;
+  });
+  return found;
+}
+
+// For a standard user the start-with-Windows entry under HKLM cannot be changed: the explorer
+// says so, changes nothing, and on Yes starts again as administrator on the page on show.
+TEST_F(ExplorerEndToEnd, RefusedAlwaysRunChangeOffersAnElevatedRestartOnTheSamePage) {
+  Explorer first = start_explorer("-OPTION");
+  ASSERT_TRUE(first);
+  HWND sheet = sheet_of(first.pid);
+  ASSERT_NE(sheet, nullptr);
+  const int options_tab = current_tab(sheet);
+  const std::string entry = read_value(HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows\\CurrentVersion\\Run", "Kestrom");
+  ASSERT_FALSE(entry.empty()) << "the first start installs the start-with-Windows entry";
+  driver::WindowQuery owners;
+  owners.class_name = kClass;
+  owners.process_id = first.pid;
+  const auto owner = driver::find_windows(owners);
+  ASSERT_EQ(owner.size(), 1u);
+  {
+    test::DeniedKey run(HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows\\CurrentVersion\\Run");
+    ASSERT_TRUE(run.denied);
+    PostMessageA(owner[0], WM_COMMAND, MAKEWPARAM(6031, 0), 0);
+    HWND box = box_saying(first.pid, "administrator");
+    ASSERT_NE(box, nullptr) << "the refusal was not told";
+    screenshot("explorer_refused_always_run");
+    EXPECT_EQ(read_value(HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows\\CurrentVersion\\Run", "Kestrom"), entry);
+    driver::press(box, IDYES);
+    EXPECT_EQ(wait_exit(first), 0);
+  }
+  driver::WindowQuery any;
+  any.class_name = kClass;
+  HWND again = nullptr;
+  ASSERT_TRUE(wait_until([&] {
+    auto found = driver::find_windows(any);
+    return !found.empty() && (again = found[0]) != nullptr;
+  })) << "no explorer started again";
+  DWORD pid = 0;
+  GetWindowThreadProcessId(again, &pid);
+  HWND second_sheet = sheet_of(pid);
+  ASSERT_NE(second_sheet, nullptr);
+  EXPECT_EQ(current_tab(second_sheet), options_tab);
+}
+
+// A repair that Windows refuses (the Explorer menu entry under HKCR, for a standard user)
+// leaves the key as it was and says so before the explorer ends.
+TEST_F(ExplorerEndToEnd, RefusedRepairIsToldAndChangesNothing) {
+  const char* menu_entry = "exefile\\shell\\Kestrom VANT";
+  RegSetKeyValueA(HKEY_CLASSES_ROOT, menu_entry, nullptr, REG_SZ, "x", 2);
+  {
+    test::DeniedKey shell(HKEY_CLASSES_ROOT, "exefile\\shell");
+    test::DeniedKey entry(HKEY_CLASSES_ROOT, menu_entry);
+    ASSERT_TRUE(shell.denied && entry.denied);
+    Explorer repair = start_explorer("-Restore");
+    ASSERT_TRUE(repair);
+    HWND box = box_saying(repair.pid, "administrator");
+    ASSERT_NE(box, nullptr) << "the refusal was not told";
+    driver::press(box, IDOK);
+    EXPECT_EQ(wait_exit(repair), 0);
+    EXPECT_EQ(read_value(HKEY_CLASSES_ROOT, menu_entry, nullptr), "x");
+  }
+  RegDeleteTreeA(HKEY_CLASSES_ROOT, menu_entry);
+  RegDeleteKeyA(HKEY_CLASSES_ROOT, menu_entry);
+}
+
+}  // namespace
+}  // namespace kestrom::e2e::ex
+

@@ -88,6 +88,22 @@ TEST_F(MonitorWindow, RealtimeCheckReloadsChangedOptionsFirstAndClearsUpdate) {
   EXPECT_STREQ(update, "0");
 }
 
+TEST_F(MonitorWindow, EveryCycleTakesUpChangedOptionsEvenWithoutARealtimeCheck) {
+  hooks.count_processes = [] { return 100; };  // the running programs never change
+  Monitor m(GetModuleHandleA(nullptr), hooks);
+  ASSERT_TRUE(m.create(kTestClass, "Kestrom", false));
+  m.initialise();
+  const char* options = "Software\\Orvane\\Kestrom\\Options";
+  RegSetKeyValueA(HKEY_CURRENT_USER, options, "HideRusko", REG_SZ, "1", 2);
+  RegSetKeyValueA(HKEY_CURRENT_USER, options, "Update", REG_SZ, "1", 2);
+  m.patrol_cycle();
+  EXPECT_TRUE(m.options().hide_icon) << "the explorer's change was not taken up";
+  char update[16] = {};
+  DWORD size = sizeof update;
+  ASSERT_EQ(RegGetValueA(HKEY_CURRENT_USER, options, "Update", RRF_RT_REG_SZ, nullptr, update, &size), ERROR_SUCCESS);
+  EXPECT_STREQ(update, "0");
+}
+
 TEST_F(MonitorWindow, DelayedProgramsAreLaunchedOnEverySixthTickWithGrowingTimes) {
   std::vector<int> times;
   hooks.initialise = [] {

@@ -84,3 +84,15 @@ TEST(ExplorerPages, StartIndexFollowsTheBuiltPages) {
 
 }  // namespace
 }  // namespace kestrom::explorer
+
+// The elevated restart reopens the page on show: each page's switch must open that page.
+TEST(ExplorerSwitches, EveryPageHasASwitchThatOpensIt) {
+  using namespace kestrom::explorer;
+  for (const auto& p : kPages) {
+    const auto sw = page_switch(p.command);
+    ASSERT_TRUE(sw.has_value()) << p.command;
+    EXPECT_EQ(start_page(*sw, 0), p.command) << *sw;
+  }
+  EXPECT_FALSE(page_switch(cmd::kQuit).has_value());
+  EXPECT_FALSE(page_switch(0).has_value());
+}

@@ -55,18 +55,29 @@ class FakeOps : public kestrom::StartupStepOperations {
   void end_program(std::string_view title, std::string_view file) override {
     log.push_back("end " + std::string(title) + "|" + std::string(file));
   }
-  void remove_startup_entry(std::string_view file, std::string_view title, std::string_view command,
-                            int code) override {
+  kestrom::ActionResult removal = kestrom::ActionResult::Done;
+  kestrom::ActionResult disabling = kestrom::ActionResult::Done;
+  kestrom::ActionResult remove_startup_entry(std::string_view file, std::string_view title, std::string_view command,
+                                             int code) override {
     log.push_back("remove " + std::string(file) + "|" + std::string(title) + "|" + std::string(command) + "|" +
                   std::to_string(code));
+    return removal;
   }
-  void toggle_disabled(std::string_view title, std::string_view path, std::string_view data, int code) override {
-    disabled.insert(std::string(title));
-    log.push_back("toggle " + std::string(title) + "|" + std::string(path) + "|" + std::string(data) + "|" +
-                  std::to_string(code));
+  kestrom::ActionResult disable_entry(const StartupItem& it) override {
+    if (disabling == kestrom::ActionResult::Done) disabled.insert(it.title);
+    log.push_back("disable " + it.title + "|" + it.command + "|" + it.file + "|" + std::to_string(it.code));
+    return disabling;
   }
-  void forget_delayed_program(std::string_view name, bool machine) override {
+  void tell_refused(const StartupItem& it, kestrom::RefusedAction what) override {
+    const char* told = what == kestrom::RefusedAction::Remove    ? "told remove "
+                       : what == kestrom::RefusedAction::Disable ? "told disable "
+                                                                 : "told forget ";
+    log.push_back(told + it.title);
+  }
+  bool forgetting = true;
+  bool forget_delayed_program(std::string_view name, bool machine) override {
     log.push_back("forget " + std::string(name) + (machine ? " HKLM" : " HKCU"));
+    return forgetting;
   }
   void show_alert_icon() override { log.push_back("icon"); }
   void play_alert_sound() override { log.push_back("sound"); }
@@ -138,7 +149,7 @@ TEST_F(StepTest, DisableEndsProgramTogglesOnceAndLeavesSnapshotUnwritten) {
   asker.answers = {11, 11};
   check();
   EXPECT_EQ(ops.log, (Log{"note C:\\nag.exe", "icon", "showing on", "sound", "ask new:Nag", "end Nag|C:\\nag.exe",
-                          "toggle Nag|cmdfield|C:\\nag.exe|11", "showing off", "note C:\\nag2.exe", "icon",
+                          "disable Nag|cmdfield|C:\\nag.exe|11", "showing off", "note C:\\nag2.exe", "icon",
                           "showing on", "sound", "ask new:Nag2", "end Nag2|C:\\nag2.exe", "showing off"}));
   EXPECT_TRUE(ops.snapshot.empty());
 }
@@ -216,7 +227,7 @@ TEST_F(StepTest, PutBackDisableAcceptsAndMovesEntryToDisabledStoreOnce) {
   ops.snapshot["C:\\p.exe"] = 1103;
   asker.answers = {7};
   check();
-  EXPECT_EQ(ops.log, (Log{"showing on", "ask back:P", "write C:\\p.exe=1", "toggle P|pcmd|C:\\p.exe|1",
+  EXPECT_EQ(ops.log, (Log{"showing on", "ask back:P", "write C:\\p.exe=1", "disable P|pcmd|C:\\p.exe|1",
                           "showing off"}));
 
   ops.log.clear();
@@ -226,14 +237,43 @@ TEST_F(StepTest, PutBackDisableAcceptsAndMovesEntryToDisabledStoreOnce) {
   EXPECT_EQ(ops.log, (Log{"showing on", "ask back:P", "write C:\\p.exe=1", "showing off"}));
 }
 
-TEST_F(StepTest, DisablingKeepsTheEntrysOwnTextSoEnablingRestoresItUnchanged) {
-  items = {item("Tray", "C:\\tray.exe --mode=tray", 11), item("Back", "C:\\back.exe /a=b", 11)};
-  ops.snapshot["C:\\back.exe /a:b"] = 1103;
-  asker.answers = {11, 7};
+// A standard user may not change HKLM: what Windows refused is no removal and no disabling.
+TEST_F(StepTest, RefusedRemovalOrDisablingIsToldAndTheEntryAcceptedNotForgotten) {
+  items = {item("Bad", "C:\\bad.exe -a=b", 1, "C:\\bad.exe"), item("Nag", "C:\\nag.exe", 1)};
+  ops.removal = kestrom::ActionResult::Refused;
+  ops.disabling = kestrom::ActionResult::Refused;
+  asker.answers = {7, 11};
   check();
-  EXPECT_EQ(std::count(ops.log.begin(), ops.log.end(), "toggle Tray||C:\\tray.exe --mode=tray|11"), 1);
-  EXPECT_EQ(std::count(ops.log.begin(), ops.log.end(), "toggle Back||C:\\back.exe /a=b|11"), 1);
-  EXPECT_EQ(ops.snapshot["C:\\back.exe /a:b"], 11) << "the put-back answer is recorded under the snapshot key";
+  EXPECT_EQ(ops.log, (Log{"note C:\\bad.exe -a=b", "icon", "showing on", "sound", "ask new:Bad",
+                          "end Bad|C:\\bad.exe -a=b", "remove C:\\bad.exe -a:b|Bad|C:\\bad.exe|1",
+                          "write C:\\bad.exe -a:b=1", "told remove Bad", "showing off", "note C:\\nag.exe", "icon",
+                          "showing on", "sound", "ask new:Nag", "end Nag|C:\\nag.exe", "disable Nag||C:\\nag.exe|1",
+                          "told disable Nag", "write C:\\nag.exe=1", "showing off"}));
+  // Accepted, so the next check does not ask again until the entry changes.
+  ops.log.clear();
+  check();
+  EXPECT_TRUE(ops.log.empty());
+
+  // A delayed machine-wide program kept: its Delay List entry under HKLM may not be deleted.
+  items = {item("M", "C:\\m.exe", 1)};
+  ops.snapshot["C:\\m.exe"] = 1103;
+  ops.forgetting = false;
+  asker.answers = {6};
+  ops.log.clear();
+  check();
+  EXPECT_EQ(ops.log, (Log{"showing on", "ask back:M", "write C:\\m.exe=1", "forget C:\\m.exe HKLM", "told forget M",
+                          "showing off"}));
+}
+
+TEST_F(StepTest, AQuestionThatCouldNotBeShownChangesNothing) {
+  items = {item("New", "C:\\new.exe", 1), item("Back", "C:\\back.exe", 11)};
+  ops.snapshot["C:\\back.exe"] = 1103;
+  asker.answers = {kestrom::kAnswerNotShown, kestrom::kAnswerNotShown};
+  check();
+  for (const auto& line : ops.log)
+    for (const char* acted : {"end ", "remove ", "disable ", "write ", "delete ", "forget "})
+      EXPECT_NE(line.rfind(acted, 0), 0u) << line;
+  EXPECT_EQ(ops.snapshot["C:\\back.exe"], 1103);
 }
 
 TEST_F(StepTest, PutBackFollowsHideStartupWithoutSoundOrSighting) {
@@ -242,7 +282,7 @@ TEST_F(StepTest, PutBackFollowsHideStartupWithoutSoundOrSighting) {
   options.hide_startup = 2;
   check();
   EXPECT_TRUE(asker.asked.empty());
-  EXPECT_EQ(ops.log, (Log{"showing on", "write C:\\p.exe=11", "toggle P||C:\\p.exe|11", "showing off"}));
+  EXPECT_EQ(ops.log, (Log{"showing on", "write C:\\p.exe=11", "disable P||C:\\p.exe|11", "showing off"}));
 }
 
 TEST_F(StepTest, AListRefilledWhileAQuestionIsOpenEndsTheLoopSafely) {

@@ -1,5 +1,8 @@
 // Running programs: listing, finding and ending a child process the test starts itself.
 #include <gtest/gtest.h>
+#include <windows.h>
+#include <aclapi.h>
+#include <sddl.h>
 
 #include "categories/active_tasks.hpp"
 #include "common/history_log.hpp"
@@ -86,5 +89,30 @@ TEST_F(ActiveTasks, EndProgramEndsTheChildAndLogsIt) {
 TEST_F(ActiveTasks, NothingToEndWritesNothing) {
   EXPECT_EQ(end_program("None", "C:\\no\\such\\program.exe"), 0u);
   EXPECT_EQ(end_program_with_question(nullptr, "None", "C:\\no\\such\\program.exe", false), 0u);
+  EXPECT_TRUE(read_history(history_file_path()).empty());
+}
+
+// Process ids are reused: an id that now names another program is left alone, and only a
+// process that Windows really ended is recorded as ended.
+TEST_F(ActiveTasks, AProcessIsEndedOnlyWhileItRunsTheProgramAndOnlyThenRecorded) {
+  Child child(sleeper);
+  ASSERT_TRUE(child.started);
+  EXPECT_EQ(end_process(child.pi.dwProcessId, "Agent", fixture("kt_agent.exe")), 0u);
+  EXPECT_FALSE(child.ended_within(0));
+
+  // A process whose security does not let us end it.
+  PSECURITY_DESCRIPTOR sd = nullptr;
+  ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorA("D:(D;;0x1;;;WD)(A;;GA;;;WD)", SDDL_REVISION_1,
+                                                                   &sd, nullptr));
+  BOOL present = FALSE, defaulted = FALSE;
+  PACL dacl = nullptr;
+  GetSecurityDescriptorDacl(sd, &present, &dacl, &defaulted);
+  ASSERT_EQ(SetSecurityInfo(child.pi.hProcess, SE_KERNEL_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr, dacl,
+                            nullptr),
+            static_cast<DWORD>(ERROR_SUCCESS));
+  LocalFree(sd);
+  ASSERT_TRUE(wait_listed(sleeper));
+  EXPECT_EQ(end_program("Sleeper Program", sleeper), 0u);
+  EXPECT_FALSE(child.ended_within(0));
   EXPECT_TRUE(read_history(history_file_path()).empty());
 }

@@ -3,10 +3,12 @@
 #include <gtest/gtest.h>
 
 #include "common/history_log.hpp"
+#include "common/product.hpp"
 #include "common/registry.hpp"
 #include "common/text.hpp"
 #include "startup/actions.hpp"
 #include "startup/snapshot.hpp"
+#include "tests/wine/denied_key.hpp"
 #include "tests/wine/startup_test_support.hpp"
 
 using namespace kestrom;
@@ -40,7 +42,7 @@ TEST_F(StartupActions, UserRunEntryDisableEnableRemoveRestore) {
   const std::string cmd = agent + " /tray";
   set_value(HKEY_CURRENT_USER, kRun, "kt_user", cmd);
 
-  EXPECT_TRUE(toggle_disabled("kt_user", "", cmd, 11));
+  EXPECT_EQ(disable_run_value("kt_user", 11), ActionResult::Done);
   EXPECT_EQ(get_value(HKEY_CURRENT_USER, kRun, "kt_user"), "<missing>");
   EXPECT_EQ(get_value(HKEY_LOCAL_MACHINE, kDisabledRun, "kt_user"), cmd);
   EXPECT_EQ(get_value(HKEY_LOCAL_MACHINE, kDisabledStoreKey, "kt_user"), "11");
@@ -48,7 +50,7 @@ TEST_F(StartupActions, UserRunEntryDisableEnableRemoveRestore) {
   ASSERT_NE(find_title(list, "kt_user"), nullptr);
   EXPECT_EQ(find_title(list, "kt_user")->code, 11);
 
-  EXPECT_TRUE(toggle_disabled("kt_user", "", cmd, 11));
+  EXPECT_EQ(enable_run_value("kt_user", 11), ActionResult::Done);
   EXPECT_EQ(get_value(HKEY_CURRENT_USER, kRun, "kt_user"), cmd);
   EXPECT_EQ(get_value(HKEY_LOCAL_MACHINE, kDisabledRun, "kt_user"), "<missing>");
   EXPECT_EQ(get_value(HKEY_LOCAL_MACHINE, kDisabledStoreKey, "kt_user"), "<missing>");
@@ -56,7 +58,7 @@ TEST_F(StartupActions, UserRunEntryDisableEnableRemoveRestore) {
 
   snapshot_write(snapshot_key(cmd), 11);
   snapshot_write("kt_user", 11);
-  EXPECT_TRUE(remove_startup_entry(cmd, "kt_user", "", 11, {}));
+  EXPECT_EQ(remove_startup_entry(cmd, "kt_user", "", 11, {}), ActionResult::Done);
   EXPECT_EQ(get_value(HKEY_CURRENT_USER, kRun, "kt_user"), "<missing>");
   EXPECT_EQ(snapshot_lookup(cmd, "kt_user"), -1);
   auto recs = history();
@@ -66,7 +68,7 @@ TEST_F(StartupActions, UserRunEntryDisableEnableRemoveRestore) {
   EXPECT_EQ(recs[0].title, "kt_user");
   EXPECT_EQ(recs[0].path, cmd);
 
-  EXPECT_TRUE(restore_startup_entry("", 11, "kt_user", cmd));
+  EXPECT_EQ(restore_startup_entry("", 11, "kt_user", cmd), ActionResult::Done);
   EXPECT_EQ(get_value(HKEY_CURRENT_USER, kRun, "kt_user"), cmd);
   EXPECT_EQ(snapshot_lookup(cmd, "kt_user"), 11);
 }
@@ -101,12 +103,12 @@ TEST_F(StartupActions, DisableAndEnableNeverLoseTheEntryWhenItsNewPlaceRefusesIt
     VolatileKey store(HKEY_LOCAL_MACHINE, kDisabledStoreKey);
     ASSERT_TRUE(store.created);
     set_value(HKEY_CURRENT_USER, kRun, "kt_keep", cmd);
-    EXPECT_FALSE(toggle_disabled("kt_keep", "", cmd, 11));
+    EXPECT_EQ(disable_run_value("kt_keep", 11), ActionResult::Refused);
     EXPECT_EQ(get_value(HKEY_CURRENT_USER, kRun, "kt_keep"), cmd);
     EXPECT_EQ(get_value(HKEY_LOCAL_MACHINE, kDisabledStoreKey, "kt_keep"), "<missing>");
 
     set_winini("load", "kt_a.exe;kt_b.exe");
-    EXPECT_FALSE(toggle_disabled("kt_b", "", "kt_b.exe", 100));
+    EXPECT_EQ(disable_winini_entry("kt_b", "kt_b.exe", 100), ActionResult::Refused);
     EXPECT_EQ(winini("load"), "kt_a.exe;kt_b.exe");
   }
 
@@ -119,41 +121,40 @@ TEST_F(StartupActions, DisableAndEnableNeverLoseTheEntryWhenItsNewPlaceRefusesIt
   ASSERT_TRUE(parent.created);
   set_value(HKEY_LOCAL_MACHINE, kDisabledStoreKey, "kt_policy", "17");
   set_value(HKEY_LOCAL_MACHINE, std::string(kDisabledStoreKey) + "\\Policy", "kt_policy", cmd);
-  EXPECT_FALSE(toggle_disabled("kt_policy", "", cmd, 17));
+  EXPECT_EQ(enable_run_value("kt_policy", 17), ActionResult::Refused);
   EXPECT_EQ(get_value(HKEY_LOCAL_MACHINE, kDisabledStoreKey, "kt_policy"), "17");
   EXPECT_EQ(get_value(HKEY_LOCAL_MACHINE, std::string(kDisabledStoreKey) + "\\Policy", "kt_policy"), cmd);
 }
 
 TEST_F(StartupActions, MachineRunEntryRoundTripAndRemovingWhileDisabled) {
   set_value(HKEY_LOCAL_MACHINE, kRun, "kt_machine", agent);
-  EXPECT_TRUE(toggle_disabled("kt_machine", "", agent, 1));
+  EXPECT_EQ(disable_run_value("kt_machine", 1), ActionResult::Done);
   EXPECT_EQ(get_value(HKEY_LOCAL_MACHINE, kRun, "kt_machine"), "<missing>");
   EXPECT_EQ(get_value(HKEY_LOCAL_MACHINE, kDisabledStoreKey, "kt_machine"), "1");
   // Removing a disabled entry deletes its saved copy and marker; the Run key stays untouched.
-  EXPECT_TRUE(remove_startup_entry(agent, "kt_machine", "", 1, {}));
+  EXPECT_EQ(remove_startup_entry(agent, "kt_machine", "", 1, {}), ActionResult::Done);
   EXPECT_EQ(get_value(HKEY_LOCAL_MACHINE, kDisabledRun, "kt_machine"), "<missing>");
   EXPECT_EQ(get_value(HKEY_LOCAL_MACHINE, kDisabledStoreKey, "kt_machine"), "<missing>");
   list_all(list);
   EXPECT_EQ(find_title(list, "kt_machine"), nullptr);
-  EXPECT_TRUE(restore_startup_entry("", 1, "kt_machine", agent));
+  EXPECT_EQ(restore_startup_entry("", 1, "kt_machine", agent), ActionResult::Done);
   EXPECT_EQ(get_value(HKEY_LOCAL_MACHINE, kRun, "kt_machine"), agent);
 }
 
 TEST_F(StartupActions, SameNameFromMachineThenUserSharesOneSavedCopy) {
   set_value(HKEY_LOCAL_MACHINE, kRun, "kt_both", agent + " /m");
   set_value(HKEY_CURRENT_USER, kRun, "kt_both", agent + " /u");
-  toggle_disabled("kt_both", "", agent + " /m", 1);
-  // The marker now exists, so the second call enables (puts the saved copy back under HKLM).
-  toggle_disabled("kt_both", "", agent + " /m", 1);
+  disable_run_value("kt_both", 1);
+  enable_run_value("kt_both", 1);
   EXPECT_EQ(get_value(HKEY_LOCAL_MACHINE, kRun, "kt_both"), agent + " /m");
-  toggle_disabled("kt_both", "", agent + " /u", 11);
+  disable_run_value("kt_both", 11);
   EXPECT_EQ(get_value(HKEY_LOCAL_MACHINE, kDisabledStoreKey, "kt_both"), "11");
   EXPECT_EQ(get_value(HKEY_LOCAL_MACHINE, kDisabledRun, "kt_both"), agent + " /u");
 }
 
 TEST_F(StartupActions, WinIniLoadEntryRoundTrip) {
   set_winini("load", "C:\\a.exe;" + agent + ";C:\\b.exe");
-  EXPECT_TRUE(toggle_disabled("Agent Suite", "", agent, 100));
+  EXPECT_EQ(disable_winini_entry("Agent Suite", agent, 100), ActionResult::Done);
   EXPECT_EQ(winini("load"), "C:\\a.exe;C:\\b.exe;");
   EXPECT_EQ(get_value(HKEY_LOCAL_MACHINE, kDisabledLoad, "Agent Suite"), agent);
   EXPECT_EQ(get_value(HKEY_LOCAL_MACHINE, kDisabledStoreKey, "Agent Suite"), "100");
@@ -161,19 +162,19 @@ TEST_F(StartupActions, WinIniLoadEntryRoundTrip) {
   ASSERT_NE(find_title(list, "Agent Suite"), nullptr);
   EXPECT_EQ(find_title(list, "Agent Suite")->code, 100);
 
-  toggle_disabled("Agent Suite", "", agent, 100);
+  EXPECT_EQ(enable_winini_entry("Agent Suite", 100), ActionResult::Done);
   EXPECT_EQ(profile_list_pieces(winini("load")), (std::vector<std::string>{"C:\\a.exe", "C:\\b.exe", agent}));
   EXPECT_EQ(get_value(HKEY_LOCAL_MACHINE, kDisabledStoreKey, "Agent Suite"), "<missing>");
 
-  EXPECT_TRUE(remove_startup_entry(agent, "Agent Suite", "", 100, {}));
+  EXPECT_EQ(remove_startup_entry(agent, "Agent Suite", "", 100, {}), ActionResult::Done);
   EXPECT_EQ(winini("load"), "C:\\a.exe;C:\\b.exe;");
-  EXPECT_TRUE(restore_startup_entry("", 100, "Agent Suite", agent));
+  EXPECT_EQ(restore_startup_entry("", 100, "Agent Suite", agent), ActionResult::Done);
   EXPECT_EQ(profile_list_pieces(winini("load")).back(), agent);
 }
 
 TEST_F(StartupActions, RemovingADisabledWinIniRunEntryDeletesItsSavedCopy) {
   set_winini("run", agent);
-  toggle_disabled("kt_run", "", agent, 101);
+  disable_winini_entry("kt_run", agent, 101);
   EXPECT_EQ(winini("run"), "");
   remove_startup_entry(agent, "kt_run", "", 101, {});
   EXPECT_EQ(get_value(HKEY_LOCAL_MACHINE, std::string(kDisabledStoreKey) + "\\WinRun", "kt_run"), "<missing>");
@@ -190,7 +191,7 @@ TEST_F(StartupActions, CommonFolderShortcutIsParkedAndComesBackToTheUserFolder) 
   std::string link = common + "\\Agent.lnk";
   ASSERT_TRUE(make_shortcut(link, agent, "Kt Agent Link"));
 
-  EXPECT_TRUE(toggle_disabled("Kt Agent Link", link, agent, 200));
+  EXPECT_EQ(disable_folder_entry("Kt Agent Link", link), ActionResult::Done);
   EXPECT_FALSE(exists(link));
   EXPECT_TRUE(exists(disabled_folder() + "\\Agent.lnk"));
   EXPECT_EQ(get_value(HKEY_LOCAL_MACHINE, kDisabledStoreKey, "Kt Agent Link"), "200");
@@ -198,12 +199,12 @@ TEST_F(StartupActions, CommonFolderShortcutIsParkedAndComesBackToTheUserFolder) 
   ASSERT_NE(find_title(list, "Kt Agent Link"), nullptr);
   EXPECT_TRUE(iequals(find_title(list, "Kt Agent Link")->command, disabled_folder() + "\\Agent.lnk"));
 
-  EXPECT_TRUE(toggle_disabled("Kt Agent Link", disabled_folder() + "\\Agent.lnk", agent, 200));
+  EXPECT_EQ(enable_folder_entry("Kt Agent Link", disabled_folder() + "\\Agent.lnk"), ActionResult::Done);
   EXPECT_TRUE(exists(user + "\\Agent.lnk"));
   EXPECT_FALSE(exists(disabled_folder() + "\\Agent.lnk"));
   EXPECT_EQ(get_value(HKEY_LOCAL_MACHINE, kDisabledStoreKey, "Kt Agent Link"), "<missing>");
 
-  EXPECT_TRUE(remove_startup_entry(agent, "Kt Agent Link", user + "\\Agent.lnk", 200, {}));
+  EXPECT_EQ(remove_startup_entry(agent, "Kt Agent Link", user + "\\Agent.lnk", 200, {}), ActionResult::Done);
   EXPECT_FALSE(exists(user + "\\Agent.lnk"));
   EXPECT_TRUE(exists(agent));  // the program itself stays
 }
@@ -212,7 +213,7 @@ TEST_F(StartupActions, RestoredShortcutPointsAtTheProgram) {
   std::string user = startup_folder(HKEY_CURRENT_USER, "Startup");
   CreateDirectoryA(user.c_str(), nullptr);
   std::string link = user + "\\Restored.lnk";
-  EXPECT_TRUE(restore_startup_entry(link, 200, "Restored", "\"" + agent + "\" /min"));
+  EXPECT_EQ(restore_startup_entry(link, 200, "Restored", "\"" + agent + "\" /min"), ActionResult::Done);
   ASSERT_TRUE(exists(link));
   list_all(list);
   const StartupItem* item = nullptr;
@@ -235,21 +236,21 @@ TEST_F(StartupActions, AppInitListOfThreeLosesMiddleThenLast) {
     ++asked;
     return true;
   };
-  EXPECT_TRUE(remove_startup_entry(b, "B", "", 255, no));
+  EXPECT_EQ(remove_startup_entry(b, "B", "", 255, no), ActionResult::NotDone);
   EXPECT_EQ(asked, 1);
   EXPECT_EQ(get_value(HKEY_LOCAL_MACHINE, kNtWindows, "AppInit_Dlls"), a + "," + b + "," + c);
   EXPECT_TRUE(history().empty());
 
-  EXPECT_TRUE(remove_startup_entry(b, "B", "", 255, yes));
+  EXPECT_EQ(remove_startup_entry(b, "B", "", 255, yes), ActionResult::Done);
   EXPECT_EQ(get_value(HKEY_LOCAL_MACHINE, kNtWindows, "AppInit_Dlls"), a + "," + c);
-  EXPECT_TRUE(remove_startup_entry(c, "C", "", 255, yes));
+  EXPECT_EQ(remove_startup_entry(c, "C", "", 255, yes), ActionResult::Done);
   EXPECT_EQ(get_value(HKEY_LOCAL_MACHINE, kNtWindows, "AppInit_Dlls"), a);
   auto recs = history();
   ASSERT_EQ(recs.size(), 2u);
   EXPECT_EQ(recs[0].action, action::kStartRemove);
   EXPECT_EQ(recs[0].code, 255);
 
-  EXPECT_TRUE(restore_startup_entry("", 255, "B", fixture("kt_applet.dll")));
+  EXPECT_EQ(restore_startup_entry("", 255, "B", fixture("kt_applet.dll")), ActionResult::Done);
   auto pieces = appinit_pieces(get_value(HKEY_LOCAL_MACHINE, kNtWindows, "AppInit_Dlls"));
   ASSERT_EQ(pieces.size(), 2u);
   // The DLL is added in its short form; it names the same file.
@@ -262,13 +263,13 @@ TEST_F(StartupActions, NotifyEntryToggledTwiceIsAsBefore) {
   const std::string key = std::string(kWinlogon) + "\\Notify\\kt_notify";
   const std::string dll = fixture("kt_applet.dll");
   set_value(HKEY_LOCAL_MACHINE, key, "DllName", dll);
-  EXPECT_TRUE(toggle_disabled("kt_notify", "", dll, 256));
+  EXPECT_EQ(disable_notify_entry("kt_notify", dll), ActionResult::Done);
   EXPECT_EQ(get_value(HKEY_LOCAL_MACHINE, key, "DllName"), "");
   EXPECT_EQ(get_value(HKEY_LOCAL_MACHINE, key, "OldName"), dll);
   EXPECT_EQ(snapshot_lookup(dll, ""), 256);
   list_all(list);
   EXPECT_EQ(find_title(list, "kt_notify"), nullptr);
-  toggle_disabled("kt_notify", "", dll, 256);
+  EXPECT_EQ(enable_notify_entry("kt_notify"), ActionResult::Done);
   EXPECT_EQ(get_value(HKEY_LOCAL_MACHINE, key, "DllName"), dll);
   EXPECT_EQ(get_value(HKEY_LOCAL_MACHINE, key, "OldName"), "");
   // Disabling an entry that is already off keeps the name it had.
@@ -308,8 +309,8 @@ TEST_F(StartupActions, UnhandledCodesChangeNothingButAreLoggedAndProductEntriesA
   const std::string wow = "Software\\Wow6432Node\\Microsoft\\Windows\\CurrentVersion\\RunOnce\\Setup";
   set_value(HKEY_LOCAL_MACHINE, wow, "kt_setup", agent);
   snapshot_write(agent, 26);
-  EXPECT_FALSE(toggle_disabled("kt_setup", "", agent, 26));
-  EXPECT_FALSE(remove_startup_entry(agent, "kt_setup", "", 26, {}));
+  EXPECT_EQ(disable_run_value("kt_setup", 26), ActionResult::NotDone);
+  EXPECT_EQ(remove_startup_entry(agent, "kt_setup", "", 26, {}), ActionResult::NotDone);
   EXPECT_EQ(get_value(HKEY_LOCAL_MACHINE, wow, "kt_setup"), agent);
   EXPECT_EQ(snapshot_lookup(agent, "kt_setup"), -1);
   auto recs = history();
@@ -317,7 +318,8 @@ TEST_F(StartupActions, UnhandledCodesChangeNothingButAreLoggedAndProductEntriesA
   EXPECT_EQ(recs[0].code, 3000);  // TYPE_UNKNOWN
 
   set_value(HKEY_CURRENT_USER, kRun, "kt_self", "C:\\Program Files\\KESTROM\\kestrom.exe -expressboot");
-  EXPECT_TRUE(remove_startup_entry("C:\\Program Files\\KESTROM\\kestrom.exe -expressboot", "kt_self", "", 11, {}));
+  EXPECT_EQ(remove_startup_entry("C:\\Program Files\\KESTROM\\kestrom.exe -expressboot", "kt_self", "", 11, {}),
+            ActionResult::Done);
   EXPECT_EQ(history().size(), 1u);
   delete_value(HKEY_LOCAL_MACHINE, wow, "kt_setup");
 }
@@ -327,7 +329,8 @@ TEST_F(StartupActions, MonitorWithHideStartupRemovesSharedTaskSchedulerEntryWith
   const std::string clsid = "{00000000-0000-0000-0000-0000000000CC}";
   set_value(HKEY_LOCAL_MACHINE, key, clsid, "kt_sched");
   snapshot_write("C:\\kt\\sched.dll", 253);
-  EXPECT_TRUE(remove_startup_entry("C:\\kt\\sched.dll", "kt_sched", clsid, 253, monitor_confirmation(1)));
+  EXPECT_EQ(remove_startup_entry("C:\\kt\\sched.dll", "kt_sched", clsid, 253, monitor_confirmation(1)),
+            ActionResult::Done);
   EXPECT_EQ(get_value(HKEY_LOCAL_MACHINE, key, clsid), "<missing>");
   EXPECT_EQ(snapshot_lookup("C:\\kt\\sched.dll", ""), -1);
   auto recs = history();
@@ -335,7 +338,114 @@ TEST_F(StartupActions, MonitorWithHideStartupRemovesSharedTaskSchedulerEntryWith
   EXPECT_EQ(recs[0].action, action::kRemoveTaskScheduler);
   EXPECT_EQ(recs[0].third, clsid);
   // The explorer's way back: the class identifier named by the title again.
-  EXPECT_TRUE(restore_startup_entry(clsid, 253, "kt_sched", "C:\\kt\\sched.dll"));
+  EXPECT_EQ(restore_startup_entry(clsid, 253, "kt_sched", "C:\\kt\\sched.dll"), ActionResult::Done);
   EXPECT_EQ(get_value(HKEY_LOCAL_MACHINE, key, clsid), "kt_sched");
   EXPECT_EQ(snapshot_lookup("C:\\kt\\sched.dll", ""), 253);
 }
+
+namespace {
+
+// The explorer that a refused HKLM removal opens (when it lies beside the program), closed
+// again once it is up.
+bool explorer_opened_and_closed() {
+  if (!exists(test_program_folder() + "\\KestromEx.exe")) return true;
+  HWND window = nullptr;
+  for (int i = 0; i < 600 && !(window = FindWindowA("KestromEx", nullptr)); ++i) Sleep(50);
+  if (!window) return false;
+  DWORD pid = 0;
+  GetWindowThreadProcessId(window, &pid);
+  HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, pid);
+  PostMessageA(window, WM_COMMAND, 6030, 0);
+  const bool ended = process && WaitForSingleObject(process, 30000) == WAIT_OBJECT_0;
+  if (process) CloseHandle(process);
+  return ended;
+}
+
+}  // namespace
+
+TEST_F(StartupActions, StandardUserDisableAndEnableAreRefusedWholeAndLoseNothing) {
+  const std::string cmd = agent + " /tray";
+  set_value(HKEY_CURRENT_USER, kRun, "kt_user", cmd);
+  // The saved copies' key exists and takes the copy; the marker beside it is refused.
+  set_value(HKEY_LOCAL_MACHINE, kDisabledRun, "kt_other", "x");
+  set_winini("load", "kt_a.exe;kt_b.exe");
+  {
+    DeniedKey store(HKEY_LOCAL_MACHINE, kDisabledStoreKey);
+    ASSERT_TRUE(store.denied);
+    EXPECT_EQ(disable_run_value("kt_user", 11), ActionResult::Refused);
+    EXPECT_EQ(get_value(HKEY_CURRENT_USER, kRun, "kt_user"), cmd);
+    EXPECT_EQ(get_value(HKEY_LOCAL_MACHINE, kDisabledRun, "kt_user"), "<missing>") << "the copy was not taken back";
+    EXPECT_EQ(get_value(HKEY_LOCAL_MACHINE, kDisabledStoreKey, "kt_user"), "<missing>");
+    EXPECT_EQ(disable_winini_entry("kt_b", "kt_b.exe", 100), ActionResult::Refused);
+    EXPECT_EQ(winini("load"), "kt_a.exe;kt_b.exe");
+  }
+  // A disabled entry whose marker may not be deleted stays disabled, with its saved copy.
+  set_value(HKEY_LOCAL_MACHINE, kDisabledStoreKey, "kt_off", "11");
+  set_value(HKEY_LOCAL_MACHINE, kDisabledRun, "kt_off", cmd);
+  {
+    DeniedKey store(HKEY_LOCAL_MACHINE, kDisabledStoreKey);
+    ASSERT_TRUE(store.denied);
+    EXPECT_EQ(enable_run_value("kt_off", 11), ActionResult::Refused);
+    EXPECT_EQ(get_value(HKEY_CURRENT_USER, kRun, "kt_off"), "<missing>") << "the value written first stayed";
+    EXPECT_EQ(remove_startup_entry(cmd, "kt_off", "", 11, {}), ActionResult::Refused);
+    EXPECT_EQ(get_value(HKEY_LOCAL_MACHINE, kDisabledStoreKey, "kt_off"), "11");
+    EXPECT_EQ(get_value(HKEY_LOCAL_MACHINE, kDisabledRun, "kt_off"), cmd);
+  }
+  EXPECT_TRUE(history().empty());
+}
+
+TEST_F(StartupActions, StandardUserRemovalUnderHklmIsNoRemovalAndTheEntryIsNotAskedAgain) {
+  const std::string cmd = agent + " /m=1";
+  const std::string key = snapshot_key(cmd);
+  set_value(HKEY_LOCAL_MACHINE, kRun, "kt_machine", cmd);
+  const std::string delay_load = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\ShellServiceObjectDelayLoad";
+  set_value(HKEY_LOCAL_MACHINE, delay_load, "kt_delay", "{00000000-0000-0000-0000-0000000000AA}");
+  set_value(HKEY_LOCAL_MACHINE, kWinlogon, "Shell", "Explorer.exe evil.exe");
+  {
+    DeniedKey run(HKEY_LOCAL_MACHINE, kRun);
+    ASSERT_TRUE(run.denied);
+    EXPECT_EQ(remove_startup_entry(key, "kt_machine", "", 1, {}), ActionResult::Refused);
+    EXPECT_EQ(get_value(HKEY_LOCAL_MACHINE, kRun, "kt_machine"), cmd);
+    EXPECT_EQ(snapshot_lookup(key, "kt_machine"), 1) << "the accept value must stay";
+    EXPECT_TRUE(explorer_opened_and_closed());
+    // The monitor's start-with-Windows entry cannot be written either; nothing claims it was.
+    EXPECT_FALSE(set_always_run(true, InitHooks{}));
+    EXPECT_FALSE(always_run_state());
+    EXPECT_EQ(get_value(HKEY_CURRENT_USER, kSnapshotKey, snapshot_key(always_run_command())), "<missing>");
+  }
+  {
+    DeniedKey place(HKEY_LOCAL_MACHINE, delay_load);
+    DeniedKey winlogon(HKEY_LOCAL_MACHINE, kWinlogon);
+    ASSERT_TRUE(place.denied && winlogon.denied);
+    EXPECT_EQ(remove_protected_entry("kt_delay", "x.dll", "{00000000-0000-0000-0000-0000000000AA}", 252, {}),
+              ActionResult::Refused);
+    EXPECT_EQ(get_value(HKEY_LOCAL_MACHINE, delay_load, "kt_delay"), "{00000000-0000-0000-0000-0000000000AA}");
+    EXPECT_EQ(remove_startup_entry("evil.exe", "Winlogon Shell", "", 251, {}), ActionResult::Refused);
+    EXPECT_EQ(get_value(HKEY_LOCAL_MACHINE, kWinlogon, "Shell"), "Explorer.exe evil.exe");
+  }
+  EXPECT_TRUE(history().empty()) << "a refused removal is recorded as none";
+}
+
+// The shortcut is the entry; the program it starts is never deleted, even when the shortcut
+// is already gone or the entry names a file outside the startup folders.
+TEST_F(StartupActions, RemovingAStartupFolderEntryNeverDeletesTheProgram) {
+  char temp[MAX_PATH] = {};
+  GetTempPathA(MAX_PATH, temp);
+  const std::string folder = std::string(temp) + "kt_program";
+  CreateDirectoryA(folder.c_str(), nullptr);
+  const std::string program = folder + "\\kt agent copy.exe";
+  ASSERT_TRUE(CopyFileA(agent.c_str(), program.c_str(), FALSE));
+  std::string user = startup_folder(HKEY_CURRENT_USER, "Startup");
+  CreateDirectoryA(user.c_str(), nullptr);
+  const std::string link = user + "\\Agent Copy.lnk";
+  ASSERT_TRUE(make_shortcut(link, program, "Kt Agent Copy"));
+  DeleteFileA(link.c_str());
+
+  EXPECT_EQ(remove_startup_entry(program, "Kt Agent Copy", link, 200, {}), ActionResult::NotDone);
+  EXPECT_TRUE(exists(program));
+  EXPECT_EQ(remove_startup_entry(program, "Kt Agent Copy", program, 200, {}), ActionResult::NotDone);
+  EXPECT_TRUE(exists(program));
+  DeleteFileA(program.c_str());
+  RemoveDirectoryA(folder.c_str());
+}
+

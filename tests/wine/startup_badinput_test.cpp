@@ -70,9 +70,9 @@ TEST_F(StartupBadInput, NonAsciiNames) {
   // UTF-8 names come through whole; a name starting outside ASCII is not listed.
   ASSERT_NE(find_title(list, "kt_Grüße €"), nullptr);
   EXPECT_EQ(find_title(list, "Überwacher"), nullptr);
-  EXPECT_TRUE(toggle_disabled("kt_Grüße €", "", agent, 11));
+  EXPECT_EQ(disable_run_value("kt_Grüße €", 11), ActionResult::Done);
   EXPECT_EQ(get_value(HKEY_LOCAL_MACHINE, kDisabledStoreKey, "kt_Grüße €"), "11");
-  EXPECT_TRUE(toggle_disabled("kt_Grüße €", "", agent, 11));
+  EXPECT_EQ(enable_run_value("kt_Grüße €", 11), ActionResult::Done);
   EXPECT_EQ(get_value(HKEY_CURRENT_USER, kRun, "kt_Grüße €"), agent);
 }
 
@@ -113,7 +113,7 @@ TEST_F(StartupBadInput, WinIniLineOf600CharactersIsListedAndRewrittenWhole) {
   for (const auto& item : list.items()) listed += item.code == 100;
   EXPECT_EQ(listed, static_cast<int>(files.size()));
   // Disabling one piece keeps every other piece of the long line.
-  EXPECT_TRUE(toggle_disabled("kt_tool", "", files[3], 100));
+  EXPECT_EQ(disable_winini_entry("kt_tool", files[3], 100), ActionResult::Done);
   auto kept = profile_list_pieces(winini("load"));
   EXPECT_EQ(kept.size(), files.size() - 1);
   EXPECT_EQ(kept.back(), files.back());

@@ -83,3 +83,29 @@ TEST_F(StartupSnapshot, StartUpHooksFillTheSnapshotAndRemoveTheProductsOwnEntrie
   EXPECT_EQ(get_value(HKEY_CURRENT_USER, kRun, "Kestrom Explorer"), "<missing>");
   EXPECT_EQ(get_value(HKEY_LOCAL_MACHINE, kRun, "kt_keep"), agent);
 }
+
+// Turning always-run off removes every entry that starts the monitor, shortcuts in the
+// startup folders among them; the monitor's program file and other shortcuts stay.
+TEST_F(StartupSnapshot, AlwaysRunOffAlsoRemovesStartupFolderShortcutsToTheMonitor) {
+  char temp[MAX_PATH] = {};
+  GetTempPathA(MAX_PATH, temp);
+  const std::string folder = std::string(temp) + "kt_monitor";
+  CreateDirectoryA(folder.c_str(), nullptr);
+  const std::string monitor = folder + "\\Kestrom.exe";
+  ASSERT_TRUE(CopyFileA(agent.c_str(), monitor.c_str(), FALSE));
+  const std::string user = startup_folder(HKEY_CURRENT_USER, "Startup");
+  const std::string common = startup_folder(HKEY_LOCAL_MACHINE, "Common Startup");
+  CreateDirectoryA(user.c_str(), nullptr);
+  CreateDirectoryA(common.c_str(), nullptr);
+  ASSERT_TRUE(make_shortcut(user + "\\Kestrom.lnk", monitor, "Kestrom"));
+  ASSERT_TRUE(make_shortcut(common + "\\Kestrom System Monitor.lnk", monitor, "Kestrom System Monitor"));
+  ASSERT_TRUE(make_shortcut(user + "\\Agent.lnk", agent, "Kt Agent"));
+
+  EXPECT_TRUE(remove_entries_containing_hook("Kestrom.exe", false));
+  EXPECT_FALSE(exists(user + "\\Kestrom.lnk"));
+  EXPECT_FALSE(exists(common + "\\Kestrom System Monitor.lnk"));
+  EXPECT_TRUE(exists(user + "\\Agent.lnk"));
+  EXPECT_TRUE(exists(monitor));
+  DeleteFileA(monitor.c_str());
+  RemoveDirectoryA(folder.c_str());
+}

@@ -16,6 +16,7 @@
 #include "monitor/alerts/startup_step_system.hpp"
 #include "monitor/alerts/tests/alert_test_support.hpp"
 #include "startup/snapshot.hpp"
+#include "tests/wine/denied_key.hpp"
 #include "tests/wine/wine_test_support.hpp"
 
 namespace {
@@ -25,7 +26,8 @@ using namespace kestrom;
 constexpr std::string_view kUserRun = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 constexpr std::string_view kDisabledRun = "Software\\Orvane\\Kestrom\\Disabled\\Run";
 constexpr std::string_view kDelay = "Software\\Orvane\\Kestrom\\Delay";
-const char* const kTitles[] = {"KtStepApprove", "KtStepRemove", "KtStepDisable", "KtStepBack", "KtStepBackOff"};
+const char* const kTitles[] = {"KtStepApprove", "KtStepRemove", "KtStepDisable", "KtStepBack",
+                               "KtStepBackOff", "KtStepQuoted", "KtStepApplet", "KtStepUnshown", "KtStepRefused"};
 
 std::string fixture_command(std::string_view mode) {
   return test::test_program_folder() + "\\alert_fixture_app.exe --mode=" + std::string(mode);
@@ -96,9 +98,11 @@ class StartupStepSystemTest : public ::testing::Test {
   ItemRules rules = system_item_rules();
   StartupStepOptions options;
   int icons = 0, sounds = 0, showing_now = 0;
+  std::vector<std::string> told;
   alerts::SystemStartupOperations ops{scan, rules, monitor_confirmation(0),
                                       alerts::StartupStepSignals{[this] { ++icons; }, [this] { ++sounds; },
-                                                                 [this](bool on) { showing_now += on ? 1 : -1; }}};
+                                                                 [this](bool on) { showing_now += on ? 1 : -1; },
+                                                                 [this](const std::string& t) { told.push_back(t); }}};
   ScriptedAsker asker;
 };
 
@@ -221,7 +225,7 @@ TEST_F(StartupStepSystemTest, WithTheDialogsNoRemovesTheEntryAndLogsAlertAndRemo
   });
   int sounds_played = 0;
   EXPECT_TRUE(alerts::run_startup_step_with_alerts(nullptr, context, list, monitor_options, scan,
-                                                   {nullptr, [&] { ++sounds_played; }, nullptr}));
+                                                   {nullptr, [&] { ++sounds_played; }, nullptr, nullptr}));
   ASSERT_TRUE(user.join());
 
   EXPECT_EQ(shown_path, command);
@@ -233,6 +237,74 @@ TEST_F(StartupStepSystemTest, WithTheDialogsNoRemovesTheEntryAndLogsAlertAndRemo
   EXPECT_EQ(records[0].title, "KtStepRemove");
   EXPECT_EQ(records[0].third, "Alert dialog fixture");
   EXPECT_EQ(records[1].action, action::kStartRemove);
+}
+
+// Disabling from the alert keeps the command exactly as the Run value held it, so enabling
+// puts back a value that starts the program: quotes around a path with blanks, arguments,
+// and the "rundll32.exe" part of a RUNDLL32 entry.
+TEST_F(StartupStepSystemTest, DisableAndEnableGiveBackTheRunValueAsItWas) {
+  const std::string quoted = "\"C:\\Program Files\\Kt Agent\\kt agent.exe\" /tray --level=2";
+  const std::string applet = "rundll32.exe \"" + test::test_program_folder() + "\\kt_applet.dll\",Start /q";
+  ASSERT_TRUE(reg::write_string(HKEY_CURRENT_USER, kUserRun, "KtStepQuoted", quoted));
+  ASSERT_TRUE(reg::write_string(HKEY_CURRENT_USER, kUserRun, "KtStepApplet", applet));
+  asker.answers = {kAnswerDisable, kAnswerDisable};
+  EXPECT_TRUE(step());
+  ASSERT_EQ(asker.asked.size(), 2u);
+  EXPECT_EQ(reg::read_string(HKEY_LOCAL_MACHINE, kDisabledRun, "KtStepQuoted"), quoted);
+  EXPECT_EQ(reg::read_string(HKEY_LOCAL_MACHINE, kDisabledRun, "KtStepApplet"), applet);
+
+  // The explorer enables what the Disabled Store listing shows.
+  list_startup_programs(list, scan, rules);
+  for (const char* title : {"KtStepQuoted", "KtStepApplet"}) {
+    const StartupItem* listed = nullptr;
+    for (const auto& item : list.items())
+      if (item.title == title) listed = &item;
+    ASSERT_NE(listed, nullptr) << title;
+    EXPECT_EQ(enable_startup_entry(*listed), ActionResult::Done) << title;
+  }
+  EXPECT_EQ(reg::read_string(HKEY_CURRENT_USER, kUserRun, "KtStepQuoted"), quoted);
+  EXPECT_EQ(reg::read_string(HKEY_CURRENT_USER, kUserRun, "KtStepApplet"), applet);
+  EXPECT_FALSE(reg::value_exists(HKEY_LOCAL_MACHINE, keys::kDisabled, "KtStepQuoted"));
+}
+
+// With the dialogs: a question whose dialog cannot be opened (here: no template in the
+// module) is no answer. Nothing is removed, disabled, accepted or recorded.
+TEST_F(StartupStepSystemTest, WithTheDialogsAQuestionThatCannotBeShownDoesNothing) {
+  const std::string command = fixture_command("unshown");
+  ASSERT_TRUE(reg::write_string(HKEY_CURRENT_USER, kUserRun, "KtStepUnshown", command));
+  alerts::AlertFonts fonts;
+  alerts::AlertContext context(fonts);
+  context.resources = GetModuleHandleA("kernel32.dll");
+  context.services.write_history = [](const std::string& title, const std::string& path, const std::string& third,
+                                      int code, int action) { write_history(title, path, third, code, action); };
+  Options monitor_options = Options::defaults(Program::Monitor);
+  monitor_options[Opt::HideStartup] = 0;
+  EXPECT_TRUE(alerts::run_startup_step_with_alerts(nullptr, context, list, monitor_options, scan,
+                                                   {nullptr, [] {}, nullptr, nullptr}));
+  EXPECT_EQ(reg::read_string(HKEY_CURRENT_USER, kUserRun, "KtStepUnshown"), command);
+  EXPECT_FALSE(reg::value_exists(HKEY_LOCAL_MACHINE, keys::kDisabled, "KtStepUnshown"));
+  EXPECT_FALSE(snapshot_has(snapshot_key(command)));
+  EXPECT_TRUE(history().empty());
+}
+
+// A standard user may not write the Disabled Store (HKLM): the entry stays where it was, the
+// user is told why, nothing is recorded, and the entry is not asked about at every check.
+TEST_F(StartupStepSystemTest, RefusedDisablingIsToldAndChangesNothing) {
+  const std::string command = fixture_command("refused");
+  ASSERT_TRUE(reg::write_string(HKEY_CURRENT_USER, kUserRun, "KtStepRefused", command));
+  {
+    test::DeniedKey store(HKEY_LOCAL_MACHINE, std::string(keys::kDisabled));
+    ASSERT_TRUE(store.denied);
+    asker.answers = {kAnswerDisable};
+    EXPECT_TRUE(step());
+  }
+  EXPECT_EQ(reg::read_string(HKEY_CURRENT_USER, kUserRun, "KtStepRefused"), command);
+  EXPECT_FALSE(reg::value_exists(HKEY_LOCAL_MACHINE, keys::kDisabled, "KtStepRefused"));
+  EXPECT_TRUE(history().empty());
+  ASSERT_EQ(told.size(), 1u);
+  EXPECT_NE(told[0].find("\"KtStepRefused\""), std::string::npos) << told[0];
+  EXPECT_NE(told[0].find("administrator rights"), std::string::npos) << told[0];
+  EXPECT_FALSE(step()) << "asked again at the next check";
 }
 
 }  // namespace
