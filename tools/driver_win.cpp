@@ -91,23 +91,29 @@ std::vector<HWND> find_windows(const WindowQuery& query) {
   return std::move(state.found);
 }
 
-HWND wait_for_window(const WindowQuery& query, DWORD timeout_ms) {
+bool poll(const std::function<bool()>& condition, DWORD timeout_ms) {
   const ULONGLONG end = GetTickCount64() + timeout_ms;
   for (;;) {
-    auto found = find_windows(query);
-    if (!found.empty()) return found.front();
-    if (GetTickCount64() >= end) return nullptr;
+    if (condition()) return true;
+    if (GetTickCount64() >= end) return false;
     Sleep(kPollMs);
   }
 }
 
+HWND wait_for_window(const WindowQuery& query, DWORD timeout_ms) {
+  HWND found = nullptr;
+  poll(
+      [&] {
+        auto all = find_windows(query);
+        found = all.empty() ? nullptr : all.front();
+        return found != nullptr;
+      },
+      timeout_ms);
+  return found;
+}
+
 bool wait_until_gone(HWND window, DWORD timeout_ms) {
-  const ULONGLONG end = GetTickCount64() + timeout_ms;
-  while (IsWindow(window)) {
-    if (GetTickCount64() >= end) return false;
-    Sleep(kPollMs);
-  }
-  return true;
+  return poll([&] { return !IsWindow(window); }, timeout_ms);
 }
 
 std::vector<Control> children(HWND window) {

@@ -4,13 +4,14 @@
 #pragma once
 #include <windows.h>
 
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace kestrom::driver {
 
-inline constexpr DWORD kDefaultTimeoutMs = 10000;
+inline constexpr DWORD kDefaultTimeoutMs = 20000;  // generous: the machine is shared
 inline constexpr DWORD kPollMs = 25;
 
 struct WindowQuery {
@@ -20,6 +21,9 @@ struct WindowQuery {
   DWORD process_id = 0;       // 0: any process
   bool visible_only = false;
 };
+
+// Polls until the condition holds; false when the time is up. The only way the tests wait.
+bool poll(const std::function<bool()>& condition, DWORD timeout_ms = kDefaultTimeoutMs);
 
 // Top-level windows matching the query, in the system's z-order.
 std::vector<HWND> find_windows(const WindowQuery& query);

@@ -40,35 +40,3 @@ TEST(CommandLine, OverlongLineMatchesNothing) {
   EXPECT_FALSE(c.quit);
 }
 
-TEST(Commands, EveryExplorerCommandHasItsSwitch) {
-  EXPECT_EQ(explorer_switch(cmd::kStartup), "-START");
-  EXPECT_EQ(explorer_switch(cmd::kCookies), "-NUTS");
-  EXPECT_EQ(explorer_switch(cmd::kActiveTasks), "-TASK");
-  EXPECT_EQ(explorer_switch(cmd::kOptions), "-OPTIONS");
-  EXPECT_EQ(explorer_switch(cmd::kServices), "-SERVICE");
-  EXPECT_EQ(explorer_switch(cmd::kScheduledTasks), "-SCHEDULE");
-  EXPECT_EQ(explorer_switch(cmd::kIEHelpers), "-BHO");
-  EXPECT_EQ(explorer_switch(cmd::kFileTypes), "-FILETYPES");
-  EXPECT_EQ(explorer_switch(cmd::kHiddenFiles), "-HIDDEN");
-  EXPECT_EQ(explorer_switch(cmd::kDelayedStart), "-DELAY");
-  EXPECT_EQ(explorer_switch(cmd::kActiveX), "-ACTIVEX");
-  EXPECT_EQ(explorer_switch(cmd::kRecent), "-RECENT");
-  for (int c : {cmd::kStartOfRun, cmd::kQuit, cmd::kAlwaysRun, cmd::kRestartCommands,
-                cmd::kTrayIconShowHide, 6027, 6061})
-    EXPECT_FALSE(explorer_switch(c).has_value()) << c;
-}
-
-TEST(Commands, TrayMenuFollowsTheFamily) {
-  auto nt = tray_menu(Family::Nt);
-  const std::vector<MenuEntry> expected_nt{
-      {610, 6033}, {0, 0},      {503, 6026},  {1020, 6055}, {697, 6040},  {509, 6038},
-      {685, 6039}, {1067, 6056}, {0, 0},      {504, 6029},  {505, 6028},  {510, 6042},
-      {1018, 6052}, {1192, 6060}, {0, 0},     {508, 6030}};
-  EXPECT_EQ(nt, expected_nt);
-  auto old = tray_menu(Family::Win9x);
-  ASSERT_EQ(old.size(), nt.size());
-  EXPECT_EQ(std::count(old.begin(), old.end(), MenuEntry{509, 6038}), 0);
-  EXPECT_EQ(old[old.size() - 3], (MenuEntry{507, 6034}));
-  EXPECT_EQ(default_tray_icon(Family::Nt), 101);
-  EXPECT_EQ(default_tray_icon(Family::Win9x), 159);
-}
