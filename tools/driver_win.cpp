@@ -24,7 +24,7 @@ bool matches(HWND hwnd, const WindowQuery& q) {
     char title[512] = {};
     GetWindowTextA(hwnd, title, static_cast<int>(sizeof title));
     const std::string t(title);
-    if (q.title_contains ? t.find(q.title) == std::string::npos : t != q.title) return false;
+    if (t != q.title) return false;
   }
   return true;
 }
@@ -131,8 +131,6 @@ std::string all_texts(HWND window) {
   }
   return out;
 }
-
-bool click(HWND button) { return PostMessageA(button, BM_CLICK, 0, 0) != FALSE; }
 
 bool press(HWND dialog, int button_id) {
   HWND button = GetDlgItem(dialog, button_id);

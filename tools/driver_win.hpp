@@ -17,7 +17,6 @@ inline constexpr DWORD kPollMs = 25;
 struct WindowQuery {
   std::string class_name;     // empty: any class
   std::string title;          // empty: any title
-  bool title_contains = false;
   DWORD process_id = 0;       // 0: any process
   bool visible_only = false;
 };
@@ -46,8 +45,6 @@ std::string class_of(HWND window);
 // All texts of a window's children joined by line breaks (a message box's question, say).
 std::string all_texts(HWND window);
 
-// Presses a button by posting BM_CLICK to it.
-bool click(HWND button);
 // Presses the button with this id in a dialog by posting WM_COMMAND, as the button would.
 bool press(HWND dialog, int button_id);
 // Posts a menu command (WM_COMMAND, id in the low word) and an optional second parameter.

@@ -153,18 +153,6 @@ TEST_F(Monitor, TrayMenuCommandsOpenTheirExplorerPagesAndOthersAreIgnored) {
   EXPECT_TRUE(still_running(m));
 }
 
-TEST_F(Monitor, TrayMenuCommandsWithoutTheExplorerShowWhereItMustBe) {
-  Process m = start("alone");
-  for (int command : {6026, 6033, 6060}) {
-    ASSERT_TRUE(driver::post_command(window_, command));
-    HWND missing = dialog_of(m.pid);
-    ASSERT_NE(missing, nullptr) << command;
-    EXPECT_NE(message_text(missing).find(kExplorerMissing), std::string::npos);
-    answer(missing, IDOK);
-  }
-  EXPECT_TRUE(still_running(m));
-}
-
 TEST_F(Monitor, TrayRightClickShowsTheMenuAndDoubleClickOpensTheStartupPage) {
   Process m = start("paired");
   ASSERT_TRUE(wait_tray_icon(true));

@@ -1,5 +1,5 @@
 // The monitor window in-process, with its hooks scripted: the realtime path from message
-// 9024 to the Patrol Cycle, the cycle's guards, and the exit command.
+// 9024 to the Patrol Cycle, and the system error box.
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -66,30 +66,6 @@ TEST_F(MonitorWindow, RealtimeCheckReloadsChangedOptionsFirstAndClearsUpdate) {
   EXPECT_EQ(steps, (std::vector<PatrolStep>{PatrolStep::IEHelpers, PatrolStep::ActiveX, PatrolStep::SystemFiles,
                                             PatrolStep::DefaultPages}));
   EXPECT_EQ(get_value(HKEY_CURRENT_USER, options, "Update"), "0");
-}
-
-TEST_F(MonitorWindow, PatrolCycleGuardsAndEarlyExit) {
-  Monitor m(GetModuleHandleA(nullptr), hooks, Family::Nt);
-  ASSERT_TRUE(m.create(kTestClass, "Kestrom", false));
-  m.initialise();
-  m.alert_showing = true;
-  EXPECT_EQ(m.patrol_cycle(), 1);
-  m.alert_showing = false;
-  m.patrol_busy = true;
-  EXPECT_EQ(m.patrol_cycle(), 1);
-  m.patrol_busy = false;
-  // The initialisation counts as the last cycle: a cycle right after it leaves early.
-  EXPECT_EQ(m.patrol_cycle(), 0);
-  EXPECT_TRUE(steps.empty());
-  EXPECT_FALSE(m.patrol_busy);
-}
-
-TEST_F(MonitorWindow, ExitCommandEndsTheMessageLoopWithCodeZero) {
-  Monitor m(GetModuleHandleA(nullptr), hooks, Family::Nt);
-  ASSERT_TRUE(m.create(kTestClass, "Kestrom", false));
-  m.initialise();
-  PostMessageA(m.window(), WM_COMMAND, cmd::kQuit, 0);
-  EXPECT_EQ(m.run_message_loop(), 0);
 }
 
 TEST_F(MonitorWindow, SystemErrorBoxShowsTheCodeAndTheSystemText) {

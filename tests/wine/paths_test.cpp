@@ -38,7 +38,7 @@ TEST(Folders, ProgramWindowsAndSystemFolders) {
 
 TEST(Folders, ProductDataFolderAndVaultUnderAppData) {
   std::string app = get_value(HKEY_CURRENT_USER, kShellFolders, "AppData");
-  ASSERT_FALSE(app.empty());
+  ASSERT_NE(app, "<missing>");
   RemoveDirectoryA((app + "\\Kestrom\\vault").c_str());
   RemoveDirectoryA((app + "\\Kestrom").c_str());
   EXPECT_EQ(product_data_folder(), app + "\\Kestrom");
@@ -102,7 +102,7 @@ TEST(CommandToFile, UsesTheRealWindowsFolder) {
             to_upper(windows_folder() + "\\System32\\drivers\\x.sys"));
   EXPECT_EQ(command_to_file("\"C:\\Program Files\\App\\app.exe\" /min"), "C:\\PROGRAM FILES\\APP\\APP.EXE");
   std::string pf = get_value(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion", "ProgramFilesDir");
-  if (pf.empty()) pf = "C:\\Program Files";
+  if (pf == "<missing>") pf = "C:\\Program Files";
   EXPECT_EQ(command_to_file("%PROGRAMFILES%\\V\\t.exe -x"), to_upper(pf + "\\V\\t.exe"));
 }
 
