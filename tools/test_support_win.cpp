@@ -118,30 +118,8 @@ bool screenshot(std::string_view name) {
   return p && poll([&] { return GetFileAttributesA(windows_final.c_str()) != INVALID_FILE_ATTRIBUTES; });
 }
 
-namespace {
-
-constexpr REGSAM kView = KEY_WOW64_64KEY;
-
-// An open key, closed with the scope.
-struct Key {
-  HKEY h = nullptr;
-  Key(HKEY root, const std::string& key, REGSAM access, bool create) {
-    const LONG rc = create ? RegCreateKeyExA(root, key.c_str(), 0, nullptr, 0, access | kView, nullptr, &h, nullptr)
-                           : RegOpenKeyExA(root, key.c_str(), 0, access | kView, &h);
-    if (rc != ERROR_SUCCESS) h = nullptr;
-  }
-  ~Key() {
-    if (h) RegCloseKey(h);
-  }
-  Key(const Key&) = delete;
-  Key& operator=(const Key&) = delete;
-};
-
-}  // namespace
-
 bool set_raw(HKEY root, const std::string& key, const std::string& name, DWORD type, const void* data, DWORD size) {
-  Key k(root, key, KEY_SET_VALUE, true);
-  return k.h && RegSetValueExA(k.h, name.c_str(), 0, type, static_cast<const BYTE*>(data), size) == ERROR_SUCCESS;
+  return RegSetKeyValueA(root, key.c_str(), name.c_str(), type, data, size) == ERROR_SUCCESS;
 }
 
 bool set_value(HKEY root, const std::string& key, const std::string& name, const std::string& data, DWORD type) {
@@ -154,57 +132,57 @@ bool set_dword(HKEY root, const std::string& key, const std::string& name, std::
 }
 
 std::string get_value(HKEY root, const std::string& key, const std::string& name) {
-  Key k(root, key, KEY_READ, false);
-  DWORD size = 0, type = 0;
-  if (!k.h || RegQueryValueExA(k.h, name.c_str(), nullptr, &type, nullptr, &size) != ERROR_SUCCESS)
+  constexpr DWORD kAsStored = RRF_RT_ANY | RRF_NOEXPAND;
+  DWORD size = 0;
+  if (RegGetValueA(root, key.c_str(), name.c_str(), kAsStored, nullptr, nullptr, &size) != ERROR_SUCCESS)
     return "<missing>";
-  std::string buf(size + 1, '\0');
-  RegQueryValueExA(k.h, name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(buf.data()), &size);
+  std::string buf(size, '\0');
+  RegGetValueA(root, key.c_str(), name.c_str(), kAsStored, nullptr, buf.data(), &size);
   buf.resize(size);
   while (!buf.empty() && buf.back() == '\0') buf.pop_back();
   return buf;
 }
 
 bool value_exists(HKEY root, const std::string& key, const std::string& name) {
-  Key k(root, key, KEY_READ, false);
-  return k.h && RegQueryValueExA(k.h, name.c_str(), nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
+  return RegGetValueA(root, key.c_str(), name.c_str(), RRF_RT_ANY | RRF_NOEXPAND, nullptr, nullptr, nullptr) ==
+         ERROR_SUCCESS;
 }
 
-bool key_exists(HKEY root, const std::string& key) { return Key(root, key, KEY_READ, false).h != nullptr; }
+bool key_exists(HKEY root, const std::string& key) {
+  HKEY k = nullptr;
+  if (RegOpenKeyExA(root, key.c_str(), 0, KEY_READ, &k) != ERROR_SUCCESS) return false;
+  RegCloseKey(k);
+  return true;
+}
 
 void delete_value(HKEY root, const std::string& key, const std::string& name) {
-  Key k(root, key, KEY_SET_VALUE, false);
-  if (k.h) RegDeleteValueA(k.h, name.c_str());
+  RegDeleteKeyValueA(root, key.c_str(), name.c_str());
 }
 
 void delete_tree(HKEY root, const std::string& key) {
-  {
-    Key k(root, key, KEY_ALL_ACCESS, false);
-    if (!k.h) return;
-    RegDeleteTreeA(k.h, nullptr);
-  }
-  RegDeleteKeyExA(root, key.c_str(), kView, 0);
+  if (RegDeleteTreeA(root, key.c_str()) == ERROR_SUCCESS) RegDeleteKeyA(root, key.c_str());
 }
 
 void clear_values(HKEY root, const std::string& key) {
-  Key k(root, key, KEY_ALL_ACCESS, false);
-  if (!k.h) return;
-  for (;;) {
-    std::vector<char> name(16384);
-    DWORD n = static_cast<DWORD>(name.size());
-    if (RegEnumValueA(k.h, 0, name.data(), &n, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
-    if (RegDeleteValueA(k.h, name.data()) != ERROR_SUCCESS) break;
+  HKEY k = nullptr;
+  if (RegOpenKeyExA(root, key.c_str(), 0, KEY_ALL_ACCESS, &k) != ERROR_SUCCESS) return;
+  std::vector<char> name(16384);
+  for (DWORD n = static_cast<DWORD>(name.size());
+       RegEnumValueA(k, 0, name.data(), &n, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS &&
+       RegDeleteValueA(k, name.data()) == ERROR_SUCCESS;
+       n = static_cast<DWORD>(name.size())) {
   }
+  RegCloseKey(k);
 }
 
 SavedValue::SavedValue(HKEY root, std::string key, std::string name)
     : root_(root), key_(std::move(key)), name_(std::move(name)) {
-  Key k(root_, key_, KEY_READ, false);
-  DWORD size = 0;
-  existed_ = k.h && RegQueryValueExA(k.h, name_.c_str(), nullptr, &type_, nullptr, &size) == ERROR_SUCCESS;
+  existed_ = value_exists(root_, key_, name_);
   if (existed_) {
+    DWORD size = 0;
+    RegGetValueA(root_, key_.c_str(), name_.c_str(), RRF_RT_ANY | RRF_NOEXPAND, &type_, nullptr, &size);
     data_.resize(size);
-    RegQueryValueExA(k.h, name_.c_str(), nullptr, &type_, reinterpret_cast<BYTE*>(data_.data()), &size);
+    RegGetValueA(root_, key_.c_str(), name_.c_str(), RRF_RT_ANY | RRF_NOEXPAND, &type_, data_.data(), &size);
     data_.resize(size);
   }
 }

@@ -65,8 +65,7 @@ class UserThread {
 bool screenshot(std::string_view name);
 
 // ---- Registry ------------------------------------------------------------------------------
-// Written and read with the system's own calls, independent of the code under test, in the
-// 64-bit view.
+// Written and read with the system's own calls, independent of the code under test.
 bool set_value(HKEY root, const std::string& key, const std::string& name, const std::string& data,
                DWORD type = REG_SZ);
 bool set_dword(HKEY root, const std::string& key, const std::string& name, std::uint32_t value);

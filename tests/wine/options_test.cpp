@@ -28,31 +28,6 @@ TEST_F(OptionsStore, MissingOptionsReadAsEachProgramsDefaults) {
   EXPECT_EQ(e.values, Options::defaults(Program::Explorer).values);
 }
 
-TEST_F(OptionsStore, JunkValuesHaveASafeMeaning) {
-  ASSERT_TRUE(set_value(HKEY_CURRENT_USER, kOptions, "Tasks", "abc"));
-  ASSERT_TRUE(set_value(HKEY_CURRENT_USER, kOptions, "Start", ""));
-  ASSERT_TRUE(set_value(HKEY_CURRENT_USER, kOptions, "Services", "12x"));
-  ASSERT_TRUE(set_value(HKEY_CURRENT_USER, kOptions, "ActiveX", "  9"));
-  ASSERT_TRUE(set_value(HKEY_CURRENT_USER, kOptions, "FileType", "99999999999999999999"));
-  ASSERT_TRUE(set_dword(HKEY_CURRENT_USER, kOptions, "IEHelpers", 5));
-  ASSERT_TRUE(set_raw(HKEY_CURRENT_USER, kOptions, "HostFile", REG_BINARY, "7", 1));
-  ASSERT_TRUE(set_value(HKEY_CURRENT_USER, kOptions, "WinInit", std::string(129, '1')));
-  ASSERT_TRUE(set_value(HKEY_CURRENT_USER, kOptions, "Hidden", std::string(128, '0') ));
-
-  Options o = load_all_options(Program::Monitor);
-  EXPECT_EQ(o[Opt::Tasks], 0);       // "abc"
-  EXPECT_EQ(o[Opt::Start], 2);       // empty: default
-  EXPECT_EQ(o[Opt::Services], 12);   // leading digits
-  EXPECT_EQ(o[Opt::ActiveX], 9);     // leading blanks
-  EXPECT_EQ(o[Opt::FileType], 2147483647);
-  EXPECT_EQ(o[Opt::IEHelpers], 2);   // a number where text belongs reads as missing
-  EXPECT_EQ(o[Opt::HostFile], 3);
-  EXPECT_EQ(o[Opt::WinInit], 5);     // longer than 128 characters: missing
-  EXPECT_EQ(o[Opt::Hidden], 0);      // exactly 128 characters is still read
-  EXPECT_EQ(read_option("Tasks", 77), 0);
-  EXPECT_EQ(read_option("NoSuchOption", 77), 77);
-}
-
 TEST_F(OptionsStore, EveryWriteRaisesUpdate) {
   EXPECT_TRUE(write_option(Opt::Sound, 0));
   EXPECT_EQ(get_value(HKEY_CURRENT_USER, kOptions, "Sound"), "0");
