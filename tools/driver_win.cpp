@@ -25,7 +25,7 @@ bool matches(HWND hwnd, const WindowQuery& q) {
     char title[512] = {};
     GetWindowTextA(hwnd, title, static_cast<int>(sizeof title));
     const std::string t(title);
-    if (q.title_contains ? t.find(q.title) == std::string::npos : t != q.title) return false;
+    if (t != q.title) return false;
   }
   return true;
 }
@@ -92,23 +92,29 @@ std::vector<HWND> find_windows(const WindowQuery& query) {
   return std::move(state.found);
 }
 
-HWND wait_for_window(const WindowQuery& query, DWORD timeout_ms) {
+bool poll(const std::function<bool()>& condition, DWORD timeout_ms) {
   const ULONGLONG end = GetTickCount64() + timeout_ms;
   for (;;) {
-    auto found = find_windows(query);
-    if (!found.empty()) return found.front();
-    if (GetTickCount64() >= end) return nullptr;
+    if (condition()) return true;
+    if (GetTickCount64() >= end) return false;
     Sleep(kPollMs);
   }
 }
 
+HWND wait_for_window(const WindowQuery& query, DWORD timeout_ms) {
+  HWND found = nullptr;
+  poll(
+      [&] {
+        auto all = find_windows(query);
+        found = all.empty() ? nullptr : all.front();
+        return found != nullptr;
+      },
+      timeout_ms);
+  return found;
+}
+
 bool wait_until_gone(HWND window, DWORD timeout_ms) {
-  const ULONGLONG end = GetTickCount64() + timeout_ms;
-  while (IsWindow(window)) {
-    if (GetTickCount64() >= end) return false;
-    Sleep(kPollMs);
-  }
-  return true;
+  return poll([&] { return !IsWindow(window); }, timeout_ms);
 }
 
 std::vector<Control> children(HWND window) {
@@ -126,8 +132,6 @@ std::string all_texts(HWND window) {
   }
   return out;
 }
-
-bool click(HWND button) { return PostMessageA(button, BM_CLICK, 0, 0) != FALSE; }
 
 bool press(HWND dialog, int button_id) {
   HWND button = GetDlgItem(dialog, button_id);

@@ -4,22 +4,25 @@
 #pragma once
 #include <windows.h>
 
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace kestrom::driver {
 
-inline constexpr DWORD kDefaultTimeoutMs = 10000;
+inline constexpr DWORD kDefaultTimeoutMs = 20000;  // generous: the machine is shared
 inline constexpr DWORD kPollMs = 25;
 
 struct WindowQuery {
   std::string class_name;     // empty: any class
   std::string title;          // empty: any title
-  bool title_contains = false;
   DWORD process_id = 0;       // 0: any process
   bool visible_only = false;
 };
+
+// Polls until the condition holds; false when the time is up. The only way the tests wait.
+bool poll(const std::function<bool()>& condition, DWORD timeout_ms = kDefaultTimeoutMs);
 
 // Top-level windows matching the query, in the system's z-order.
 std::vector<HWND> find_windows(const WindowQuery& query);
@@ -42,8 +45,6 @@ std::string class_of(HWND window);
 // All texts of a window's children joined by line breaks (a message box's question, say).
 std::string all_texts(HWND window);
 
-// Presses a button by posting BM_CLICK to it.
-bool click(HWND button);
 // Presses the button with this id in a dialog by posting WM_COMMAND, as the button would.
 bool press(HWND dialog, int button_id);
 // Posts a menu command (WM_COMMAND, id in the low word) and an optional second parameter.

@@ -1,5 +1,5 @@
-// Helpers of the end-to-end tests: start and end the real monitor, clear its registry, read
-// what the stand-in explorer recorded, and take screenshots of the virtual display.
+// Helpers of the end-to-end tests: start and end the real monitor and explorer, find their
+// windows, and read what the stand-in explorer recorded.
 #pragma once
 #include <windows.h>
 
@@ -7,52 +7,48 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/handles.hpp"
+#include "tools/driver_win.hpp"
+#include "tools/test_support_win.hpp"
 
 namespace kestrom::e2e {
 
-inline constexpr DWORD kWaitMs = 20000;  // generous: the machine is shared
+using test::kWaitMs;
+using test::Process;
+using test::wait_exit;
+using test::still_running;
+using test::explorer_starts;
+using test::wait_explorer_starts;
 
-// Folder holding Kestrom.exe without an explorer ("alone") or with the stand-in ("paired").
+inline constexpr const char* kProduct = "Software\\Orvane\\Kestrom";
+inline constexpr const char* kOptions = "Software\\Orvane\\Kestrom\\Options";
+inline constexpr const char* kUserRun = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+
+// Folder holding Kestrom.exe without an explorer ("alone"), with the stand-in ("paired") or
+// with the real one ("loop").
 std::string program_folder(std::string_view layout);
-
-struct Started {
-  platform::UniqueHandle process;
-  DWORD pid = 0;
-  explicit operator bool() const noexcept { return static_cast<bool>(process); }
-};
 // Starts <folder>\Kestrom.exe with the given arguments.
-Started start_monitor(std::string_view layout, std::string_view arguments = {});
-// Waits for the process to end; its exit code, or -1 when it did not end in time.
-long wait_exit(const Started& p, DWORD timeout_ms = kWaitMs);
-bool still_running(const Started& p);
+Process start_monitor(std::string_view layout, std::string_view arguments = {});
+// Starts the real explorer with the given arguments.
+Process start_explorer(std::string_view arguments);
+// Asks the explorer to end as a second start with "-Q" would, and waits for it.
+long quit_explorer(const Process& explorer);
 
 // The monitor's hidden window of this process (class "Kestrom"), waiting for it.
-HWND monitor_window(DWORD pid, DWORD timeout_ms = kWaitMs);
-// A message box of the process with the monitor's caption, waiting for it.
-HWND message_box_of(DWORD pid, DWORD timeout_ms = kWaitMs);
+HWND monitor_window(DWORD pid);
+// A visible dialog of the process with this caption (a message box, the sheet), waiting for it.
+HWND dialog_of(DWORD pid, const char* caption = "Kestrom", DWORD timeout_ms = kWaitMs);
 // The text of a message box: its static texts.
 std::string message_text(HWND box);
+// Windows of this class in any process.
+std::size_t window_count(const char* class_name);
 
-// Ends every monitor and everything it left open, deletes the product keys, the start entries
-// a first run writes and the stand-in's record: the known state every test starts from.
+// Ends every monitor and explorer and everything they left open, deletes the product keys,
+// the start entries a first run writes and the stand-in's record: the known state every test
+// starts from.
 void reset_state();
-
-// Options Store values written the way a user or a broken tool would.
-void set_option_text(std::string_view name, std::string_view text);
-void set_option_dword(std::string_view name, DWORD value);
-
-// What the stand-in explorer recorded: one switch per start, in order.
-std::vector<std::string> explorer_starts();
-// Polls until the stand-in has recorded `count` starts.
-bool wait_explorer_starts(std::size_t count, DWORD timeout_ms = kWaitMs);
 
 // Wine's stand-alone notification area window is shown while it holds an icon.
 bool tray_icon_shown();
-bool wait_tray_icon(bool shown, DWORD timeout_ms = kWaitMs);
-
-// Saves the whole virtual display as build/win/screenshots/<name>.png (ImageMagick's import,
-// started on the Linux side); true when the file was written.
-bool screenshot(std::string_view name);
+bool wait_tray_icon(bool shown);
 
 }  // namespace kestrom::e2e

@@ -21,22 +21,6 @@ TEST(ExplorerColumns, StoredWidthWinsOnlyWhenItIsAPositiveNumber) {
   EXPECT_EQ(column_width("", 0.20, -5), 0);
 }
 
-TEST(ExplorerColumns, NamesAndTables) {
-  EXPECT_EQ(column_setting_name(cmd::kStartup, 3), "Column60263");
-  auto cols = columns_of(cmd::kStartup);
-  ASSERT_EQ(cols.size(), 5u);
-  EXPECT_DOUBLE_EQ(cols[0].share, 0.30);
-  EXPECT_DOUBLE_EQ(cols[4].share, 0.20);
-  EXPECT_EQ(columns_of(cmd::kActiveX).size(), 6u);
-  EXPECT_TRUE(columns_of(12345).empty());
-  EXPECT_TRUE(shares_full_width(cmd::kIEHelpers));
-  EXPECT_FALSE(shares_full_width(cmd::kStartup));
-  EXPECT_EQ(sort_setting_name(cmd::kStartup), "SortStartup");
-  EXPECT_EQ(sort_setting_name(cmd::kCookieDetail), "SortCookie");
-  EXPECT_EQ(sort_column_limit(cmd::kServices), 7);
-  EXPECT_EQ(sort_column_limit(cmd::kStartup), 5);
-}
-
 TEST(ExplorerSortKeys, FirstDetectedKeyRaisesPmHoursOnly) {
   EXPECT_EQ(first_detected_key("03/07/2009 9:05 PM"), "200903072105");
   EXPECT_EQ(first_detected_key("03/07/2009 10:00 AM"), "200903071000");

@@ -73,17 +73,6 @@ TEST(HistoryRequest, EveryInsertedTextIsPercentEncoded) {
   EXPECT_LE(history_request_url("s", "", "", "", "", "", std::string(600, 'a'), "").size(), 511u);
 }
 
-TEST(DetectedCategory, CodeTable) {
-  EXPECT_EQ(detected_category(1), "Startup");
-  EXPECT_EQ(detected_category(256), "Startup");
-  EXPECT_EQ(detected_category(701), "Services");
-  EXPECT_EQ(detected_category(1070), "Startup");
-  EXPECT_EQ(detected_category(650), "ActiveTasks");
-  EXPECT_EQ(detected_category(1200), "ActiveX");
-  EXPECT_EQ(detected_category(902), "IEHelper");
-  EXPECT_EQ(detected_category(1030), "Hidden");
-}
-
 TEST(SnapshotKey, EqualsBecomeColonsAndAcceptance) {
   EXPECT_EQ(snapshot_key("C:\\a.exe /x=1 /y=2"), "C:\\a.exe /x:1 /y:2");
   EXPECT_TRUE(snapshot_accepts(11));

@@ -40,21 +40,3 @@ TEST(CommandLine, OverlongLineMatchesNothing) {
   EXPECT_FALSE(c.quit);
 }
 
-TEST(Commands, EveryExplorerCommandHasItsSwitch) {
-  EXPECT_EQ(explorer_switch(cmd::kStartup), "-START");
-  EXPECT_EQ(explorer_switch(cmd::kCookies), "-NUTS");
-  EXPECT_EQ(explorer_switch(cmd::kActiveTasks), "-TASK");
-  EXPECT_EQ(explorer_switch(cmd::kOptions), "-OPTIONS");
-  EXPECT_EQ(explorer_switch(cmd::kServices), "-SERVICE");
-  EXPECT_EQ(explorer_switch(cmd::kScheduledTasks), "-SCHEDULE");
-  EXPECT_EQ(explorer_switch(cmd::kIEHelpers), "-BHO");
-  EXPECT_EQ(explorer_switch(cmd::kFileTypes), "-FILETYPES");
-  EXPECT_EQ(explorer_switch(cmd::kHiddenFiles), "-HIDDEN");
-  EXPECT_EQ(explorer_switch(cmd::kDelayedStart), "-DELAY");
-  EXPECT_EQ(explorer_switch(cmd::kActiveX), "-ACTIVEX");
-  EXPECT_EQ(explorer_switch(cmd::kRecent), "-RECENT");
-  for (int c : {cmd::kStartOfRun, cmd::kQuit, cmd::kAlwaysRun, cmd::kRestartCommands,
-                cmd::kTrayIconShowHide, 6027, 6061})
-    EXPECT_FALSE(explorer_switch(c).has_value()) << c;
-}
-

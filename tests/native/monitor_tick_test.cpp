@@ -92,12 +92,6 @@ TEST(Tick, ExpressBootHoldsPatrolAndRealtimeThenRunsTheOverdueCycleAtOnce) {
   EXPECT_EQ(r.patrols[2], 45 + 34);
 }
 
-TEST(Tick, WithoutExpressBootNothingIsHeld) {
-  TickRun r(/*express=*/false);
-  r.s.notify_realtime();
-  EXPECT_TRUE(r.step().realtime_check);
-}
-
 TEST(Tick, ExpressBootStillStartsDelayedPrograms) {
   TickRun r(/*express=*/true, /*delay_count=*/3);
   for (int i = 0; i < 44; ++i) r.step();
@@ -125,13 +119,6 @@ TEST(Tick, DelayStopsWhenAllProgramsAreStarted) {
   ASSERT_EQ(r.launches.size(), 2u);
   EXPECT_EQ(r.launches[1], std::make_pair(12, 20));
   EXPECT_EQ(r.s.delay_started(), 2);
-}
-
-TEST(Tick, NoDelayedProgramsNoLaunches) {
-  TickRun r(false, 0);
-  r.run_for_minutes(3);
-  EXPECT_TRUE(r.launches.empty());
-  EXPECT_EQ(r.s.delay_step(), 0);
 }
 
 TEST(Tick, RealtimeStreakChecksThreeTicksAndRestsOnTheFourth) {

@@ -55,38 +55,3 @@ TEST(OptionTable, NamesAreUniqueAndMatchTheirIds) {
   EXPECT_EQ(option_def(Opt::nCount).name, "nCount");
 }
 
-TEST(OptionTable, DefaultsOfEachProgram) {
-  Options m = Options::defaults(Program::Monitor);
-  Options e = Options::defaults(Program::Explorer);
-  EXPECT_EQ(m[Opt::MaxCookie], 315);
-  EXPECT_EQ(e[Opt::MaxCookie], 4096);
-  EXPECT_EQ(m[Opt::TrayIcon], 101);
-  EXPECT_EQ(e[Opt::TrayIcon], 101);
-  // Apart from MaxCookie both programs agree.
-  for (std::size_t i = 0; i < kOptionCount; ++i) {
-    if (static_cast<Opt>(i) != Opt::MaxCookie) {
-      EXPECT_EQ(m.values[i], e.values[i]) << option_table()[i].name;
-    }
-  }
-}
-
-TEST(OptionTable, ExplorerSavesItsListInItsOrder) {
-  std::string joined;
-  for (Opt id : saved_options()) joined += std::string(option_def(id).name) + ",";
-  EXPECT_EQ(joined,
-            "SendHistory,HideRusko,HideStartup,HideIEHelper,HideActiveX,HideServices,HideFileType,HideTasks,"
-            "HideHidden,HideSystemFiles,HideHomePage,Format,ConfirmExit,Sound,History,HideMicrosoftServices,"
-            "HideMicrosoftActiveX,IncludeKillBit,ActiveXListAll,VantFormat,LockFileTypes,ShowAllStartup,"
-            "NoMicrosoftStartup,Start,Cookies,Nuts,Tasks,IEHelpers,FileType,StartPage,HostFile,WinInit,Services,"
-            "Hidden,ViewCookies,ActiveX,RealtimeStartup,RealtimeIEHelper,RealtimeSysFiles,RealtimeFileType,"
-            "RealtimeStartPage,RealtimeHidden,RealtimeActiveX,RealtimeServices,ExplorerMenu,ShowAlerts,"
-            "HideRunOnce,");
-}
-
-TEST(OptionTable, SevenWindowFamiliesOfFourValues) {
-  auto f = window_position_families();
-  ASSERT_EQ(f.size(), 7u);
-  EXPECT_EQ(f[0][0], "xPos");
-  EXPECT_EQ(f[1][2], "dxAlert");
-  EXPECT_EQ(f[6][3], "dyPosAddFileType");
-}

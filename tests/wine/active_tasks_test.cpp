@@ -14,34 +14,17 @@ using namespace kestrom::test;
 
 namespace {
 
-struct Child {
-  PROCESS_INFORMATION pi{};
-  bool started = false;
-  explicit Child(const std::string& exe) {
-    STARTUPINFOA si{};
-    si.cb = sizeof si;
-    std::string cmd = "\"" + exe + "\"";
-    started = CreateProcessA(exe.c_str(), cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi) != 0;
-  }
-  ~Child() {
-    if (!started) return;
-    TerminateProcess(pi.hProcess, 0);
-    WaitForSingleObject(pi.hProcess, 10000);
-    CloseHandle(pi.hThread);
-    CloseHandle(pi.hProcess);
-  }
+// A running copy of the program, ended with the test.
+struct Child : Process {
+  explicit Child(const std::string& exe) : Process(start_process(exe)) {}
+  ~Child() { end_process(*this); }
   Child(const Child&) = delete;
   Child& operator=(const Child&) = delete;
-  bool ended_within(DWORD ms) const { return WaitForSingleObject(pi.hProcess, ms) == WAIT_OBJECT_0; }
 };
 
-// Polls until the process list shows the program (a new process appears with a delay).
+// The process list shows a new process with a delay.
 bool wait_listed(const std::string& exe) {
-  for (int i = 0; i < 200; ++i) {
-    if (find_program_process(exe) != 0) return true;
-    Sleep(50);
-  }
-  return false;
+  return poll([&] { return find_program_process(exe) != 0; });
 }
 
 class ActiveTasks : public ::testing::Test {
@@ -55,7 +38,7 @@ class ActiveTasks : public ::testing::Test {
 
 TEST_F(ActiveTasks, TwoCopiesOfOneProgramGiveOneItem) {
   Child a(sleeper), b(sleeper);
-  ASSERT_TRUE(a.started && b.started);
+  ASSERT_TRUE(a && b);
   ASSERT_TRUE(wait_listed(sleeper));
   ItemList list;
   auto count = list_active_tasks(list, system_item_rules());
@@ -66,19 +49,19 @@ TEST_F(ActiveTasks, TwoCopiesOfOneProgramGiveOneItem) {
     ++found;
     EXPECT_EQ(item.title, "Sleeper Program");
     EXPECT_EQ(item.code, 600);
-    EXPECT_TRUE(item.value == static_cast<int>(a.pi.dwProcessId) || item.value == static_cast<int>(b.pi.dwProcessId));
+    EXPECT_TRUE(item.value == static_cast<int>(a.pid) || item.value == static_cast<int>(b.pid));
   }
   EXPECT_EQ(found, 1);
 }
 
 TEST_F(ActiveTasks, EndProgramEndsTheChildAndLogsIt) {
   Child child(sleeper);
-  ASSERT_TRUE(child.started);
+  ASSERT_TRUE(child);
   ASSERT_TRUE(wait_listed(sleeper));
-  EXPECT_EQ(find_program_process(sleeper), child.pi.dwProcessId);
-  EXPECT_EQ(find_program_process("kt_sleeper.exe"), child.pi.dwProcessId);
-  EXPECT_EQ(end_program("Sleeper Program", sleeper), child.pi.dwProcessId);
-  EXPECT_TRUE(child.ended_within(10000));
+  EXPECT_EQ(find_program_process(sleeper), child.pid);
+  EXPECT_EQ(find_program_process("kt_sleeper.exe"), child.pid);
+  EXPECT_EQ(end_program("Sleeper Program", sleeper), child.pid);
+  EXPECT_NE(wait_exit(child), -1);
   auto recs = read_history(history_file_path());
   ASSERT_EQ(recs.size(), 1u);
   EXPECT_EQ(recs[0].action, action::kTaskKill);

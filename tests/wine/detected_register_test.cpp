@@ -96,18 +96,8 @@ TEST_F(DetectedRegister, InitialiseFillsStartupAndRunningProgramsOnce) {
   // This very test program runs, so the running programs are noted too.
   char self[MAX_PATH] = {};
   GetModuleFileNameA(nullptr, self, MAX_PATH);
-  bool self_noted = false;
-  HKEY k = nullptr;
-  if (RegOpenKeyExA(HKEY_CURRENT_USER, (kDetected + "\\ActiveTasks").c_str(), 0, KEY_READ, &k) == ERROR_SUCCESS) {
-    char name[1024];
-    for (DWORD i = 0;; ++i) {
-      DWORD n = sizeof name;
-      if (RegEnumValueA(k, i, name, &n, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
-      self_noted |= iequals(name, to_upper(self));
-    }
-    RegCloseKey(k);
-  }
-  EXPECT_TRUE(self_noted);
+  // (value names ignore case, as the register's upper-case names need)
+  EXPECT_TRUE(value_exists(HKEY_CURRENT_USER, kDetected + "\\ActiveTasks", self)) << self;
 
   set_value(HKEY_CURRENT_USER, "Software\\Microsoft\\Windows\\CurrentVersion\\Run", "kt_later", agent + " /l");
   initialise_register(sources);

@@ -8,15 +8,14 @@
 
 #include "common/product_keys.hpp"
 #include "common/text.hpp"
-#include "tests/wine/reg_test_helpers.hpp"
-#include "tests/wine/wine_test_support.hpp"
+#include "tools/test_support_win.hpp"
 
 using namespace kestrom;
 using namespace kestrom::test;
 
 namespace {
 
-std::string fixture(const char* name) { return test_program_folder() + "\\fixtures\\" + name + ".exe"; }
+std::string version_fixture(const char* name) { return fixture("fixtures\\" + std::string(name) + ".exe"); }
 
 std::string temp_folder() {
   char buf[MAX_PATH] = {};
@@ -25,38 +24,6 @@ std::string temp_folder() {
   if (!t.empty() && t.back() == '\\') t.pop_back();
   return t;
 }
-
-// Keeps a registry value as it was before the test and puts it back afterwards.
-class SavedValue {
- public:
-  SavedValue(HKEY root, std::string key, std::string name)
-      : root_(root), key_(std::move(key)), name_(std::move(name)),
-        existed_(raw_value_exists(root_, key_, name_)), text_(raw_text(root_, key_, name_)) {}
-  ~SavedValue() {
-    if (existed_) {
-      set_text(root_, key_, name_, text_);
-    } else {
-      HKEY k = nullptr;
-      if (RegOpenKeyExA(root_, key_.c_str(), 0, KEY_SET_VALUE, &k) == ERROR_SUCCESS) {
-        RegDeleteValueA(k, name_.c_str());
-        RegCloseKey(k);
-      }
-    }
-  }
-  void remove() {
-    HKEY k = nullptr;
-    if (RegOpenKeyExA(root_, key_.c_str(), 0, KEY_SET_VALUE, &k) == ERROR_SUCCESS) {
-      RegDeleteValueA(k, name_.c_str());
-      RegCloseKey(k);
-    }
-  }
-
- private:
-  HKEY root_;
-  std::string key_, name_;
-  bool existed_;
-  std::string text_;
-};
 
 const std::string kShellFolders(keys::kShellFolders);
 const std::string kInternational = "Control Panel\\International";
@@ -70,8 +37,8 @@ TEST(Folders, ProgramWindowsAndSystemFolders) {
 }
 
 TEST(Folders, ProductDataFolderAndVaultUnderAppData) {
-  std::string app = raw_text(HKEY_CURRENT_USER, kShellFolders, "AppData");
-  ASSERT_FALSE(app.empty());
+  std::string app = get_value(HKEY_CURRENT_USER, kShellFolders, "AppData");
+  ASSERT_NE(app, "<missing>");
   RemoveDirectoryA((app + "\\Kestrom\\vault").c_str());
   RemoveDirectoryA((app + "\\Kestrom").c_str());
   EXPECT_EQ(product_data_folder(), app + "\\Kestrom");
@@ -81,11 +48,11 @@ TEST(Folders, ProductDataFolderAndVaultUnderAppData) {
 
 TEST(Folders, MissingOrUnusableAppDataFallsBackToTheProgramFolder) {
   SavedValue saved(HKEY_CURRENT_USER, kShellFolders, "AppData");
-  saved.remove();
+  delete_value(HKEY_CURRENT_USER, kShellFolders, "AppData");
   EXPECT_EQ(product_data_folder(), program_folder());
   EXPECT_EQ(vault_folder(), "");
 
-  ASSERT_TRUE(set_text(HKEY_CURRENT_USER, kShellFolders, "AppData", "C:\\no\\such\\folder\\anywhere"));
+  ASSERT_TRUE(set_value(HKEY_CURRENT_USER, kShellFolders, "AppData", "C:\\no\\such\\folder\\anywhere"));
   EXPECT_EQ(product_data_folder(), program_folder());
   EXPECT_EQ(vault_folder(), "");
 
@@ -94,7 +61,7 @@ TEST(Folders, MissingOrUnusableAppDataFallsBackToTheProgramFolder) {
   CreateDirectoryA(base.c_str(), nullptr);
   CreateDirectoryA((base + "\\Kestrom").c_str(), nullptr);
   std::ofstream(base + "\\Kestrom\\vault") << "not a folder";
-  ASSERT_TRUE(set_text(HKEY_CURRENT_USER, kShellFolders, "AppData", base));
+  ASSERT_TRUE(set_value(HKEY_CURRENT_USER, kShellFolders, "AppData", base));
   EXPECT_EQ(product_data_folder(), program_folder());
   DeleteFileA((base + "\\Kestrom\\vault").c_str());
   EXPECT_EQ(product_data_folder(), base + "\\Kestrom");
@@ -134,14 +101,14 @@ TEST(CommandToFile, UsesTheRealWindowsFolder) {
   EXPECT_EQ(command_to_file("\\SystemRoot\\System32\\drivers\\x.sys"),
             to_upper(windows_folder() + "\\System32\\drivers\\x.sys"));
   EXPECT_EQ(command_to_file("\"C:\\Program Files\\App\\app.exe\" /min"), "C:\\PROGRAM FILES\\APP\\APP.EXE");
-  std::string pf = raw_text(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion", "ProgramFilesDir");
-  if (pf.empty()) pf = "C:\\Program Files";
+  std::string pf = get_value(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion", "ProgramFilesDir");
+  if (pf == "<missing>") pf = "C:\\Program Files";
   EXPECT_EQ(command_to_file("%PROGRAMFILES%\\V\\t.exe -x"), to_upper(pf + "\\V\\t.exe"));
 }
 
 TEST(VersionInformation, OperatingSystemFilesShowTheirDescription) {
   VersionInfo v;
-  ASSERT_TRUE(version_information(fixture("version_os"), v));
+  ASSERT_TRUE(version_information(version_fixture("version_os"), v));
   EXPECT_EQ(v.product_name, "Windows Task Manager");
   EXPECT_EQ(v.file_description, "Windows Task Manager");
   EXPECT_EQ(v.company_name, "Microsoft Corporation");
@@ -151,7 +118,7 @@ TEST(VersionInformation, OperatingSystemFilesShowTheirDescription) {
 
 TEST(VersionInformation, LaterTranslationsWinAndPairsWithoutProductNameArePassedOver) {
   VersionInfo v;
-  ASSERT_TRUE(version_information(fixture("version_multi"), v));
+  ASSERT_TRUE(version_information(version_fixture("version_multi"), v));
   EXPECT_EQ(v.product_name, "Alpha Deutsch");
   EXPECT_EQ(v.company_name, "Alpha GmbH");
   EXPECT_EQ(v.product_version, "1.2.3");
@@ -162,9 +129,9 @@ TEST(VersionInformation, LaterTranslationsWinAndPairsWithoutProductNameArePassed
 TEST(VersionInformation, NoResourceTooLargeOrMissingFileGiveFalseAndEmptyTexts) {
   VersionInfo v;
   v.product_name = "stale";
-  EXPECT_FALSE(version_information(fixture("version_none"), v));
+  EXPECT_FALSE(version_information(version_fixture("version_none"), v));
   EXPECT_EQ(v.product_name, "");
-  EXPECT_FALSE(version_information(fixture("version_huge"), v));
+  EXPECT_FALSE(version_information(version_fixture("version_huge"), v));
   EXPECT_EQ(v.product_name, "");
   EXPECT_FALSE(version_information("C:\\no\\such.exe", v));
   EXPECT_FALSE(version_information("", v));
@@ -172,7 +139,7 @@ TEST(VersionInformation, NoResourceTooLargeOrMissingFileGiveFalseAndEmptyTexts) 
 
 TEST(VersionInformation, TextsOver127CharactersCountAsEmpty) {
   VersionInfo v;
-  ASSERT_TRUE(version_information(fixture("version_long"), v));
+  ASSERT_TRUE(version_information(version_fixture("version_long"), v));
   EXPECT_EQ(v.product_name, "Longish");
   EXPECT_EQ(v.company_name, "");
   EXPECT_EQ(v.file_description, std::string(127, 'D'));
@@ -182,14 +149,14 @@ TEST(DateText, FollowsTheUsersFormats) {
   SavedValue d(HKEY_CURRENT_USER, kInternational, "sShortDate");
   SavedValue t(HKEY_CURRENT_USER, kInternational, "sTimeFormat");
   LocalTime when{2009, 3, 7, 14, 5, 0};
-  ASSERT_TRUE(set_text(HKEY_CURRENT_USER, kInternational, "sShortDate", "yyyy-MM-dd"));
-  ASSERT_TRUE(set_text(HKEY_CURRENT_USER, kInternational, "sTimeFormat", "HH:mm:ss"));
+  ASSERT_TRUE(set_value(HKEY_CURRENT_USER, kInternational, "sShortDate", "yyyy-MM-dd"));
+  ASSERT_TRUE(set_value(HKEY_CURRENT_USER, kInternational, "sTimeFormat", "HH:mm:ss"));
   EXPECT_EQ(date_text(when), "2009-03-07 14:05");
-  ASSERT_TRUE(set_text(HKEY_CURRENT_USER, kInternational, "sShortDate", "M/d/yyyy"));
-  ASSERT_TRUE(set_text(HKEY_CURRENT_USER, kInternational, "sTimeFormat", "h:mm:ss tt"));
+  ASSERT_TRUE(set_value(HKEY_CURRENT_USER, kInternational, "sShortDate", "M/d/yyyy"));
+  ASSERT_TRUE(set_value(HKEY_CURRENT_USER, kInternational, "sTimeFormat", "h:mm:ss tt"));
   EXPECT_EQ(date_text(when), "03/07/2009 2:05 PM");
   // A format name too long to be one of ours counts as the first of the table.
-  ASSERT_TRUE(set_text(HKEY_CURRENT_USER, kInternational, "sShortDate", std::string(30, 'y')));
+  ASSERT_TRUE(set_value(HKEY_CURRENT_USER, kInternational, "sShortDate", std::string(30, 'y')));
   ASSERT_TRUE(set_dword(HKEY_CURRENT_USER, kInternational, "sTimeFormat", 1));
   EXPECT_EQ(date_text(when), "03/07/2009 2:05 PM");
 }

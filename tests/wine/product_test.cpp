@@ -12,8 +12,7 @@
 #include "common/run_keys.hpp"
 #include "common/textloader.hpp"
 #include "common/trace.hpp"
-#include "tests/wine/reg_test_helpers.hpp"
-#include "tests/wine/wine_test_support.hpp"
+#include "tools/test_support_win.hpp"
 
 using namespace kestrom;
 using namespace kestrom::test;
@@ -57,15 +56,11 @@ struct Recorder {
 };
 
 void wipe_product() {
-  wipe(HKEY_CURRENT_USER, std::string(keys::kOrvane));
-  wipe(HKEY_LOCAL_MACHINE, std::string(keys::kOrvane));
-  wipe(HKEY_CLASSES_ROOT, std::string(keys::kExplorerMenu));
-  HKEY k = nullptr;
-  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kRun.c_str(), 0, KEY_SET_VALUE, &k) == ERROR_SUCCESS) {
-    RegDeleteValueA(k, "Kestrom");
-    RegDeleteValueA(k, "Kestrom VANT");
-    RegCloseKey(k);
-  }
+  delete_tree(HKEY_CURRENT_USER, std::string(keys::kOrvane));
+  delete_tree(HKEY_LOCAL_MACHINE, std::string(keys::kOrvane));
+  delete_tree(HKEY_CLASSES_ROOT, std::string(keys::kExplorerMenu));
+  delete_value(HKEY_LOCAL_MACHINE, kRun, "Kestrom");
+  delete_value(HKEY_LOCAL_MACHINE, kRun, "Kestrom VANT");
 }
 
 class Product : public ::testing::Test {
@@ -86,21 +81,24 @@ std::string own_command() { return test_program_folder() + "\\kestrom.exe -expre
 
 TEST_F(Product, FirstStartOnAnEmptyRegistry) {
   Recorder r;
+  auto day = [](const std::string& text) { return text.substr(0, text.find(' ')); };
+  const std::string before = day(date_text_now());
   ProductState s = initialise_product(Program::Monitor, r.hooks());
+  const std::string after = day(date_text_now());
 
   EXPECT_EQ(text::language(), 9);
   for (const char* sub : {"Nuts", "Cookies", "Options", "Run", "IEHelpers", "HostFile", "Tasks"})
-    EXPECT_TRUE(raw_key_exists(HKEY_CURRENT_USER, kProduct + "\\" + sub)) << sub;
-  std::string first_use = raw_text(HKEY_CURRENT_USER, kProduct, "");
-  std::string today = date_text_now();
-  EXPECT_EQ(first_use.substr(0, first_use.find(' ')), today.substr(0, today.find(' ')));
-  EXPECT_EQ(raw_text(HKEY_CURRENT_USER, kProduct, "Version"), "17.0.2010.0");
+    EXPECT_TRUE(key_exists(HKEY_CURRENT_USER, kProduct + "\\" + sub)) << sub;
+  // The first-use date is the day of the call (either side of midnight).
+  const std::string first_use = day(get_value(HKEY_CURRENT_USER, kProduct, ""));
+  EXPECT_TRUE(first_use == before || first_use == after) << first_use;
+  EXPECT_EQ(get_value(HKEY_CURRENT_USER, kProduct, "Version"), "17.0.2010.0");
 
   // First-run set-up, then the version rule's reset (no Version yet): the snapshots are filled twice.
   EXPECT_EQ(r.calls["fill"], 2);
   ASSERT_EQ(r.removed_titles.size(), 1u);
   EXPECT_EQ(r.removed_titles[0], std::make_pair(std::string("Kestrom VANT"), 1));
-  EXPECT_EQ(raw_text(HKEY_LOCAL_MACHINE, kRun, "Kestrom"), own_command());
+  EXPECT_EQ(get_value(HKEY_LOCAL_MACHINE, kRun, "Kestrom"), own_command());
   EXPECT_TRUE(s.always_run);
 
   for (const char* hook : {"register", "category", "settings", "sysfiles", "filetypes", "clear", "delay"})
@@ -109,42 +107,42 @@ TEST_F(Product, FirstStartOnAnEmptyRegistry) {
   EXPECT_EQ(s.delay_count, 3);
   EXPECT_EQ(s.options.values, Options::defaults(Program::Monitor).values);
 
-  EXPECT_EQ(raw_text(HKEY_CLASSES_ROOT, std::string(keys::kExplorerMenu), ""), "Kestrom VANT Info...");
-  EXPECT_EQ(raw_text(HKEY_CLASSES_ROOT, std::string(keys::kExplorerMenuCommand), ""),
+  EXPECT_EQ(get_value(HKEY_CLASSES_ROOT, std::string(keys::kExplorerMenu), ""), "Kestrom VANT Info...");
+  EXPECT_EQ(get_value(HKEY_CLASSES_ROOT, std::string(keys::kExplorerMenuCommand), ""),
             "\"" + test_program_folder() + "\\kestrom.exe\" %1");
 }
 
 TEST_F(Product, SecondStartWithTheSameVersionRebuildsNothing) {
   Recorder first;
   initialise_product(Program::Explorer, first.hooks());
-  ASSERT_TRUE(set_text(HKEY_CURRENT_USER, kProduct + "\\IEHelpers", "Approved helper", "300"));
+  ASSERT_TRUE(set_value(HKEY_CURRENT_USER, kProduct + "\\IEHelpers", "Approved helper", "300"));
 
   Recorder r;
   ProductState s = initialise_product(Program::Explorer, r.hooks());
   EXPECT_EQ(r.calls["fill"], 0);
   EXPECT_EQ(r.calls["sysfiles"], 0);
   EXPECT_TRUE(r.removed_titles.empty());
-  EXPECT_TRUE(raw_value_exists(HKEY_CURRENT_USER, kProduct + "\\IEHelpers", "Approved helper"));
+  EXPECT_TRUE(value_exists(HKEY_CURRENT_USER, kProduct + "\\IEHelpers", "Approved helper"));
   EXPECT_EQ(s.options[Opt::MaxCookie], 4096);
 }
 
 TEST_F(Product, AnotherStoredVersionResetsTheSnapshotsAndRunsFirstRunSetUp) {
   Recorder first;
   initialise_product(Program::Monitor, first.hooks());
-  ASSERT_TRUE(set_text(HKEY_CURRENT_USER, kProduct, "Version", "16.0.2009.0"));
-  ASSERT_TRUE(set_text(HKEY_CURRENT_USER, kProduct + "\\IEHelpers", "Old helper", "300"));
-  ASSERT_TRUE(set_text(HKEY_CURRENT_USER, kProduct + "\\Tasks\\Nested", "x", "1"));
+  ASSERT_TRUE(set_value(HKEY_CURRENT_USER, kProduct, "Version", "16.0.2009.0"));
+  ASSERT_TRUE(set_value(HKEY_CURRENT_USER, kProduct + "\\IEHelpers", "Old helper", "300"));
+  ASSERT_TRUE(set_value(HKEY_CURRENT_USER, kProduct + "\\Tasks\\Nested", "x", "1"));
 
   Recorder r;
   initialise_product(Program::Monitor, r.hooks());
   EXPECT_EQ(r.calls["fill"], 2);  // reset + first-run set-up
   EXPECT_EQ(r.removed_titles.size(), 1u);
-  EXPECT_EQ(raw_text(HKEY_CURRENT_USER, kProduct, "Version"), "17.0.2010.0");
-  EXPECT_FALSE(raw_value_exists(HKEY_CURRENT_USER, kProduct + "\\IEHelpers", "Old helper"));
-  EXPECT_FALSE(raw_key_exists(HKEY_CURRENT_USER, kProduct + "\\Tasks\\Nested"));
-  EXPECT_TRUE(raw_key_exists(HKEY_CURRENT_USER, kProduct + "\\Tasks"));
+  EXPECT_EQ(get_value(HKEY_CURRENT_USER, kProduct, "Version"), "17.0.2010.0");
+  EXPECT_FALSE(value_exists(HKEY_CURRENT_USER, kProduct + "\\IEHelpers", "Old helper"));
+  EXPECT_FALSE(key_exists(HKEY_CURRENT_USER, kProduct + "\\Tasks\\Nested"));
+  EXPECT_TRUE(key_exists(HKEY_CURRENT_USER, kProduct + "\\Tasks"));
   // The monitor's own start command is approved in the Run snapshot.
-  EXPECT_EQ(raw_text(HKEY_CURRENT_USER, kProduct + "\\Run", own_command()), "1");
+  EXPECT_EQ(get_value(HKEY_CURRENT_USER, kProduct + "\\Run", own_command()), "1");
 }
 
 TEST_F(Product, CleanupResetsOnceAndIsSwitchedOff) {
@@ -157,8 +155,8 @@ TEST_F(Product, CleanupResetsOnceAndIsSwitchedOff) {
   ProductState s = initialise_product(Program::Monitor, r.hooks());
   EXPECT_EQ(r.calls["fill"], 1);
   EXPECT_TRUE(r.removed_titles.empty());
-  EXPECT_EQ(raw_text(HKEY_CURRENT_USER, kProduct + "\\Options", "Cleanup"), "0");
-  EXPECT_EQ(raw_text(HKEY_CURRENT_USER, kProduct + "\\Options", "Update"), "1");
+  EXPECT_EQ(get_value(HKEY_CURRENT_USER, kProduct + "\\Options", "Cleanup"), "0");
+  EXPECT_EQ(get_value(HKEY_CURRENT_USER, kProduct + "\\Options", "Update"), "1");
   EXPECT_EQ(s.options[Opt::Cleanup], 0);
 
   Recorder again;
@@ -169,18 +167,15 @@ TEST_F(Product, CleanupResetsOnceAndIsSwitchedOff) {
 TEST_F(Product, AMissingVersionSkipsTheCleanupRule) {
   Recorder first;
   initialise_product(Program::Monitor, first.hooks());
-  HKEY k = nullptr;
-  ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, kProduct.c_str(), 0, KEY_SET_VALUE, &k), ERROR_SUCCESS);
-  RegDeleteValueA(k, "Version");
-  RegCloseKey(k);
+  delete_value(HKEY_CURRENT_USER, kProduct, "Version");
   ASSERT_TRUE(write_option(Opt::Cleanup, 1));
 
   Recorder r;
   initialise_product(Program::Monitor, r.hooks());
   EXPECT_EQ(r.calls["fill"], 1);
   EXPECT_TRUE(r.removed_titles.empty());
-  EXPECT_EQ(raw_text(HKEY_CURRENT_USER, kProduct + "\\Options", "Cleanup"), "1");
-  EXPECT_EQ(raw_text(HKEY_CURRENT_USER, kProduct, "Version"), "17.0.2010.0");
+  EXPECT_EQ(get_value(HKEY_CURRENT_USER, kProduct + "\\Options", "Cleanup"), "1");
+  EXPECT_EQ(get_value(HKEY_CURRENT_USER, kProduct, "Version"), "17.0.2010.0");
 }
 
 TEST_F(Product, ExplorerMenuOptionAddsAndRemovesTheEntry) {
@@ -189,21 +184,21 @@ TEST_F(Product, ExplorerMenuOptionAddsAndRemovesTheEntry) {
   ASSERT_TRUE(reg::has_default_value(HKEY_CLASSES_ROOT, keys::kExplorerMenu));
   ASSERT_TRUE(write_option(Opt::ExplorerMenu, 0));
   initialise_product(Program::Explorer, r.hooks());
-  EXPECT_FALSE(raw_key_exists(HKEY_CLASSES_ROOT, std::string(keys::kExplorerMenu)));
+  EXPECT_FALSE(key_exists(HKEY_CLASSES_ROOT, std::string(keys::kExplorerMenu)));
   ASSERT_TRUE(write_option(Opt::ExplorerMenu, 2));  // only 1 keeps the entry
   initialise_product(Program::Explorer, r.hooks());
-  EXPECT_FALSE(raw_key_exists(HKEY_CLASSES_ROOT, std::string(keys::kExplorerMenu)));
+  EXPECT_FALSE(key_exists(HKEY_CLASSES_ROOT, std::string(keys::kExplorerMenu)));
   ASSERT_TRUE(write_option(Opt::ExplorerMenu, 1));
   initialise_product(Program::Explorer, r.hooks());
   EXPECT_TRUE(reg::has_default_value(HKEY_CLASSES_ROOT, keys::kExplorerMenu));
 }
 
 TEST_F(Product, MissingHooksDoNothingAndJunkOptionsLoadSafely) {
-  ASSERT_TRUE(set_text(HKEY_CURRENT_USER, kProduct + "\\Options", "Debug", "abc"));
+  ASSERT_TRUE(set_value(HKEY_CURRENT_USER, kProduct + "\\Options", "Debug", "abc"));
   ASSERT_TRUE(set_dword(HKEY_CURRENT_USER, kProduct + "\\Options", "Cleanup", 1));
-  ASSERT_TRUE(set_text(HKEY_CURRENT_USER, kProduct + "\\Options", "ExplorerMenu", ""));
+  ASSERT_TRUE(set_value(HKEY_CURRENT_USER, kProduct + "\\Options", "ExplorerMenu", ""));
   ProductState s = initialise_product(Program::Monitor, InitHooks{});
-  EXPECT_EQ(raw_text(HKEY_CURRENT_USER, kProduct, "Version"), "17.0.2010.0");
+  EXPECT_EQ(get_value(HKEY_CURRENT_USER, kProduct, "Version"), "17.0.2010.0");
   EXPECT_EQ(s.delay_count, 0);
   EXPECT_EQ(s.options[Opt::Debug], 0);
   EXPECT_EQ(s.options[Opt::Cleanup], 0);
@@ -239,8 +234,8 @@ TEST_F(Product, AlwaysRunOnAndOff) {
   EXPECT_FALSE(always_run_state());
   EXPECT_TRUE(set_always_run(true, r.hooks()));
   EXPECT_TRUE(always_run_state());
-  EXPECT_EQ(raw_text(HKEY_LOCAL_MACHINE, kRun, "Kestrom"), own_command());
-  EXPECT_EQ(raw_text(HKEY_CURRENT_USER, kProduct + "\\Run", own_command()), "1");
+  EXPECT_EQ(get_value(HKEY_LOCAL_MACHINE, kRun, "Kestrom"), own_command());
+  EXPECT_EQ(get_value(HKEY_CURRENT_USER, kProduct + "\\Run", own_command()), "1");
 
   EXPECT_TRUE(set_always_run(false, r.hooks()));
   EXPECT_EQ(r.removed_parts, (std::vector<std::string>{"Kestrom.exe", "KestromEx.exe"}));
@@ -250,6 +245,6 @@ TEST_F(Product, AlwaysRunOnAndOff) {
 
   // The older product name counts too.
   wipe_product();
-  ASSERT_TRUE(set_text(HKEY_LOCAL_MACHINE, kRun, "Kestrom VANT", "x"));
+  ASSERT_TRUE(set_value(HKEY_LOCAL_MACHINE, kRun, "Kestrom VANT", "x"));
   EXPECT_TRUE(always_run_state());
 }

@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <string>
 
-#include "tests/wine/reg_test_helpers.hpp"
+#include "tools/test_support_win.hpp"
 
 using namespace kestrom;
 using namespace kestrom::test;
@@ -16,8 +16,8 @@ const std::string kKey = "Software\\KestromTest\\Registry";
 
 class Registry : public ::testing::Test {
  protected:
-  void SetUp() override { wipe(HKEY_CURRENT_USER, kKey); }
-  void TearDown() override { wipe(HKEY_CURRENT_USER, "Software\\KestromTest"); }
+  void SetUp() override { delete_tree(HKEY_CURRENT_USER, kKey); }
+  void TearDown() override { delete_tree(HKEY_CURRENT_USER, "Software\\KestromTest"); }
 };
 
 std::string env(const char* name) {
@@ -29,21 +29,21 @@ std::string env(const char* name) {
 }  // namespace
 
 TEST_F(Registry, ExpandableStringsAreExpandedPlainOnesAreNot) {
-  ASSERT_TRUE(set_text(HKEY_CURRENT_USER, kKey, "exp", "%WINDIR%\\notepad.exe", REG_EXPAND_SZ));
-  ASSERT_TRUE(set_text(HKEY_CURRENT_USER, kKey, "plain", "%WINDIR%\\notepad.exe"));
+  ASSERT_TRUE(set_value(HKEY_CURRENT_USER, kKey, "exp", "%WINDIR%\\notepad.exe", REG_EXPAND_SZ));
+  ASSERT_TRUE(set_value(HKEY_CURRENT_USER, kKey, "plain", "%WINDIR%\\notepad.exe"));
   ASSERT_FALSE(env("WINDIR").empty());
   EXPECT_EQ(reg::read_string(HKEY_CURRENT_USER, kKey, "exp"), env("WINDIR") + "\\notepad.exe");
   EXPECT_EQ(reg::read_string(HKEY_CURRENT_USER, kKey, "plain"), "%WINDIR%\\notepad.exe");
 }
 
 TEST_F(Registry, TextsLongerThanTheLimitOrTheBufferReadAsEmpty) {
-  ASSERT_TRUE(set_text(HKEY_CURRENT_USER, kKey, "ten", "0123456789"));
+  ASSERT_TRUE(set_value(HKEY_CURRENT_USER, kKey, "ten", "0123456789"));
   EXPECT_EQ(reg::read_string(HKEY_CURRENT_USER, kKey, "ten", 10), "0123456789");
   EXPECT_EQ(reg::read_string(HKEY_CURRENT_USER, kKey, "ten", 9), "");
 
-  ASSERT_TRUE(set_text(HKEY_CURRENT_USER, kKey, "max", std::string(1023, 'a')));
-  ASSERT_TRUE(set_text(HKEY_CURRENT_USER, kKey, "over", std::string(1024, 'a')));
-  ASSERT_TRUE(set_text(HKEY_CURRENT_USER, kKey, "huge", std::string(70000, 'a')));
+  ASSERT_TRUE(set_value(HKEY_CURRENT_USER, kKey, "max", std::string(1023, 'a')));
+  ASSERT_TRUE(set_value(HKEY_CURRENT_USER, kKey, "over", std::string(1024, 'a')));
+  ASSERT_TRUE(set_value(HKEY_CURRENT_USER, kKey, "huge", std::string(70000, 'a')));
   EXPECT_EQ(reg::read_string(HKEY_CURRENT_USER, kKey, "max").size(), 1023u);
   EXPECT_EQ(reg::read_string(HKEY_CURRENT_USER, kKey, "over"), "");
   EXPECT_EQ(reg::read_string(HKEY_CURRENT_USER, kKey, "huge"), "");
@@ -51,7 +51,7 @@ TEST_F(Registry, TextsLongerThanTheLimitOrTheBufferReadAsEmpty) {
   // Short before expansion, too long after it.
   std::string many;
   while (many.size() < 900) many += "%WINDIR%";
-  ASSERT_TRUE(set_text(HKEY_CURRENT_USER, kKey, "grows", many, REG_EXPAND_SZ));
+  ASSERT_TRUE(set_value(HKEY_CURRENT_USER, kKey, "grows", many, REG_EXPAND_SZ));
   EXPECT_EQ(reg::read_string(HKEY_CURRENT_USER, kKey, "grows"), "");
 }
 
@@ -98,7 +98,7 @@ TEST_F(Registry, SmallNumbersAreTheFirstTwoBytes) {
 TEST_F(Registry, WriteCreatesTheKeyAndDeleteReportsWhatWasThere) {
   const std::string deep = kKey + "\\A\\B";
   ASSERT_TRUE(reg::write_string(HKEY_CURRENT_USER, deep, "v", "text"));
-  EXPECT_EQ(raw_text(HKEY_CURRENT_USER, deep, "v"), "text");
+  EXPECT_EQ(get_value(HKEY_CURRENT_USER, deep, "v"), "text");
   ASSERT_TRUE(reg::write_string(HKEY_CURRENT_USER, deep, "", "default"));
   EXPECT_TRUE(reg::has_default_value(HKEY_CURRENT_USER, deep));
   ASSERT_TRUE(reg::write_string(HKEY_CURRENT_USER, deep, "empty", ""));
@@ -115,14 +115,14 @@ TEST_F(Registry, DeleteKeyTreeRemovesNestedSubkeysAndAcceptsMissingKeys) {
   ASSERT_TRUE(reg::write_string(HKEY_CURRENT_USER, kKey + "\\Sibling", "v", "1"));
 
   EXPECT_TRUE(reg::delete_key_tree(HKEY_CURRENT_USER, kKey + "\\Tree"));
-  EXPECT_FALSE(raw_key_exists(HKEY_CURRENT_USER, kKey + "\\Tree"));
-  EXPECT_TRUE(raw_key_exists(HKEY_CURRENT_USER, kKey + "\\Sibling"));
+  EXPECT_FALSE(key_exists(HKEY_CURRENT_USER, kKey + "\\Tree"));
+  EXPECT_TRUE(key_exists(HKEY_CURRENT_USER, kKey + "\\Sibling"));
 
   EXPECT_TRUE(reg::delete_key_tree(HKEY_CURRENT_USER, kKey + "\\Tree"));
   EXPECT_TRUE(reg::delete_key_tree(HKEY_CURRENT_USER, kKey + "\\No\\Such\\Key"));
   // An empty path would name the root itself.
   EXPECT_FALSE(reg::delete_key_tree(HKEY_CURRENT_USER, ""));
-  EXPECT_TRUE(raw_key_exists(HKEY_CURRENT_USER, "Software"));
+  EXPECT_TRUE(key_exists(HKEY_CURRENT_USER, "Software"));
 }
 
 TEST_F(Registry, NonAsciiKeyAndValueNamesRoundTrip) {
@@ -139,7 +139,7 @@ TEST_F(Registry, NonAsciiKeyAndValueNamesRoundTrip) {
   ASSERT_TRUE(reg::write_string(HKEY_CURRENT_USER, key + "\\\xC3\xA9t\xC3\xA9", "v", "1"));
   EXPECT_TRUE(reg::delete_value(HKEY_CURRENT_USER, key, name));
   EXPECT_TRUE(reg::delete_key_tree(HKEY_CURRENT_USER, key));
-  EXPECT_FALSE(raw_key_exists(HKEY_CURRENT_USER, key));
+  EXPECT_FALSE(key_exists(HKEY_CURRENT_USER, key));
 }
 
 TEST_F(Registry, NameListsSkipNamesOverTheLimit) {

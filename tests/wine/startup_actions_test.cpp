@@ -8,7 +8,7 @@
 #include "common/text.hpp"
 #include "startup/actions.hpp"
 #include "startup/snapshot.hpp"
-#include "tests/wine/denied_key.hpp"
+#include "tools/denied_key.hpp"
 #include "tests/wine/startup_test_support.hpp"
 
 using namespace kestrom;

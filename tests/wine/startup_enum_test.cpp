@@ -74,23 +74,6 @@ TEST_F(StartupEnum, OneCharacterNamesAndFourCharacterCommandsAreNotListed) {
   EXPECT_NE(find_title(list, "ab"), nullptr);
 }
 
-TEST_F(StartupEnum, Rundll32PrefixIsDroppedWithFlag) {
-  set_value(HKEY_CURRENT_USER, kRun, "kt_rundll", "C:\\windows\\system32\\rundll32.exe kt_applet.dll,Start");
-  list_all(list);
-  const auto* r = find_title(list, "kt_rundll");
-  ASSERT_NE(r, nullptr);
-  EXPECT_EQ(r->file, "kt_applet.dll,Start");
-  EXPECT_EQ(r->value, 1);
-}
-
-TEST_F(StartupEnum, TitlesNamingTheProductInAnyCaseShowTheDisplayName) {
-  set_value(HKEY_CURRENT_USER, kRun, "my kESTROM tool", agent + " /a");
-  set_value(HKEY_CURRENT_USER, kRun, "KESTROM", agent + " /b");
-  list_all(list);
-  EXPECT_EQ(count_title(list, "Kestrom"), 2);
-  EXPECT_EQ(find_title(list, "my kESTROM tool"), nullptr);
-}
-
 TEST_F(StartupEnum, Wow6432NodeEntryIsListedOnlyWithTheViewFlag) {
   const std::string wow = "Software\\Wow6432Node\\Microsoft\\Windows\\CurrentVersion\\Run";
   ASSERT_TRUE(set_value(HKEY_LOCAL_MACHINE, wow, "kt_wow", agent + " /wow"));
@@ -291,7 +274,10 @@ TEST_F(StartupEnum, ShellExtensionPointsAppInitAndNotify) {
             "");
   set_value(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\ShellExecuteHooks",
             clsid.substr(1, clsid.size() - 2), "kt_hook");
-  set_value(HKEY_LOCAL_MACHINE, kNtWindows, "AppInit_Dlls", dll + " , C:\\nowhere\\x.dll");
+  // AppInit_DLLs splits at blanks too: a path with blanks goes in its short form.
+  char short_dll[MAX_PATH] = {};
+  ASSERT_GT(GetShortPathNameA(dll.c_str(), short_dll, MAX_PATH), 0u);
+  set_value(HKEY_LOCAL_MACHINE, kNtWindows, "AppInit_Dlls", std::string(short_dll) + " , C:\\nowhere\\x.dll");
   set_value(HKEY_LOCAL_MACHINE, std::string(kWinlogon) + "\\Notify\\kt_notify", "DllName", dll);
   set_value(HKEY_LOCAL_MACHINE, std::string(kWinlogon) + "\\Notify\\kt_empty", "DllName", "");
   list_all(list);

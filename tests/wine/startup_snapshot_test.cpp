@@ -46,28 +46,6 @@ TEST_F(StartupSnapshot, RemovedMarkerMakesTheEntryNewAgain) {
   EXPECT_TRUE(changed());
 }
 
-TEST_F(StartupSnapshot, KeyThenTitleLookup) {
-  set_value(HKEY_CURRENT_USER, kRun, "kt_titled", agent + " /t");
-  build_startup_snapshot(list, StartupScan{}, system_item_rules());
-  snapshot_delete(snapshot_key(agent + " /t"));
-  EXPECT_TRUE(changed());
-  // Accepted under its title only (an older form of the snapshot).
-  snapshot_write("kt_titled", 11);
-  EXPECT_FALSE(changed());
-  // A key value reading 0 (or no number) falls back to the title.
-  set_value(HKEY_CURRENT_USER, kSnapshotKey, agent + " /t", "junk");
-  EXPECT_EQ(snapshot_lookup(agent + " /t", "kt_titled"), 11);
-  EXPECT_FALSE(changed());
-  // ... and a title value reading 0 leaves the entry new.
-  snapshot_write("kt_titled", 0);
-  EXPECT_TRUE(changed());
-  // Data longer than 32 characters reads as missing.
-  set_value(HKEY_CURRENT_USER, kSnapshotKey, "kt_titled", std::string(40, '1'));
-  EXPECT_EQ(snapshot_lookup(agent + " /t", "kt_titled"), 0);
-  snapshot_delete(agent + " /t");
-  EXPECT_EQ(snapshot_lookup(agent + " /t", "kt_titled"), -1);
-}
-
 TEST_F(StartupSnapshot, StartUpHooksFillTheSnapshotAndRemoveTheProductsOwnEntries) {
   set_value(HKEY_LOCAL_MACHINE, kRun, "Kestrom VANT", "C:\\Program Files\\Kestrom\\kestrom.exe -old");
   set_value(HKEY_LOCAL_MACHINE, kRun, "kt_keep", agent);

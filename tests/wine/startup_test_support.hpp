@@ -14,7 +14,7 @@
 #include "common/item_list.hpp"
 #include "startup/enumerate.hpp"
 #include "startup/places.hpp"
-#include "tests/wine/wine_test_support.hpp"
+#include "tools/test_support_win.hpp"
 
 namespace kestrom::test {
 
@@ -24,64 +24,6 @@ inline constexpr const char* kOptionsKey = "Software\\Orvane\\Kestrom\\Options";
 inline constexpr const char* kShellFoldersKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
 inline constexpr const char* kWinlogon = "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon";
 inline constexpr const char* kNtWindows = "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Windows";
-
-inline bool set_value(HKEY root, const std::string& key, const std::string& name, const std::string& data,
-                      DWORD type = REG_SZ) {
-  HKEY k = nullptr;
-  if (RegCreateKeyExA(root, key.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS | KEY_WOW64_64KEY, nullptr, &k, nullptr) !=
-      ERROR_SUCCESS)
-    return false;
-  DWORD size = static_cast<DWORD>(type == REG_SZ || type == REG_EXPAND_SZ ? data.size() + 1 : data.size());
-  LONG rc = RegSetValueExA(k, name.c_str(), 0, type, reinterpret_cast<const BYTE*>(data.c_str()), size);
-  RegCloseKey(k);
-  return rc == ERROR_SUCCESS;
-}
-
-// The value's text; "<missing>" when it does not exist.
-inline std::string get_value(HKEY root, const std::string& key, const std::string& name) {
-  HKEY k = nullptr;
-  if (RegOpenKeyExA(root, key.c_str(), 0, KEY_READ | KEY_WOW64_64KEY, &k) != ERROR_SUCCESS) return "<missing>";
-  DWORD size = 0, type = 0;
-  if (RegQueryValueExA(k, name.c_str(), nullptr, &type, nullptr, &size) != ERROR_SUCCESS) {
-    RegCloseKey(k);
-    return "<missing>";
-  }
-  std::string buf(size + 1, '\0');
-  RegQueryValueExA(k, name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(buf.data()), &size);
-  RegCloseKey(k);
-  buf.resize(size);
-  while (!buf.empty() && buf.back() == '\0') buf.pop_back();
-  return buf;
-}
-
-inline void delete_value(HKEY root, const std::string& key, const std::string& name) {
-  HKEY k = nullptr;
-  if (RegOpenKeyExA(root, key.c_str(), 0, KEY_ALL_ACCESS | KEY_WOW64_64KEY, &k) != ERROR_SUCCESS) return;
-  RegDeleteValueA(k, name.c_str());
-  RegCloseKey(k);
-}
-
-inline void delete_tree(HKEY root, const std::string& key) {
-  HKEY k = nullptr;
-  if (RegOpenKeyExA(root, key.c_str(), 0, KEY_ALL_ACCESS | KEY_WOW64_64KEY, &k) != ERROR_SUCCESS) return;
-  RegDeleteTreeA(k, nullptr);
-  RegCloseKey(k);
-  RegDeleteKeyExA(root, key.c_str(), KEY_WOW64_64KEY, 0);
-}
-
-inline void clear_values(HKEY root, const std::string& key) {
-  HKEY k = nullptr;
-  if (RegOpenKeyExA(root, key.c_str(), 0, KEY_ALL_ACCESS | KEY_WOW64_64KEY, &k) != ERROR_SUCCESS) return;
-  for (;;) {
-    char name[16384];
-    DWORD n = sizeof name;
-    if (RegEnumValueA(k, 0, name, &n, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
-    if (RegDeleteValueA(k, name) != ERROR_SUCCESS) break;
-  }
-  RegCloseKey(k);
-}
-
-inline std::string fixture(const std::string& name) { return test_program_folder() + "\\" + name; }
 
 inline std::string startup_folder(HKEY root, const char* value) { return get_value(root, kShellFoldersKey, value); }
 

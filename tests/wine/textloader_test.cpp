@@ -5,7 +5,7 @@
 #include <string>
 
 #include "common/product_keys.hpp"
-#include "tests/wine/reg_test_helpers.hpp"
+#include "tools/test_support_win.hpp"
 
 using namespace kestrom;
 using namespace kestrom::test;
@@ -18,13 +18,13 @@ const std::string kUser(keys::kProduct);
 class TextLoader : public ::testing::Test {
  protected:
   void SetUp() override {
-    wipe(HKEY_LOCAL_MACHINE, kMachine);
-    wipe(HKEY_CURRENT_USER, kUser);
+    delete_tree(HKEY_LOCAL_MACHINE, kMachine);
+    delete_tree(HKEY_CURRENT_USER, kUser);
     text::set_language(0);
   }
   void TearDown() override {
-    wipe(HKEY_LOCAL_MACHINE, kMachine);
-    wipe(HKEY_CURRENT_USER, kUser);
+    delete_tree(HKEY_LOCAL_MACHINE, kMachine);
+    delete_tree(HKEY_CURRENT_USER, kUser);
     text::set_language(0);
   }
 };
@@ -32,33 +32,23 @@ class TextLoader : public ::testing::Test {
 }  // namespace
 
 TEST_F(TextLoader, EnglishNeverReadsOverrides) {
-  ASSERT_TRUE(set_text(HKEY_LOCAL_MACHINE, kMachine, "LString2", "Wachhund"));
+  ASSERT_TRUE(set_value(HKEY_LOCAL_MACHINE, kMachine, "LString2", "Wachhund"));
   text::set_language(9);
   EXPECT_EQ(text::load(2), "Kestrom");
   text::set_language(7);
   EXPECT_EQ(text::load(2), "Wachhund");
 }
 
-TEST_F(TextLoader, OverrideWithPercentNShowsOnTwoLines) {
-  ASSERT_TRUE(set_text(HKEY_LOCAL_MACHINE, kMachine, "LString1183", "Kestrom%nInfo"));
-  text::set_language(7);
-  std::string out;
-  EXPECT_EQ(text::load(1183, out, 1024), 13u);
-  EXPECT_EQ(out, "Kestrom\nInfo");
-  EXPECT_EQ(text::load(1183, out, 8), 7u);
-  EXPECT_EQ(out, "Kestrom");
-}
-
 TEST_F(TextLoader, MissingEmptyOrOverlongOverridesFallBackToTheStringTable) {
   text::set_language(12);
   EXPECT_EQ(text::load(1183), "Kestrom VANT Info...");
-  ASSERT_TRUE(set_text(HKEY_LOCAL_MACHINE, kMachine, "LString1183", ""));
+  ASSERT_TRUE(set_value(HKEY_LOCAL_MACHINE, kMachine, "LString1183", ""));
   EXPECT_EQ(text::load(1183), "Kestrom VANT Info...");
-  ASSERT_TRUE(set_text(HKEY_LOCAL_MACHINE, kMachine, "LString1183", std::string(773, 'x')));
+  ASSERT_TRUE(set_value(HKEY_LOCAL_MACHINE, kMachine, "LString1183", std::string(773, 'x')));
   EXPECT_EQ(text::load(1183), "Kestrom VANT Info...");
   ASSERT_TRUE(set_dword(HKEY_LOCAL_MACHINE, kMachine, "LString1183", 5));
   EXPECT_EQ(text::load(1183), "Kestrom VANT Info...");
-  ASSERT_TRUE(set_text(HKEY_LOCAL_MACHINE, kMachine, "LString1183", std::string(772, 'x')));
+  ASSERT_TRUE(set_value(HKEY_LOCAL_MACHINE, kMachine, "LString1183", std::string(772, 'x')));
   EXPECT_EQ(text::load(1183), std::string(771, 'x'));
 }
 
@@ -74,7 +64,7 @@ TEST_F(TextLoader, StringTableTextsAreCutToSizeMinusOne) {
 
 TEST_F(TextLoader, NonAsciiOverridesArriveAsUtf8) {
   const std::string word = "Gr\xC3\xB6\xC3\x9F" "e \xD0\x96";
-  ASSERT_TRUE(set_text(HKEY_LOCAL_MACHINE, kMachine, "LString2", word));
+  ASSERT_TRUE(set_value(HKEY_LOCAL_MACHINE, kMachine, "LString2", word));
   text::set_language(25);
   EXPECT_EQ(text::load(2), word);
   EXPECT_EQ(text::load(2, 5), "Gr\xC3\xB6");  // never half a character
@@ -83,7 +73,7 @@ TEST_F(TextLoader, NonAsciiOverridesArriveAsUtf8) {
 TEST_F(TextLoader, LanguageComesFromString634WithItsOverride) {
   text::set_language_from_string_table();
   EXPECT_EQ(text::language(), 9);
-  ASSERT_TRUE(set_text(HKEY_LOCAL_MACHINE, kMachine, "LString634", "DE"));
+  ASSERT_TRUE(set_value(HKEY_LOCAL_MACHINE, kMachine, "LString634", "DE"));
   text::set_language(0);
   text::set_language_from_string_table();
   EXPECT_EQ(text::language(), 7);
@@ -97,28 +87,28 @@ TEST_F(TextLoader, LanguageComesFromString634WithItsOverride) {
   text::set_language(0);
   text::set_language_from_string_table();
   EXPECT_EQ(text::language(), 25);
-  ASSERT_TRUE(set_text(HKEY_LOCAL_MACHINE, kMachine, "LString634", "klingon"));
+  ASSERT_TRUE(set_value(HKEY_LOCAL_MACHINE, kMachine, "LString634", "klingon"));
   text::set_language(0);
   text::set_language_from_string_table();
   EXPECT_EQ(text::language(), 0);
 }
 
 TEST_F(TextLoader, ResetToEnglishForgetsOverridesAndWindowPositions) {
-  for (const char* n : {"LString0", "LString634", "LString1165"}) ASSERT_TRUE(set_text(HKEY_LOCAL_MACHINE, kMachine, n, "x"));
-  ASSERT_TRUE(set_text(HKEY_LOCAL_MACHINE, kMachine, "LString1166", "kept"));
-  ASSERT_TRUE(set_text(HKEY_LOCAL_MACHINE, kMachine, "Other", "kept"));
+  for (const char* n : {"LString0", "LString634", "LString1165"}) ASSERT_TRUE(set_value(HKEY_LOCAL_MACHINE, kMachine, n, "x"));
+  ASSERT_TRUE(set_value(HKEY_LOCAL_MACHINE, kMachine, "LString1166", "kept"));
+  ASSERT_TRUE(set_value(HKEY_LOCAL_MACHINE, kMachine, "Other", "kept"));
   for (const char* n : {"xPos", "dyPos", "xPosAlert", "dxAlert", "yInfo", "dySysFiles", "xCookie",
                         "dyDefaultWarning", "dxPosAddFileType"})
-    ASSERT_TRUE(set_text(HKEY_CURRENT_USER, kUser, n, "10"));
-  ASSERT_TRUE(set_text(HKEY_CURRENT_USER, kUser, "Version", "17.0.2010.0"));
+    ASSERT_TRUE(set_value(HKEY_CURRENT_USER, kUser, n, "10"));
+  ASSERT_TRUE(set_value(HKEY_CURRENT_USER, kUser, "Version", "17.0.2010.0"));
 
   text::reset_to_english();
 
-  for (const char* n : {"LString0", "LString634", "LString1165"}) EXPECT_FALSE(raw_value_exists(HKEY_LOCAL_MACHINE, kMachine, n)) << n;
-  EXPECT_TRUE(raw_value_exists(HKEY_LOCAL_MACHINE, kMachine, "LString1166"));
-  EXPECT_TRUE(raw_value_exists(HKEY_LOCAL_MACHINE, kMachine, "Other"));
+  for (const char* n : {"LString0", "LString634", "LString1165"}) EXPECT_FALSE(value_exists(HKEY_LOCAL_MACHINE, kMachine, n)) << n;
+  EXPECT_TRUE(value_exists(HKEY_LOCAL_MACHINE, kMachine, "LString1166"));
+  EXPECT_TRUE(value_exists(HKEY_LOCAL_MACHINE, kMachine, "Other"));
   for (const char* n : {"xPos", "dyPos", "xPosAlert", "dxAlert", "yInfo", "dySysFiles", "xCookie",
                         "dyDefaultWarning", "dxPosAddFileType"})
-    EXPECT_FALSE(raw_value_exists(HKEY_CURRENT_USER, kUser, n)) << n;
-  EXPECT_TRUE(raw_value_exists(HKEY_CURRENT_USER, kUser, "Version"));
+    EXPECT_FALSE(value_exists(HKEY_CURRENT_USER, kUser, n)) << n;
+  EXPECT_TRUE(value_exists(HKEY_CURRENT_USER, kUser, "Version"));
 }

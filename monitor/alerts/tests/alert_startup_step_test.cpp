@@ -14,10 +14,11 @@
 #include "common/product_keys.hpp"
 #include "common/registry.hpp"
 #include "monitor/alerts/startup_step_system.hpp"
-#include "monitor/alerts/tests/alert_test_support.hpp"
+#include "common/locations.hpp"
 #include "startup/snapshot.hpp"
-#include "tests/wine/denied_key.hpp"
-#include "tests/wine/wine_test_support.hpp"
+#include "tools/denied_key.hpp"
+#include "tools/driver_win.hpp"
+#include "tools/test_support_win.hpp"
 
 namespace {
 
@@ -30,7 +31,7 @@ const char* const kTitles[] = {"KtStepApprove", "KtStepRemove", "KtStepDisable",
                                "KtStepBackOff", "KtStepQuoted", "KtStepApplet", "KtStepUnshown", "KtStepRefused"};
 
 std::string fixture_command(std::string_view mode) {
-  return test::test_program_folder() + "\\alert_fixture_app.exe --mode=" + std::string(mode);
+  return test::fixture("alert_fixture_app.exe") + " --mode=" + std::string(mode);
 }
 
 struct Asked {
@@ -217,11 +218,15 @@ TEST_F(StartupStepSystemTest, WithTheDialogsNoRemovesTheEntryAndLogsAlertAndRemo
 
   std::string shown_path;
   test::UserThread user([&] {
-    HWND dialog = test::wait_for_window("Kestrom New Program Alert");
+    driver::WindowQuery q;
+    q.title = "Kestrom New Program Alert";
+    q.process_id = GetCurrentProcessId();
+    q.visible_only = true;
+    HWND dialog = driver::wait_for_window(q);
     if (!dialog) return;
-    shown_path = test::control_text(dialog, alerts::kPathControl);
+    shown_path = driver::text_of(GetDlgItem(dialog, alerts::kPathControl));
     PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(kCommandNo, BN_CLICKED), 0);
-    if (!test::wait_until_gone(dialog)) PostMessageA(dialog, WM_CLOSE, 0, 0);
+    if (!driver::wait_until_gone(dialog)) PostMessageA(dialog, WM_CLOSE, 0, 0);
   });
   int sounds_played = 0;
   EXPECT_TRUE(alerts::run_startup_step_with_alerts(nullptr, context, list, monitor_options, scan,

@@ -1,21 +1,17 @@
-// kestrompro.dll: its watcher loaded into the test program and driven by ordinal, then the
-// real monitor reacting to a Run value that another program adds.
+// kestrompro.dll: its watcher loaded into the test program and driven by ordinal. The real
+// monitor's use of it is checked end to end in tests/e2e/monitor_test.cpp.
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <tlhelp32.h>
 
-#include <algorithm>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
 #include "platform/handles.hpp"
-#include "tests/e2e/e2e_support_win.hpp"
-#include "tests/wine/wine_test_support.hpp"
+#include "tools/test_support_win.hpp"
 
 using namespace kestrom;
-using namespace kestrom::e2e;
+using namespace kestrom::test;
 
 namespace {
 
@@ -31,25 +27,12 @@ constexpr DWORD kQuietMs = 1000;
 using StartFn = int(WINAPI*)(HWND);
 using StopFn = int(WINAPI*)();
 
-bool key_exists(HKEY root, const std::string& path) {
-  HKEY k = nullptr;
-  if (RegOpenKeyExA(root, path.c_str(), 0, KEY_READ | KEY_WOW64_64KEY, &k) != ERROR_SUCCESS) return false;
-  RegCloseKey(k);
-  return true;
-}
-
-void delete_key(HKEY root, const std::string& path) {
-  RegDeleteTreeA(root, path.c_str());
-  RegDeleteKeyA(root, path.c_str());
-}
-
 bool set_value(HKEY root, const std::string& path, const char* name = kTestValue) {
-  const char data[] = "C:\\tools\\agent.exe /quiet";
-  return RegSetKeyValueA(root, path.c_str(), name, REG_SZ, data, sizeof data) == ERROR_SUCCESS;
+  return test::set_value(root, path, name, "C:\\tools\\agent.exe /quiet");
 }
 
 void delete_value(HKEY root, const std::string& path, const char* name = kTestValue) {
-  RegDeleteKeyValueA(root, path.c_str(), name);
+  test::delete_value(root, path, name);
 }
 
 int thread_count() {
@@ -65,15 +48,12 @@ int thread_count() {
 
 // Takes one message 9024 of the window from this thread's queue, waiting up to the timeout.
 bool take_realtime(HWND window, DWORD timeout_ms = kWaitMs) {
-  const ULONGLONG end = GetTickCount64() + timeout_ms;
-  for (;;) {
-    MSG msg;
-    if (PeekMessageA(&msg, window, kRealtime, kRealtime, PM_REMOVE)) return true;
-    const ULONGLONG now = GetTickCount64();
-    if (now >= end) return false;
-    MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(std::min<ULONGLONG>(end - now, 50)),
-                              QS_POSTMESSAGE);
-  }
+  return poll(
+      [&] {
+        MSG msg;
+        return PeekMessageA(&msg, window, kRealtime, kRealtime, PM_REMOVE) != FALSE;
+      },
+      timeout_ms);
 }
 
 void drain(HWND window) {
@@ -89,7 +69,7 @@ HWND make_window() {
 class ProWatcher : public ::testing::Test {
  protected:
   void SetUp() override {
-    const std::string dll = test::test_program_folder() + "\\kestrompro.dll";
+    const std::string dll = fixture("kestrompro.dll");
     module_.reset(LoadLibraryA(dll.c_str()));
     ASSERT_TRUE(module_) << dll;
     start_ = reinterpret_cast<StartFn>(reinterpret_cast<void*>(GetProcAddress(module_.get(), MAKEINTRESOURCEA(2))));
@@ -109,11 +89,11 @@ class ProWatcher : public ::testing::Test {
   static void clean() {
     delete_value(HKEY_CURRENT_USER, kRun);
     delete_value(HKEY_LOCAL_MACHINE, kRun);
-    delete_key(HKEY_CURRENT_USER, std::string(kCurrentVersion) + "\\RunServicesOnce");
-    delete_key(HKEY_CURRENT_USER, std::string(kCurrentVersion) + "\\policies\\Explorer\\Run");
-    delete_key(HKEY_LOCAL_MACHINE, std::string(kCurrentVersion) + "\\RunOnceEx\\0077");
+    delete_tree(HKEY_CURRENT_USER, std::string(kCurrentVersion) + "\\RunServicesOnce");
+    delete_tree(HKEY_CURRENT_USER, std::string(kCurrentVersion) + "\\policies\\Explorer\\Run");
+    delete_tree(HKEY_LOCAL_MACHINE, std::string(kCurrentVersion) + "\\RunOnceEx\\0077");
     delete_value(HKEY_LOCAL_MACHINE, "Software\\Wow6432Node\\Microsoft\\Windows\\CurrentVersion\\Run");
-    delete_key(HKEY_CURRENT_USER, kRunOnce);
+    delete_tree(HKEY_CURRENT_USER, kRunOnce);
   }
   // Ordinal 3 on a thread of its own: a watcher that never stops fails the test instead of
   // hanging it.
@@ -157,7 +137,7 @@ TEST_F(ProWatcher, EveryKindOfRunKeyChangeReachesTheWindow) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     if (!c.missing_first.empty()) {
-      delete_key(c.root, c.missing_first);
+      delete_tree(c.root, c.missing_first);
       ASSERT_FALSE(key_exists(c.root, c.key));
     }
     ASSERT_EQ(start_(window_), 1);
@@ -174,7 +154,7 @@ TEST_F(ProWatcher, KeyDeletedWhileWatchedIsFollowedWhenItComesBack) {
   ASSERT_TRUE(set_value(HKEY_CURRENT_USER, kRunOnce, "Existing"));
   ASSERT_EQ(start_(window_), 1);
   drain(window_);
-  delete_key(HKEY_CURRENT_USER, kRunOnce);
+  delete_tree(HKEY_CURRENT_USER, kRunOnce);
   ASSERT_FALSE(key_exists(HKEY_CURRENT_USER, kRunOnce));
   EXPECT_TRUE(take_realtime(window_)) << "deleting the whole key is a change too";
   drain(window_);
@@ -238,57 +218,4 @@ TEST_F(ProWatcher, StopWithoutStartAndStartWithoutAWindowAreHarmless) {
   }
   delete_value(HKEY_CURRENT_USER, kRun, "First");
   delete_value(HKEY_CURRENT_USER, kRun, "Second");
-}
-
-// ---- The real monitor --------------------------------------------------------------------
-
-namespace {
-
-std::string trace_file() { return program_folder("alone") + "\\send2ov.txt"; }
-
-std::string read_file(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-bool traced_realtime_check() { return read_file(trace_file()).find("Check for Task Change") != std::string::npos; }
-
-class ProMonitor : public ::testing::Test {
- protected:
-  void SetUp() override { clean(); }
-  void TearDown() override { clean(); }
-  static void clean() {
-    reset_state();
-    DeleteFileA(trace_file().c_str());
-    delete_value(HKEY_CURRENT_USER, kRun);
-  }
-};
-
-}  // namespace
-
-TEST_F(ProMonitor, RunValueAddedFromOutsideMakesTheMonitorCheckAtOnce) {
-  set_option_text("Debug", "1");
-  Started m = start_monitor("alone");
-  ASSERT_TRUE(m);
-  ASSERT_NE(monitor_window(m.pid), nullptr);
-  // Nothing in the monitor itself sends 9024: until a Run key changes, no realtime check runs.
-  EXPECT_FALSE(traced_realtime_check());
-
-  // The window appears before the monitor hands it to kestrompro, and a tick that runs the
-  // Patrol Cycle swallows a pending notification: write again until the check shows.
-  bool seen = false;
-  const ULONGLONG end = GetTickCount64() + 3 * kWaitMs;
-  for (int n = 0; !seen && GetTickCount64() < end; ++n) {
-    ASSERT_TRUE(set_value(HKEY_CURRENT_USER, kRun, (std::string(kTestValue) + std::to_string(n % 2)).c_str()));
-    const ULONGLONG round = GetTickCount64() + 3 * 2000;
-    while (!(seen = traced_realtime_check()) && GetTickCount64() < round) Sleep(100);
-  }
-  delete_value(HKEY_CURRENT_USER, kRun, "KestromProTest0");
-  delete_value(HKEY_CURRENT_USER, kRun, "KestromProTest1");
-  EXPECT_TRUE(seen) << "no realtime check traced in " << trace_file();
-
-  // Shutdown stops the watcher first; the monitor still ends cleanly and at once.
-  Started q = start_monitor("alone", "-Q");
-  EXPECT_EQ(wait_exit(q), 0);
-  EXPECT_EQ(wait_exit(m), 0);
 }

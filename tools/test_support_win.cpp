@@ -1,0 +1,197 @@
+#include "tools/test_support_win.hpp"
+
+#include <cstdlib>
+#include <vector>
+
+namespace kestrom::test {
+
+bool pump_until(const std::function<bool()>& condition, DWORD timeout_ms) {
+  return poll(
+      [&] {
+        MSG msg;
+        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+          TranslateMessage(&msg);
+          DispatchMessageA(&msg);
+        }
+        return condition();
+      },
+      timeout_ms);
+}
+
+std::string test_program_folder() {
+  char path[MAX_PATH * 2] = {};
+  const DWORD n = GetModuleFileNameA(nullptr, path, static_cast<DWORD>(sizeof path));
+  const std::string file(path, n);
+  const auto slash = file.find_last_of('\\');
+  return slash == std::string::npos ? std::string() : file.substr(0, slash);
+}
+
+std::string fixture(std::string_view name) { return test_program_folder() + "\\" + std::string(name); }
+
+Process start_process(const std::string& program, std::string_view arguments, const std::string& folder) {
+  std::string command = "\"" + program + "\"";
+  if (!arguments.empty()) command += " " + std::string(arguments);
+  STARTUPINFOA si{};
+  si.cb = sizeof si;
+  PROCESS_INFORMATION pi{};
+  Process p;
+  if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                      folder.empty() ? nullptr : folder.c_str(), &si, &pi))
+    return p;
+  CloseHandle(pi.hThread);
+  p.handle.reset(pi.hProcess);
+  p.pid = pi.dwProcessId;
+  return p;
+}
+
+long wait_exit(const Process& p, DWORD timeout_ms) {
+  if (!p || WaitForSingleObject(p.handle.get(), timeout_ms) != WAIT_OBJECT_0) return -1;
+  DWORD code = 0;
+  GetExitCodeProcess(p.handle.get(), &code);
+  return static_cast<long>(code);
+}
+
+bool still_running(const Process& p) { return p && WaitForSingleObject(p.handle.get(), 0) == WAIT_TIMEOUT; }
+
+void end_process(Process& p) {
+  if (still_running(p)) {
+    TerminateProcess(p.handle.get(), 1);
+    WaitForSingleObject(p.handle.get(), kWaitMs);
+  }
+  p.handle.reset();
+}
+
+namespace {
+constexpr const char* kRecordKey = "Software\\KestromTest";
+}
+
+std::vector<std::string> explorer_starts() {
+  std::vector<std::string> out;
+  DWORD starts = 0, size = sizeof starts;
+  if (RegGetValueA(HKEY_CURRENT_USER, kRecordKey, "Starts", RRF_RT_REG_DWORD, nullptr, &starts, &size) ==
+      ERROR_SUCCESS)
+    for (DWORD i = 1; i <= starts; ++i)
+      out.push_back(get_value(HKEY_CURRENT_USER, kRecordKey, "Switch" + std::to_string(i)));
+  return out;
+}
+
+bool wait_explorer_starts(std::size_t count) {
+  return poll([&] { return explorer_starts().size() >= count; });
+}
+
+void forget_explorer_starts() { delete_tree(HKEY_CURRENT_USER, kRecordKey); }
+
+UserThread::UserThread(std::function<void()> work) : work_(std::move(work)) {
+  thread_.reset(CreateThread(
+      nullptr, 0,
+      [](LPVOID self) -> DWORD {
+        try {
+          static_cast<UserThread*>(self)->work_();
+        } catch (...) {
+        }
+        return 0;
+      },
+      this, 0, nullptr));
+}
+
+UserThread::~UserThread() { join(); }
+
+bool UserThread::join(DWORD timeout_ms) {
+  return thread_ && WaitForSingleObject(thread_.get(), timeout_ms) == WAIT_OBJECT_0;
+}
+
+bool screenshot(std::string_view name) {
+  // The runner names the folder in the build tree (a Unix path); Wine shows the Unix root as Z:.
+  const char* folder = std::getenv("KESTROM_SCREENSHOTS");
+  if (!folder || !*folder) return false;
+  const std::string unix_final = std::string(folder) + "/" + std::string(name) + ".png";
+  const std::string unix_temp = std::string(folder) + "/." + std::string(name) + ".tmp.png";
+  std::string windows_final = "Z:" + unix_final;
+  for (char& c : windows_final)
+    if (c == '/') c = '\\';
+  DeleteFileA(windows_final.c_str());
+  // Written under another name and renamed, so the file appears complete.
+  // Wine's start.exe runs the Unix shell (a test program cannot start it directly).
+  Process p = start_process("start.exe", "/unix /bin/sh -c \"mkdir -p '" + std::string(folder) +
+                                             "' && import -window root '" + unix_temp + "' && mv '" + unix_temp +
+                                             "' '" + unix_final + "'\"");
+  return p && poll([&] { return GetFileAttributesA(windows_final.c_str()) != INVALID_FILE_ATTRIBUTES; });
+}
+
+bool set_raw(HKEY root, const std::string& key, const std::string& name, DWORD type, const void* data, DWORD size) {
+  return RegSetKeyValueA(root, key.c_str(), name.c_str(), type, data, size) == ERROR_SUCCESS;
+}
+
+bool set_value(HKEY root, const std::string& key, const std::string& name, const std::string& data, DWORD type) {
+  const bool text = type == REG_SZ || type == REG_EXPAND_SZ;
+  return set_raw(root, key, name, type, data.c_str(), static_cast<DWORD>(data.size() + (text ? 1 : 0)));
+}
+
+bool set_dword(HKEY root, const std::string& key, const std::string& name, std::uint32_t value) {
+  return set_raw(root, key, name, REG_DWORD, &value, sizeof value);
+}
+
+std::string get_value(HKEY root, const std::string& key, const std::string& name) {
+  constexpr DWORD kAsStored = RRF_RT_ANY | RRF_NOEXPAND;
+  DWORD size = 0;
+  if (RegGetValueA(root, key.c_str(), name.c_str(), kAsStored, nullptr, nullptr, &size) != ERROR_SUCCESS)
+    return "<missing>";
+  std::string buf(size, '\0');
+  RegGetValueA(root, key.c_str(), name.c_str(), kAsStored, nullptr, buf.data(), &size);
+  buf.resize(size);
+  while (!buf.empty() && buf.back() == '\0') buf.pop_back();
+  return buf;
+}
+
+bool value_exists(HKEY root, const std::string& key, const std::string& name) {
+  return RegGetValueA(root, key.c_str(), name.c_str(), RRF_RT_ANY | RRF_NOEXPAND, nullptr, nullptr, nullptr) ==
+         ERROR_SUCCESS;
+}
+
+bool key_exists(HKEY root, const std::string& key) {
+  HKEY k = nullptr;
+  if (RegOpenKeyExA(root, key.c_str(), 0, KEY_READ, &k) != ERROR_SUCCESS) return false;
+  RegCloseKey(k);
+  return true;
+}
+
+void delete_value(HKEY root, const std::string& key, const std::string& name) {
+  RegDeleteKeyValueA(root, key.c_str(), name.c_str());
+}
+
+void delete_tree(HKEY root, const std::string& key) {
+  if (RegDeleteTreeA(root, key.c_str()) == ERROR_SUCCESS) RegDeleteKeyA(root, key.c_str());
+}
+
+void clear_values(HKEY root, const std::string& key) {
+  HKEY k = nullptr;
+  if (RegOpenKeyExA(root, key.c_str(), 0, KEY_ALL_ACCESS, &k) != ERROR_SUCCESS) return;
+  std::vector<char> name(16384);
+  for (DWORD n = static_cast<DWORD>(name.size());
+       RegEnumValueA(k, 0, name.data(), &n, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS &&
+       RegDeleteValueA(k, name.data()) == ERROR_SUCCESS;
+       n = static_cast<DWORD>(name.size())) {
+  }
+  RegCloseKey(k);
+}
+
+SavedValue::SavedValue(HKEY root, std::string key, std::string name)
+    : root_(root), key_(std::move(key)), name_(std::move(name)) {
+  existed_ = value_exists(root_, key_, name_);
+  if (existed_) {
+    DWORD size = 0;
+    RegGetValueA(root_, key_.c_str(), name_.c_str(), RRF_RT_ANY | RRF_NOEXPAND, &type_, nullptr, &size);
+    data_.resize(size);
+    RegGetValueA(root_, key_.c_str(), name_.c_str(), RRF_RT_ANY | RRF_NOEXPAND, &type_, data_.data(), &size);
+    data_.resize(size);
+  }
+}
+
+SavedValue::~SavedValue() {
+  if (existed_)
+    set_raw(root_, key_, name_, type_, data_.data(), static_cast<DWORD>(data_.size()));
+  else
+    delete_value(root_, key_, name_);
+}
+
+}  // namespace kestrom::test
