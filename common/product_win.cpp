@@ -124,7 +124,9 @@ bool always_run_state() {
 
 std::string always_run_command() {
   std::string folder = program_folder();
-  return folder.empty() ? std::string() : folder + "\\kestrom.exe -expressboot";
+  // Quoted: unquoted, a folder with blanks ("C:\Program Files\...") would make Windows try
+  // "C:\Program.exe" first.
+  return folder.empty() ? std::string() : "\"" + folder + "\\kestrom.exe\" -expressboot";
 }
 
 bool set_always_run(bool on, const InitHooks& hooks) {

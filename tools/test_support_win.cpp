@@ -1,7 +1,10 @@
 #include "tools/test_support_win.hpp"
 
 #include <cstdlib>
+#include <utility>
 #include <vector>
+
+#include "platform/process.hpp"
 
 namespace kestrom::test {
 
@@ -31,16 +34,14 @@ std::string fixture(std::string_view name) { return test_program_folder() + "\\"
 Process start_process(const std::string& program, std::string_view arguments, const std::string& folder) {
   std::string command = "\"" + program + "\"";
   if (!arguments.empty()) command += " " + std::string(arguments);
-  STARTUPINFOA si{};
-  si.cb = sizeof si;
-  PROCESS_INFORMATION pi{};
+  platform::StartOptions options;
+  options.folder = folder;
+  options.keep_process = true;
+  platform::Started started = platform::start_command_line(command, options);
   Process p;
-  if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                      folder.empty() ? nullptr : folder.c_str(), &si, &pi))
-    return p;
-  CloseHandle(pi.hThread);
-  p.handle.reset(pi.hProcess);
-  p.pid = pi.dwProcessId;
+  if (!started) return p;
+  p.handle = std::move(started.process);
+  p.pid = started.id;
   return p;
 }
 

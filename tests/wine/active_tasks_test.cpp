@@ -79,9 +79,9 @@ TEST_F(ActiveTasks, NothingToEndWritesNothing) {
 // process that Windows really ended is recorded as ended.
 TEST_F(ActiveTasks, AProcessIsEndedOnlyWhileItRunsTheProgramAndOnlyThenRecorded) {
   Child child(sleeper);
-  ASSERT_TRUE(child.started);
-  EXPECT_EQ(end_process(child.pi.dwProcessId, "Agent", fixture("kt_agent.exe")), 0u);
-  EXPECT_FALSE(child.ended_within(0));
+  ASSERT_TRUE(child);
+  EXPECT_EQ(end_process(child.pid, "Agent", fixture("kt_agent.exe")), 0u);
+  EXPECT_TRUE(still_running(child));
 
   // A process whose security does not let us end it.
   PSECURITY_DESCRIPTOR sd = nullptr;
@@ -90,12 +90,12 @@ TEST_F(ActiveTasks, AProcessIsEndedOnlyWhileItRunsTheProgramAndOnlyThenRecorded)
   BOOL present = FALSE, defaulted = FALSE;
   PACL dacl = nullptr;
   GetSecurityDescriptorDacl(sd, &present, &dacl, &defaulted);
-  ASSERT_EQ(SetSecurityInfo(child.pi.hProcess, SE_KERNEL_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr, dacl,
+  ASSERT_EQ(SetSecurityInfo(child.handle.get(), SE_KERNEL_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr, dacl,
                             nullptr),
             static_cast<DWORD>(ERROR_SUCCESS));
   LocalFree(sd);
   ASSERT_TRUE(wait_listed(sleeper));
   EXPECT_EQ(end_program("Sleeper Program", sleeper), 0u);
-  EXPECT_FALSE(child.ended_within(0));
+  EXPECT_TRUE(still_running(child));
   EXPECT_TRUE(read_history(history_file_path()).empty());
 }

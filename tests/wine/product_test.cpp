@@ -75,7 +75,7 @@ class Product : public ::testing::Test {
   }
 };
 
-std::string own_command() { return test_program_folder() + "\\kestrom.exe -expressboot"; }
+std::string own_command() { return "\"" + test_program_folder() + "\\kestrom.exe\" -expressboot"; }
 
 }  // namespace
 

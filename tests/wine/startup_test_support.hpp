@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "common/item_list.hpp"
+#include "platform/com.hpp"
 #include "startup/enumerate.hpp"
 #include "startup/places.hpp"
 #include "tools/test_support_win.hpp"
@@ -110,29 +111,17 @@ inline std::size_t list_all(ItemList& list, bool wow64 = false) {
   return list_startup_programs(list, scan, system_item_rules());
 }
 
-struct ComScope {
-  ComScope() { CoInitialize(nullptr); }
-  ~ComScope() { CoUninitialize(); }
-  ComScope(const ComScope&) = delete;
-  ComScope& operator=(const ComScope&) = delete;
-};
+using ComScope = platform::ComApartment;
 
 inline bool make_shortcut(const std::string& link, const std::string& target, const std::string& description) {
-  IShellLinkA* sl = nullptr;
-  if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
-                              reinterpret_cast<void**>(&sl))))
-    return false;
+  auto sl = platform::create_instance<IShellLinkA>(CLSID_ShellLink, IID_IShellLinkA);
+  if (!sl) return false;
   sl->SetPath(target.c_str());
   if (!description.empty()) sl->SetDescription(description.c_str());
-  IPersistFile* pf = nullptr;
-  bool ok = false;
-  if (SUCCEEDED(sl->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&pf)))) {
-    std::wstring w(link.begin(), link.end());
-    ok = SUCCEEDED(pf->Save(w.c_str(), TRUE));
-    pf->Release();
-  }
-  sl->Release();
-  return ok;
+  auto pf = sl.query<IPersistFile>(IID_IPersistFile);
+  if (!pf) return false;
+  std::wstring w(link.begin(), link.end());
+  return SUCCEEDED(pf->Save(w.c_str(), TRUE));
 }
 
 }  // namespace kestrom::test
