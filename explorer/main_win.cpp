@@ -73,7 +73,7 @@ bool run_repair(App& app, Repair repair) {
 // otherwise find its window and hand the page over to it.
 void offer_elevated_restart(App& app, int what) {
   const std::string question = settings::text(what) + "\n\n" + settings::text(IDS_RESTART_ELEVATED);
-  if (message_box(app.owner, question, MB_YESNO | MB_ICONEXCLAMATION) != IDYES) return;
+  if (message_box(app.sheet ? app.sheet : app.owner, question, MB_YESNO | MB_ICONEXCLAMATION) != IDYES) return;
   const std::string folder = program_folder();
   const std::string exe = folder + "\\KestromEx.exe";
   const std::string arguments[] = {

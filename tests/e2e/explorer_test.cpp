@@ -329,6 +329,8 @@ TEST_F(ExplorerSheet, RefusedAlwaysRunChangeOffersAnElevatedRestartOnTheSamePage
     PostMessageA(owner[0], WM_COMMAND, MAKEWPARAM(6031, 0), 0);
     HWND box = box_saying(first.pid, "administrator");
     ASSERT_NE(box, nullptr) << "the refusal was not told";
+    // Owned by the sheet: a box owned by the hidden main window may show behind the sheet.
+    EXPECT_EQ(GetWindow(box, GW_OWNER), sheet);
     test::screenshot("explorer_refused_always_run");
     EXPECT_EQ(get_value(HKEY_LOCAL_MACHINE, machine_run, "Kestrom"), entry);
     driver::press(box, IDYES);
