@@ -215,3 +215,56 @@ TEST_F(Cookies, KeepSnapshotRemembersTitles) {
   forget_kept_cookie("news.example / o'brien");
   EXPECT_FALSE(cookie_kept("news.example / o'brien"));
 }
+
+TEST_F(Cookies, FirefoxCookiesTxtIsFilteredWholeAndReplacedOnceFirefoxCloses) {
+  // A Firefox before version 3 keeps cookies.txt; the fixture's product version is 1.2.
+  const std::string app_path = "Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\firefox.exe";
+  SavedValue firefox(HKEY_LOCAL_MACHINE, app_path, "");
+  SavedValue update(HKEY_CURRENT_USER, std::string(keys::kOptions), "UpdateCookieFile");
+  set_value(HKEY_LOCAL_MACHINE, app_path, "", fixture("fixtures\\version_multi.exe"));
+  ASSERT_EQ(firefox_major_version(), 1);
+  set_value(HKEY_CURRENT_USER, kProductKey, "CookieFolder", root_);
+  ASSERT_EQ(firefox_store_file(firefox_profile_folder(kKindFirefox)), root_ + "cookies.txt");
+
+  std::string content = "# Netscape HTTP Cookie File\r\n";
+  std::string expected = content;
+  for (int i = 0; i < 6000; ++i) {
+    const std::string line = ".site" + std::to_string(i) + ".example\tTRUE\t/\tFALSE\t2147483648\tn\tv\r\n";
+    content += line;
+    expected += line;
+    if (i % 1500 == 0) content += ".ads.example\tTRUE\t/\tFALSE\t0\tid\t" + std::to_string(i) + "\r\n";
+  }
+  content += "kept.example\tFALSE\t/\tTRUE\t0\tnamed\tz\n";  // its title is itself a filter
+  ASSERT_GT(content.size(), 0x41800u);
+  write_file(root_ + "cookies.txt", content);
+
+  ASSERT_EQ(list_cookies(kKindFirefox, list_, rules_).count, kMaxItems);
+  EXPECT_EQ(list_[0].title, "site0.example - n");
+  EXPECT_FALSE(list_[0].detail.empty());
+
+  ASSERT_EQ(add_filter("ADS.example"), AddFilter::Added);
+  ASSERT_EQ(add_filter("kept.example - named"), AddFilter::Added);
+  set_value(HKEY_CURRENT_USER, kNutsKey, "old filter", "2");
+  cookie_filter_pass(kKindFirefox, list_, rules_);
+  EXPECT_EQ(read_all(root_ + "cookiesnew.txt"), expected);
+  EXPECT_EQ(read_all(root_ + "cookies.txt"), content);
+  EXPECT_EQ(get_value(HKEY_CURRENT_USER, std::string(keys::kOptions), "UpdateCookieFile"), "1");
+
+  // While a Firefox window is open the copy waits.
+  WNDCLASSA wc{};
+  wc.lpfnWndProc = DefWindowProcA;
+  wc.hInstance = GetModuleHandleA(nullptr);
+  wc.lpszClassName = "MozillaWindowClass";
+  RegisterClassA(&wc);
+  HWND browser = CreateWindowA("MozillaWindowClass", "Firefox", 0, 0, 0, 10, 10, nullptr, nullptr, wc.hInstance, nullptr);
+  ASSERT_TRUE(browser);
+  const Folder profile = firefox_profile_folder(kKindFirefox);
+  EXPECT_FALSE(replace_cookie_file(profile));
+  EXPECT_EQ(read_all(root_ + "cookies.txt"), content);
+  DestroyWindow(browser);
+  EXPECT_TRUE(replace_cookie_file(profile));
+  EXPECT_EQ(read_all(root_ + "cookies.txt"), expected);
+  EXPECT_FALSE(value_exists(HKEY_CURRENT_USER, std::string(keys::kOptions), "UpdateCookieFile"));
+  EXPECT_FALSE(value_exists(HKEY_CURRENT_USER, kNutsKey, "old filter"));
+  EXPECT_TRUE(value_exists(HKEY_CURRENT_USER, kNutsKey, "ADS.example"));
+}
