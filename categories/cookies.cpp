@@ -1,5 +1,6 @@
 #include "categories/cookies.hpp"
 
+#include <algorithm>
 #include <array>
 #include <charconv>
 #include <limits>
@@ -110,6 +111,50 @@ IeFileStep ie_cookie_file_step(std::string_view file_name, bool system_file, boo
     return IeFileStep::Skip;
   if (filtering && cookie_matches(file_name, filters)) return IeFileStep::Delete;
   return IeFileStep::List;
+}
+
+std::vector<ProfileEntry> profiles_from_ini(std::string_view ini) {
+  struct Section {
+    std::string name, path, is_relative = "1", is_default, install_default;
+  };
+  std::vector<Section> sections;
+  for_each_line(ini, [&](std::string_view line) {
+    line = without_line_end(line);
+    if (line.starts_with('[') && line.ends_with(']')) {
+      Section section;
+      section.name = std::string(line.substr(1, line.size() - 2));
+      sections.push_back(std::move(section));
+      return;
+    }
+    const std::size_t eq = line.find('=');
+    if (sections.empty() || eq == std::string_view::npos) return;
+    const std::string_view key = line.substr(0, eq);
+    std::string value(line.substr(eq + 1));
+    Section& section = sections.back();
+    const bool install = section.name.size() >= 7 && iequals(std::string_view(section.name).substr(0, 7), "Install");
+    if (iequals(key, "Path")) section.path = value;
+    else if (iequals(key, "IsRelative")) section.is_relative = value;
+    else if (iequals(key, "Default") && install) section.install_default = value;
+    else if (iequals(key, "Default")) section.is_default = value;
+  });
+  auto entry = [](std::string path, bool relative) {
+    for (char& c : path)
+      if (c == '/') c = '\\';
+    return ProfileEntry{std::move(path), relative};
+  };
+  std::vector<ProfileEntry> first, marked, rest;
+  for (const Section& s : sections) {
+    if (!s.install_default.empty()) first.push_back(entry(s.install_default, true));
+    const bool profile = s.name.size() >= 7 && iequals(std::string_view(s.name).substr(0, 7), "Profile");
+    if (!profile || s.path.empty()) continue;
+    (s.is_default == "1" ? marked : rest).push_back(entry(s.path, s.is_relative != "0"));
+  }
+  for (auto* more : {&marked, &rest})
+    for (ProfileEntry& e : *more) {
+      const bool seen = std::any_of(first.begin(), first.end(), [&](const ProfileEntry& f) { return iequals(f.path, e.path); });
+      if (!seen) first.push_back(std::move(e));
+    }
+  return first;
 }
 
 std::vector<TextCookie> parse_cookies_txt(std::string_view content) {

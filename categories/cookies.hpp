@@ -60,6 +60,16 @@ enum class IeFileStep { Skip, Delete, List };
 IeFileStep ie_cookie_file_step(std::string_view file_name, bool system_file, bool filtering,
                                const std::vector<Filter>& filters) noexcept;
 
+// --- Firefox's profiles.ini -----------------------------------------------------------
+
+struct ProfileEntry {
+  std::string path;  // backslashes; relative to the Profiles.ini folder when `relative`
+  bool relative = true;
+};
+// The profiles that profiles.ini names, the one in use first: the installation's default
+// ([Install...] Default=), then the profile marked Default=1, then the rest in file order.
+std::vector<ProfileEntry> profiles_from_ini(std::string_view ini);
+
 // --- cookies.txt (Firefox before version 3, Netscape) ------------------------------------
 
 struct TextCookie {

@@ -105,6 +105,20 @@ std::size_t walk_ie_folder(const Folder& folder, bool filtering, const std::vect
   return list.size();
 }
 
+// The first profile of profiles.ini that holds a cookie store, else its first profile.
+std::string profile_from_ini(const std::string& firefox_folder) {
+  const auto ini = read_file(firefox_folder + "profiles.ini");
+  if (!ini) return {};
+  std::string first;
+  for (const ProfileEntry& entry : profiles_from_ini(*ini)) {
+    const std::string folder = entry.relative ? firefox_folder + entry.path : entry.path;
+    if (!is_folder(folder)) continue;
+    if (is_file(folder + "\\cookies.sqlite")) return folder;
+    if (first.empty()) first = folder;
+  }
+  return first;
+}
+
 void list_text_store(const std::string& file, ItemList& list, const ItemRules& rules) {
   const auto content = read_file(file);
   if (!content) return;
@@ -248,8 +262,9 @@ Folder firefox_profile_folder(int kind) {
   const std::string profiles = app_data + "\\Mozilla\\FireFox\\Profiles";
   std::string folder = first_folder(profiles, "*.default");
   if (folder.empty()) folder = first_folder(profiles, "default.*");
-  // Current Firefox names its profile "*.default-release"; the older rule finds none then.
-  if (folder.empty()) folder = first_folder(profiles, "*.default-release");
+  // Current Firefox names its profiles "*.default-release", which the older rule misses; its
+  // profiles.ini says which one is in use.
+  if (folder.empty()) folder = profile_from_ini(app_data + "\\Mozilla\\Firefox\\");
   if (folder.empty()) return {};
   Folder found{with_backslash(folder), true};
   if (!is_file(firefox_store_file(found))) {

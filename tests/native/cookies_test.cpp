@@ -159,6 +159,24 @@ TEST(CookieRules, ExpiryUnitsOfEachStore) {
   EXPECT_EQ(text_expiry_seconds("99999999999999999999"), std::nullopt);
 }
 
+TEST(CookieRules, ProfilesIniPutsTheProfileInUseFirst) {
+  const std::string ini =
+      "[General]\r\nStartWithLastProfile=1\r\n\r\n"
+      "[Profile1]\r\nName=old\r\nIsRelative=1\r\nPath=Profiles/abcd.default\r\nDefault=1\r\n\r\n"
+      "[Profile0]\r\nName=default-release\r\nIsRelative=1\r\nPath=Profiles/wxyz.default-release\r\n\r\n"
+      "[Profile2]\r\nName=elsewhere\r\nIsRelative=0\r\nPath=D:\\Profiles\\mine\r\n\r\n"
+      "[Install308046B0AF4A39CB]\r\nDefault=Profiles/wxyz.default-release\r\nLocked=1\r\n";
+  const auto profiles = profiles_from_ini(ini);
+  ASSERT_EQ(profiles.size(), 3u);
+  EXPECT_EQ(profiles[0].path, "Profiles\\wxyz.default-release");
+  EXPECT_TRUE(profiles[0].relative);
+  EXPECT_EQ(profiles[1].path, "Profiles\\abcd.default");
+  EXPECT_EQ(profiles[2].path, "D:\\Profiles\\mine");
+  EXPECT_FALSE(profiles[2].relative);
+  EXPECT_TRUE(profiles_from_ini("").empty());
+  EXPECT_TRUE(profiles_from_ini("Path=x\n[Profile0]\nName=no path\n").empty());
+}
+
 TEST(CookieRules, FirstNewCookieIsTheFirstNotKept) {
   const std::vector<std::string> titles{"a / 1", "b / 2", "c / 3"};
   auto kept_set = [](std::vector<std::string> kept) {
@@ -292,12 +310,13 @@ TEST_F(CookieStoreTest, RandomInputNeverCrashesTheReaders) {
   std::mt19937 rng(20261207);
   std::uniform_int_distribution<int> byte(0, 255);
   std::uniform_int_distribution<std::size_t> len(0, 3000);
-  static constexpr char kSpecial[] = "\t\n\r#.TRUEFALSE%_\\'";
+  static constexpr char kSpecial[] = "\t\n\r#.TRUEFALSE%_\\'[]=Profile1Path";
   for (int round = 0; round < 300; ++round) {
     std::string text(len(rng), '\0');
     for (char& c : text) c = byte(rng) < 128 ? kSpecial[byte(rng) % (sizeof kSpecial - 1)] : static_cast<char>(byte(rng));
     const auto cookies = parse_cookies_txt(text);
     const auto kept = filter_cookies_txt(text, filters({"a"}), nullptr);
+    for (const auto& profile : profiles_from_ini(text)) EXPECT_FALSE(profile.path.empty());
     EXPECT_LE(kept.size(), text.size());
     for (const auto& c : cookies) EXPECT_FALSE(c.domain.empty());
   }

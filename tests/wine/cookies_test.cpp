@@ -268,3 +268,24 @@ TEST_F(Cookies, FirefoxCookiesTxtIsFilteredWholeAndReplacedOnceFirefoxCloses) {
   EXPECT_FALSE(value_exists(HKEY_CURRENT_USER, kNutsKey, "old filter"));
   EXPECT_TRUE(value_exists(HKEY_CURRENT_USER, kNutsKey, "ADS.example"));
 }
+
+TEST_F(Cookies, CurrentFirefoxProfileIsFoundThroughProfilesIni) {
+  const std::string app_data = get_value(HKEY_CURRENT_USER, std::string(keys::kShellFolders), "AppData");
+  ASSERT_FALSE(app_data.empty());
+  const std::string firefox = app_data + "\\Mozilla\\Firefox\\";
+  const std::string profile = firefox + "Profiles\\k3st.default-release";
+  for (const std::string& f : {app_data + "\\Mozilla", firefox, firefox + "Profiles", profile})
+    CreateDirectoryA(f.c_str(), nullptr);
+  write_file(firefox + "profiles.ini",
+             "[Profile0]\r\nName=default-release\r\nIsRelative=1\r\nPath=Profiles/k3st.default-release\r\n"
+             "[Install4F96D1932A9F858E]\r\nDefault=Profiles/k3st.default-release\r\n");
+  make_store(profile + "\\cookies.sqlite", Schema::FirefoxCurrent, {{"news.example", "sid", "1", "/", 0, 0, ""}});
+  delete_value(HKEY_CURRENT_USER, kProductKey, "CookieFolder");
+
+  const Folder found = firefox_profile_folder(kKindFirefox);
+  const auto listing = list_cookies(kKindFirefox, list_, rules_);
+  remove_folder(app_data + "\\Mozilla\\");
+  ASSERT_TRUE(found.found);
+  EXPECT_EQ(found.path, profile + "\\");
+  EXPECT_EQ(titles(list_), (std::vector<std::string>{"news.example / sid"}));
+}
