@@ -107,6 +107,7 @@ inline void make_store(const std::string& path, Schema schema, const std::vector
   sqlite3_stmt* s = nullptr;
   if (sqlite3_prepare_v2(db.get(), insert_sql(schema), -1, &s, nullptr) != SQLITE_OK)
     throw std::runtime_error(sqlite3_errmsg(db.get()));
+  db.exec("BEGIN");
   for (const Row& r : rows) {
     sqlite3_bind_text(s, 1, r.host.c_str(), -1, SQLITE_TRANSIENT);
     sqlite3_bind_text(s, 2, r.name.c_str(), -1, SQLITE_TRANSIENT);
@@ -120,6 +121,7 @@ inline void make_store(const std::string& path, Schema schema, const std::vector
     sqlite3_reset(s);
   }
   sqlite3_finalize(s);
+  db.exec("COMMIT");
 }
 
 inline bool is_chrome(Schema schema) { return schema == Schema::ChromeOld || schema == Schema::ChromeCurrent; }
