@@ -11,7 +11,9 @@
 #include "common/product.hpp"
 #include "common/product_keys.hpp"
 #include "common/registry.hpp"
+#include "common/string_ids.h"
 #include "common/text.hpp"
+#include "common/textloader.hpp"
 #include "platform/handles.hpp"
 
 namespace kestrom::cookies {
@@ -161,7 +163,9 @@ std::string sqlite_store_of(int kind) {
 
 void add_store_rows(const std::vector<StoreCookie>& rows, ItemList& list, const ItemRules& rules, CookieListing& out) {
   for (const StoreCookie& row : rows) {
-    if (!list.add(store_cookie_title(row), row.path, row.value, expiry_text(row.expiry), code::kCookieEntry,
+    // A value the browser keeps encrypted is shown as such; it is never decrypted.
+    const std::string value = row.encrypted ? text::load(IDS_COOKIE_ENCRYPTED) : row.value;
+    if (!list.add(store_cookie_title(row), row.path, value, expiry_text(row.expiry), code::kCookieEntry,
                   row.secure ? 1 : 0, rules))
       break;
     out.keys.push_back({row.host, row.name});

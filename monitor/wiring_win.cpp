@@ -1,5 +1,6 @@
 #include "monitor/wiring_win.hpp"
 
+#include <algorithm>
 #include <utility>
 
 #include "categories/active_tasks.hpp"
@@ -82,16 +83,28 @@ void MonitorWiring::startup_step(Monitor& monitor) {
                                        std::move(signals));
 }
 
+namespace {
+
+// The monitor lists at most MaxCookie Internet Explorer cookies.
+ItemRules cookie_rules(const Monitor& monitor) {
+  ItemRules rules = system_item_rules();
+  const int limit = std::clamp(monitor.options().all[Opt::MaxCookie], 0, static_cast<int>(kMaxItems));
+  rules.cookie_limit = static_cast<std::size_t>(limit);
+  return rules;
+}
+
+}  // namespace
+
 // Mozilla-family browsers keep their cookie file open, so their filter pass runs from the
 // explorer and this step only remembers the kind; every other kind gets the Internet
 // Explorer folder's pass.
-void MonitorWiring::cookie_filter_step(Monitor&) {
+void MonitorWiring::cookie_filter_step(Monitor& monitor) {
   if (cookies::mozilla_family(cookies::default_browser_kind())) {
     cookie_mode_ = cookies::kKindFirefox;
     return;
   }
   cookie_mode_ = cookies::kKindExplorer;
-  cookies::cookie_filter_pass(cookies::kKindExplorer, list_, system_item_rules());
+  cookies::cookie_filter_pass(cookies::kKindExplorer, list_, cookie_rules(monitor));
 }
 
 // Puts the filtered copy of cookies.txt in place once Firefox has closed.
@@ -102,7 +115,7 @@ void MonitorWiring::mozilla_cookie_step(Monitor&) {
 }
 
 void MonitorWiring::new_cookies_step(Monitor& monitor) {
-  cookies::list_cookies(cookie_mode_, list_, system_item_rules());
+  cookies::list_cookies(cookie_mode_, list_, cookie_rules(monitor));
   std::vector<std::string> titles;
   for (const StartupItem& item : list_.items()) titles.push_back(item.title);
   if (!cookies::first_new_cookie(titles, [](std::string_view title) { return cookies::cookie_kept(title); })) return;

@@ -161,6 +161,8 @@ TEST_F(Cookies, ChromeCurrentStoreListsFiltersAndDeletesByStoredKeys) {
   EXPECT_EQ(listing.store_path, db);
   EXPECT_EQ(list_[0].title, "ads.example / id");
   EXPECT_EQ(list_[0].value, 1);
+  EXPECT_EQ(list_[0].command, "(encrypted)");
+  EXPECT_EQ(list_[1].command, "v");
   EXPECT_FALSE(list_[2].detail.empty());  // the expiry as a date
   EXPECT_TRUE(list_[1].detail.empty());   // a session cookie
 

@@ -98,6 +98,14 @@ TEST_F(MonitorCookies, NewCookieQuestionIsAskedOncePerCheckUntilEveryCookieIsKep
   EXPECT_EQ(questions_of_new_cookie_step().size(), 0u);
 }
 
+TEST_F(MonitorCookies, MaxCookieLimitsWhatTheMonitorLists) {
+  SavedValue max_cookie(HKEY_CURRENT_USER, std::string(keys::kOptions), "MaxCookie");
+  set_value(HKEY_CURRENT_USER, std::string(keys::kOptions), "MaxCookie", "0");
+  monitor.reload_options();
+  EXPECT_EQ(questions_of_new_cookie_step().size(), 0u);
+  EXPECT_EQ(wiring.item_list().size(), 0u);
+}
+
 TEST_F(MonitorCookies, FilterStepFiltersTheInternetExplorerFolderOnlyForItsKinds) {
   ASSERT_EQ(cookies::add_filter("ads"), cookies::AddFilter::Added);
   set_value(HKEY_LOCAL_MACHINE, kBrowserCommandKey, "", "\"C:\\Program Files\\Mozilla Firefox\\firefox.exe\" -url %1");
