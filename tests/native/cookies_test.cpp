@@ -10,6 +10,7 @@
 
 #include "categories/cookie_store.hpp"
 #include "categories/cookies.hpp"
+#include "explorer/cookie_page_rules.hpp"
 #include "tests/cookie_stores.hpp"
 
 using namespace kestrom::cookies;
@@ -338,4 +339,27 @@ TEST_F(CookieStoreTest, RandomInputNeverCrashesTheReaders) {
       EXPECT_TRUE(cookies.empty());
     }
   }
+}
+
+TEST(CookiePageRules, BrowserButtonsAndTheStoresTheyList) {
+  using kestrom::explorer::BrowserButton;
+  using namespace kestrom::explorer;
+  for (int stored : {1, 4, 5, 0, 7, 9, -1}) EXPECT_EQ(button_of_browser_option(stored), BrowserButton::Explorer) << stored;
+  for (int stored : {2, 3, 6}) EXPECT_EQ(button_of_browser_option(stored), BrowserButton::Mozilla) << stored;
+  EXPECT_EQ(button_of_browser_option(8), BrowserButton::Chrome);
+  for (BrowserButton b : {BrowserButton::Explorer, BrowserButton::Mozilla, BrowserButton::Chrome})
+    EXPECT_EQ(button_of_browser_option(browser_option_of_button(b)), b);
+  EXPECT_EQ(cookie_kind_of_button(BrowserButton::Explorer), kKindExplorer);
+  EXPECT_EQ(cookie_kind_of_button(BrowserButton::Mozilla), kKindFirefox);
+  EXPECT_EQ(cookie_kind_of_button(BrowserButton::Chrome), kKindChromeStore);
+}
+
+TEST(CookiePageRules, AddRefusesBlankOverlongAndAFullList) {
+  using namespace kestrom::explorer;
+  EXPECT_EQ(check_new_filter("ads", 0), AddFilterCheck::Add);
+  EXPECT_EQ(check_new_filter("ads", kMaxFilters - 1), AddFilterCheck::Add);
+  EXPECT_EQ(check_new_filter("ads", kMaxFilters), AddFilterCheck::ListFull);
+  EXPECT_EQ(check_new_filter("  ", 0), AddFilterCheck::Blank);
+  EXPECT_EQ(check_new_filter("", 0), AddFilterCheck::Blank);
+  EXPECT_EQ(check_new_filter(std::string(kMaxFilterText + 1, 'a'), 0), AddFilterCheck::TooLong);
 }
