@@ -30,6 +30,7 @@ inline constexpr int kShellExecuteHook = 254;
 inline constexpr int kAppInitDlls = 255;
 inline constexpr int kWinlogonNotify = 256;
 inline constexpr int kInfoCookie = 500;
+inline constexpr int kCookieEntry = 504;  // a cookie of a cookies.txt or SQLite store
 inline constexpr int kInfoTask = 600;
 inline constexpr int kTaskScheduled = 800;
 inline constexpr int kTypeBho = 900;

@@ -1,12 +1,16 @@
 #include "monitor/wiring_win.hpp"
 
+#include <algorithm>
 #include <utility>
 
 #include "categories/active_tasks.hpp"
+#include "categories/cookies_win.hpp"
 #include "categories/register_sources.hpp"
 #include "common/detected.hpp"
 #include "common/history_log.hpp"
 #include "common/info_server_win.hpp"
+#include "common/msgbox.hpp"
+#include "common/sound.hpp"
 #include "common/trace.hpp"
 #include "monitor/alerts/startup_step_system.hpp"
 #include "monitor/string_ids.h"
@@ -17,6 +21,9 @@ namespace kestrom::monitor {
 
 MonitorWiring::MonitorWiring() : wow64_view_(wow64_view_present()), alerts_(fonts_) {
   steps_[static_cast<std::size_t>(PatrolStep::Startup)] = &MonitorWiring::startup_step;
+  steps_[static_cast<std::size_t>(PatrolStep::CookieFilter)] = &MonitorWiring::cookie_filter_step;
+  steps_[static_cast<std::size_t>(PatrolStep::MozillaCookies)] = &MonitorWiring::mozilla_cookie_step;
+  steps_[static_cast<std::size_t>(PatrolStep::NewCookies)] = &MonitorWiring::new_cookies_step;
   alerts_.services.look_up_program = [](int type, const std::string& path, const std::string& name) {
     // The dialog leaves the topmost band itself so that the browser can come to the front.
     info_server::look_up_program(nullptr, type, path, name);
@@ -74,6 +81,52 @@ void MonitorWiring::startup_step(Monitor& monitor) {
   };
   alerts::run_startup_step_with_alerts(monitor.window(), alerts_, list_, monitor.options().all, scan,
                                        std::move(signals));
+}
+
+namespace {
+
+// The monitor lists at most MaxCookie Internet Explorer cookies.
+ItemRules cookie_rules(const Monitor& monitor) {
+  ItemRules rules = system_item_rules();
+  const int limit = std::clamp(monitor.options().all[Opt::MaxCookie], 0, static_cast<int>(kMaxItems));
+  rules.cookie_limit = static_cast<std::size_t>(limit);
+  return rules;
+}
+
+}  // namespace
+
+// Mozilla-family browsers keep their cookie file open, so their filter pass runs from the
+// explorer and this step only remembers the kind; every other kind gets the Internet
+// Explorer folder's pass.
+void MonitorWiring::cookie_filter_step(Monitor& monitor) {
+  if (cookies::mozilla_family(cookies::default_browser_kind())) {
+    cookie_mode_ = cookies::kKindFirefox;
+    return;
+  }
+  cookie_mode_ = cookies::kKindExplorer;
+  cookies::cookie_filter_pass(cookies::kKindExplorer, list_, cookie_rules(monitor));
+}
+
+// Puts the filtered copy of cookies.txt in place once Firefox has closed.
+void MonitorWiring::mozilla_cookie_step(Monitor&) {
+  if (cookie_mode_ != cookies::kKindFirefox) return;
+  const cookies::Folder profile = cookies::firefox_profile_folder(cookies::kKindFirefox);
+  if (profile.found) cookies::replace_cookie_file(profile);
+}
+
+void MonitorWiring::new_cookies_step(Monitor& monitor) {
+  cookies::list_cookies(cookie_mode_, list_, cookie_rules(monitor));
+  std::vector<std::string> titles;
+  for (const StartupItem& item : list_.items()) titles.push_back(item.title);
+  if (!cookies::first_new_cookie(titles, [](std::string_view title) { return cookies::cookie_kept(title); })) return;
+  monitor.show_tray_state(icon::kAlert, IDS_TIP_COOKIES);
+  monitor.alert_showing = true;
+  trace::note_alert_shown();
+  play_sound(2, monitor.options().all[Opt::Sound]);
+  const int answer =
+      message_box_string(monitor.window(), IDS_NEW_COOKIES_QUESTION, MB_YESNO | MB_ICONEXCLAMATION | MB_TOPMOST);
+  monitor.alert_showing = false;
+  if (answer == IDYES) monitor.start_explorer("-COOKIES");
 }
 
 }  // namespace kestrom::monitor

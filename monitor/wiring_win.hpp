@@ -33,6 +33,9 @@ class MonitorWiring {
  private:
   using Step = void (MonitorWiring::*)(Monitor&);
   void startup_step(Monitor& monitor);
+  void cookie_filter_step(Monitor& monitor);
+  void mozilla_cookie_step(Monitor& monitor);
+  void new_cookies_step(Monitor& monitor);
   InitHooks product_hooks();
 
   bool wow64_view_;
@@ -41,6 +44,9 @@ class MonitorWiring {
   alerts::AlertContext alerts_;
   // In the order of PatrolStep; a null entry is a step whose category is not built in yet.
   std::array<Step, kPatrolStepCount> steps_{};
+  // The browser kind the cookie steps work on: Firefox (3) once the default browser was found
+  // to be of the Mozilla family, else Internet Explorer (1).
+  int cookie_mode_ = 1;
 };
 
 }  // namespace kestrom::monitor

@@ -1,0 +1,45 @@
+#include "explorer/cookie_page_rules.hpp"
+
+#include "categories/cookies.hpp"
+
+namespace kestrom::explorer {
+
+BrowserButton button_of_browser_option(int stored) noexcept {
+  switch (stored) {
+    case cookies::kKindNetscape:
+    case cookies::kKindFirefox:
+    case cookies::kKindMozilla:
+      return BrowserButton::Mozilla;
+    case kBrowserChrome:
+      return BrowserButton::Chrome;
+    default:
+      return BrowserButton::Explorer;
+  }
+}
+
+int browser_option_of_button(BrowserButton button) noexcept {
+  switch (button) {
+    case BrowserButton::Mozilla: return kBrowserMozilla;
+    case BrowserButton::Chrome: return kBrowserChrome;
+    case BrowserButton::Explorer: break;
+  }
+  return kBrowserExplorer;
+}
+
+int cookie_kind_of_button(BrowserButton button) noexcept {
+  switch (button) {
+    case BrowserButton::Mozilla: return cookies::kKindFirefox;
+    case BrowserButton::Chrome: return cookies::kKindChromeStore;
+    case BrowserButton::Explorer: break;
+  }
+  return cookies::kKindExplorer;
+}
+
+AddFilterCheck check_new_filter(std::string_view text, std::size_t filters_now) noexcept {
+  if (filters_now >= cookies::kMaxFilters) return AddFilterCheck::ListFull;
+  if (text.size() > cookies::kMaxFilterText) return AddFilterCheck::TooLong;
+  if (!cookies::filter_text_acceptable(text)) return AddFilterCheck::Blank;
+  return AddFilterCheck::Add;
+}
+
+}  // namespace kestrom::explorer

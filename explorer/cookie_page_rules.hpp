@@ -1,0 +1,28 @@
+// The Cookies page's decisions that need no window: which browser button a stored `Browser`
+// value selects, what each button stores and which cookie store it lists, and whether the
+// Add button may add a filter.
+#pragma once
+#include <cstddef>
+#include <string_view>
+
+namespace kestrom::explorer {
+
+enum class BrowserButton { Explorer, Mozilla, Chrome };
+
+// The stored `Browser` value of each button.
+inline constexpr int kBrowserExplorer = 1;
+inline constexpr int kBrowserMozilla = 6;
+inline constexpr int kBrowserChrome = 8;
+
+// 1, 4 and 5 (and anything unknown) select Internet Explorer; 2, 3 and 6 Mozilla; 8 Chrome.
+BrowserButton button_of_browser_option(int stored) noexcept;
+int browser_option_of_button(BrowserButton button) noexcept;
+// The browser kind whose cookies the cookie list window shows (1, 3 or 5).
+int cookie_kind_of_button(BrowserButton button) noexcept;
+
+enum class AddFilterCheck { Add, Blank, TooLong, ListFull };
+// Add refuses a blank text (it would match every cookie), one too long to be a value name,
+// and any text once the list holds the recommended most.
+AddFilterCheck check_new_filter(std::string_view text, std::size_t filters_now) noexcept;
+
+}  // namespace kestrom::explorer
