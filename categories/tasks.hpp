@@ -82,6 +82,8 @@ bool delete_task_snapshot(std::string_view title);
 // Writes every listed task into the Tasks snapshot (part of the approve-all step); the list is
 // left holding the tasks.
 void fill_task_snapshot(ItemList& list, const ItemRules& rules);
+// The product start-up's part: the Tasks snapshot of the tasks listed now.
+void fill_task_snapshot_hook();
 // The application files of the tasks: the category's source for the First-Detected Register.
 std::vector<std::string> task_files();
 

@@ -202,6 +202,11 @@ void fill_task_snapshot(ItemList& list, const ItemRules& rules) {
   for (const auto& item : list.items()) write_task_snapshot(item.title);
 }
 
+void fill_task_snapshot_hook() {
+  ItemList list;
+  fill_task_snapshot(list, system_item_rules());
+}
+
 std::vector<std::string> task_files() {
   ItemList list;
   list_tasks(list, system_item_rules());

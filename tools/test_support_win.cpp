@@ -258,10 +258,18 @@ bool end_service_process(const std::string& service) {
   return poll([&] { return status().dwCurrentState == SERVICE_STOPPED; });
 }
 
-void delete_job_file(const std::string& name) {
+namespace {
+std::string job_file(const std::string& name) {
   char windows[MAX_PATH] = {};
   GetWindowsDirectoryA(windows, MAX_PATH);
-  DeleteFileA((std::string(windows) + "\\Tasks\\" + name + ".job").c_str());
+  return std::string(windows) + "\\Tasks\\" + name + ".job";
 }
+}  // namespace
+
+bool rename_job_file(const std::string& from, const std::string& to) {
+  return MoveFileExA(job_file(from).c_str(), job_file(to).c_str(), MOVEFILE_REPLACE_EXISTING) != 0;
+}
+
+void delete_job_file(const std::string& name) { DeleteFileA(job_file(name).c_str()); }
 
 }  // namespace kestrom::test

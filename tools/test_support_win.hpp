@@ -88,6 +88,8 @@ std::vector<std::string> job_names();
 // Stops a service by ending the process that hosts it (Wine's scheduler accepts no stop
 // control) and waits until the service manager reports it stopped. True when it is stopped.
 bool end_service_process(const std::string& service);
+// Renames a saved job's file (the scheduler refuses to create names with a dot in them).
+bool rename_job_file(const std::string& from, const std::string& to);
 // Deletes the job file of `name` (without the ending) directly, whatever the scheduler says.
 void delete_job_file(const std::string& name);
 
