@@ -33,6 +33,14 @@ bool task_approved(std::string_view title, int stored) noexcept {
   return stored != 0 || contains(title, kAlwaysApprovedTask);
 }
 
+int task_not_deleted_string(const TaskDeletionResult& result) noexcept {
+  switch (result.outcome) {
+    case TaskDeletion::SchedulerUnavailable: return IDS_TASK_SCHEDULER_UNAVAILABLE;
+    case TaskDeletion::Failed: return IDS_TASK_DELETE_FAILED;
+    default: return 0;
+  }
+}
+
 std::string task_alert_name(std::string_view title) {
   if (title.size() > kJobEndingLength - 1) title.remove_suffix(kJobEndingLength);
   return std::string(title);

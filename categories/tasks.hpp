@@ -47,6 +47,10 @@ struct TaskDeletionResult {
   std::uint32_t error = 0;  // Win32 error or COM result; 0 when deleted or not found
 };
 
+// String number of the message that says a task was not deleted (0 when it was, or when
+// there was none to delete).
+int task_not_deleted_string(const TaskDeletionResult& result) noexcept;
+
 // ---- The system (tasks_win.cpp) -------------------------------------------------------
 
 // The task scheduler service's name.

@@ -50,9 +50,7 @@ class SystemTasksOperations final : public TasksStepOperations {
   void note_first_sighting(std::string_view file) override { kestrom::note_first_sighting(file, detected::kTasks); }
   TaskDeletionResult delete_task(std::string_view name) override { return kestrom::delete_task(name); }
   void tell_not_deleted(const StartupItem& item, const TaskDeletionResult& result) override {
-    const int string_number = result.outcome == TaskDeletion::SchedulerUnavailable ? IDS_TASK_SCHEDULER_UNAVAILABLE
-                                                                                   : IDS_TASK_DELETE_FAILED;
-    const std::string text = fill_question(text::load(string_number), item.title);
+    const std::string text = fill_question(text::load(task_not_deleted_string(result)), item.title);
     if (signals_.tell_user)
       signals_.tell_user(text);
     else

@@ -45,5 +45,12 @@ TEST(TaskAlertName, DropsTheJobEndingOnlyFromTitlesLongerThanThree) {
   EXPECT_EQ(task_alert_name(""), "");
 }
 
+TEST(TaskDeletionMessage, OnlyATaskThatStayedHasOne) {
+  EXPECT_EQ(task_not_deleted_string({TaskDeletion::SchedulerUnavailable, 1058}), IDS_TASK_SCHEDULER_UNAVAILABLE);
+  EXPECT_EQ(task_not_deleted_string({TaskDeletion::Failed, 0x80070005}), IDS_TASK_DELETE_FAILED);
+  EXPECT_EQ(task_not_deleted_string({TaskDeletion::Deleted, 0}), 0);
+  EXPECT_EQ(task_not_deleted_string({TaskDeletion::NoMatch, 0}), 0);
+}
+
 }  // namespace
 }  // namespace kestrom
