@@ -32,6 +32,9 @@ constexpr std::size_t kSnapshotValueLimit = 32;
 // A string the scheduler allocated, freed with the COM task allocator.
 struct TaskMemText {
   LPWSTR text = nullptr;
+  TaskMemText() = default;
+  TaskMemText(const TaskMemText&) = delete;
+  TaskMemText& operator=(const TaskMemText&) = delete;
   ~TaskMemText() { CoTaskMemFree(text); }
   std::wstring_view view() const { return text ? std::wstring_view(text) : std::wstring_view(); }
 };
