@@ -6,7 +6,8 @@
 
 namespace kestrom {
 
-// A source for each category built in so far: startup programs and running programs.
+// A source for each category built in so far: startup programs, running programs and
+// scheduled tasks.
 RegisterSources detected_register_sources(bool wow64_view);
 
 }  // namespace kestrom

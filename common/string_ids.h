@@ -27,3 +27,9 @@
 #define IDS_FORGET_DELAYED_REFUSED 2265
 /* Cookies. */
 #define IDS_COOKIE_ENCRYPTED 2290
+/* Scheduled tasks: the status texts and what `delete task` could not do. */
+#define IDS_TASK_STATUS_READY 688
+#define IDS_TASK_STATUS_RUNNING 689
+#define IDS_TASK_STATUS_NOT_SCHEDULED 690
+#define IDS_TASK_SCHEDULER_UNAVAILABLE 2270
+#define IDS_TASK_DELETE_FAILED 2271

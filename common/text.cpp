@@ -28,4 +28,15 @@ bool contains(std::string_view text, std::string_view pattern) noexcept {
   return it != text.end();
 }
 
+std::string fill_question(std::string_view question_template, std::string_view inserted) {
+  const auto at = question_template.find("%s");
+  if (at == std::string_view::npos) return std::string(question_template);
+  std::string out;
+  out.reserve(question_template.size() + inserted.size());
+  out.append(question_template.substr(0, at));
+  out.append(inserted);
+  out.append(question_template.substr(at + 2));
+  return out;
+}
+
 }  // namespace kestrom

@@ -22,4 +22,8 @@ bool iequals(std::string_view a, std::string_view b) noexcept;
 // pattern is longer than the text, or when the text is longer than kContainsTextLimit.
 bool contains(std::string_view text, std::string_view pattern) noexcept;
 
+// A message template with its first "%s" replaced by `inserted`. Translations come from the
+// registry, so nothing else in the template is treated as a format directive.
+std::string fill_question(std::string_view question_template, std::string_view inserted);
+
 }  // namespace kestrom

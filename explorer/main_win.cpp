@@ -5,6 +5,7 @@
 #include <string>
 
 #include "categories/register_sources.hpp"
+#include "categories/tasks.hpp"
 #include "common/detected.hpp"
 #include "common/msgbox.hpp"
 #include "common/paths.hpp"
@@ -215,7 +216,10 @@ int run(HINSTANCE instance, const char* command_line) {
   InitHooks& init = app.init_hooks;
   const bool wow64 = wow64_view_present();
   init.initialise_register = [wow64] { initialise_register(detected_register_sources(wow64)); };
-  init.fill_snapshots = [wow64] { fill_startup_snapshot_hook(wow64); };
+  init.fill_snapshots = [wow64] {
+    fill_startup_snapshot_hook(wow64);
+    fill_task_snapshot_hook();
+  };
   init.remove_startup_entry = [wow64](const std::string& title, int code) {
     return remove_titled_entry_hook(title, code, wow64);
   };

@@ -25,3 +25,7 @@
 
 /* The message dialog. */
 #define IDC_MESSAGE_TEXT 1002
+
+/* The Scheduled Tasks page. */
+#define IDD_SCHEDULED_TASKS 137
+#define IDC_EXPLANATION_2 1005

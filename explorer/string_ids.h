@@ -72,3 +72,7 @@
 /* What Windows refused a standard user, and the offer to start again as administrator. */
 #define IDS_RESTART_ELEVATED 2262
 #define IDS_REPAIR_REFUSED 2264
+/* The Scheduled Tasks page. */
+#define IDS_TASKS_EXPLANATION 678
+#define IDS_TASKS_EXPLANATION_2 679
+#define IDS_REMOVE_TASK_QUESTION 687

@@ -51,17 +51,6 @@ std::string new_program_name_text(std::string_view product_name, int code) {
   }
 }
 
-std::string fill_question(std::string_view question_template, std::string_view inserted) {
-  const auto at = question_template.find("%s");
-  if (at == std::string_view::npos) return std::string(question_template);
-  std::string out;
-  out.reserve(question_template.size() + inserted.size());
-  out.append(question_template.substr(0, at));
-  out.append(inserted);
-  out.append(question_template.substr(at + 2));
-  return out;
-}
-
 void RepeatMemory::note(std::string_view path) {
   const std::string_view kept = path.substr(0, kMaxAlertText);
   if (!last_path_.empty() && iequals(kept, last_path_)) {

@@ -5,6 +5,8 @@
 #include <string>
 #include <string_view>
 
+#include "common/text.hpp"
+
 namespace kestrom {
 
 // What a question about a new or changed item ends with.
@@ -61,9 +63,6 @@ AlertPlace place_alert(bool has_saved, int saved_x, int saved_y, int dialog_widt
 // the setting instead of the product name; without a product name it stays empty.
 std::string new_program_name_text(std::string_view product_name, int code);
 
-// The question: the template with its first "%s" replaced by the type text. Translations come
-// from the registry, so nothing else in the template is treated as a format directive.
-std::string fill_question(std::string_view question_template, std::string_view inserted);
 
 // Which program the user was last asked about and how often in a row.
 class RepeatMemory {

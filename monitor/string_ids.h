@@ -44,3 +44,6 @@
 #define IDS_NO 720
 #define IDS_PUT_BACK_QUESTION 1022
 #define IDS_PUT_BACK_TITLE 1023
+/* The new-task alert. */
+#define IDS_TASK_QUESTION 692
+#define IDS_TASK_NEXT_RUN_LABEL 693

@@ -6,6 +6,7 @@
 #include "categories/active_tasks.hpp"
 #include "categories/cookies_win.hpp"
 #include "categories/register_sources.hpp"
+#include "categories/tasks.hpp"
 #include "common/detected.hpp"
 #include "common/history_log.hpp"
 #include "common/info_server_win.hpp"
@@ -13,6 +14,7 @@
 #include "common/sound.hpp"
 #include "common/trace.hpp"
 #include "monitor/alerts/startup_step_system.hpp"
+#include "monitor/alerts/tasks_step_system.hpp"
 #include "monitor/string_ids.h"
 #include "startup/enumerate.hpp"
 #include "startup/snapshot.hpp"
@@ -24,6 +26,7 @@ MonitorWiring::MonitorWiring() : wow64_view_(wow64_view_present()), alerts_(font
   steps_[static_cast<std::size_t>(PatrolStep::CookieFilter)] = &MonitorWiring::cookie_filter_step;
   steps_[static_cast<std::size_t>(PatrolStep::MozillaCookies)] = &MonitorWiring::mozilla_cookie_step;
   steps_[static_cast<std::size_t>(PatrolStep::NewCookies)] = &MonitorWiring::new_cookies_step;
+  steps_[static_cast<std::size_t>(PatrolStep::ScheduledTasks)] = &MonitorWiring::tasks_step;
   alerts_.services.look_up_program = [](int type, const std::string& path, const std::string& name) {
     // The dialog leaves the topmost band itself so that the browser can come to the front.
     info_server::look_up_program(nullptr, type, path, name);
@@ -37,7 +40,10 @@ InitHooks MonitorWiring::product_hooks() {
   InitHooks h;
   const bool wow64 = wow64_view_;
   h.initialise_register = [wow64] { initialise_register(detected_register_sources(wow64)); };
-  h.fill_snapshots = [wow64] { fill_startup_snapshot_hook(wow64); };
+  h.fill_snapshots = [wow64] {
+    fill_startup_snapshot_hook(wow64);
+    fill_task_snapshot_hook();
+  };
   h.remove_startup_entry = [wow64](const std::string& title, int code) {
     return remove_titled_entry_hook(title, code, wow64);
   };
@@ -127,6 +133,16 @@ void MonitorWiring::new_cookies_step(Monitor& monitor) {
       message_box_string(monitor.window(), IDS_NEW_COOKIES_QUESTION, MB_YESNO | MB_ICONEXCLAMATION | MB_TOPMOST);
   monitor.alert_showing = false;
   if (answer == IDYES) monitor.start_explorer("-COOKIES");
+}
+
+void MonitorWiring::tasks_step(Monitor& monitor) {
+  alerts::TasksStepSignals signals;
+  signals.show_alert_icon = [&monitor] { monitor.show_tray_state(icon::kAlert, IDS_TIP_SCHEDULED_TASKS); };
+  signals.set_alert_showing = [&monitor](bool on) {
+    monitor.alert_showing = on;
+    if (on) trace::note_alert_shown();
+  };
+  alerts::run_tasks_step_with_alerts(monitor.window(), alerts_, list_, monitor.options().all, std::move(signals));
 }
 
 }  // namespace kestrom::monitor

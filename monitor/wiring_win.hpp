@@ -36,6 +36,7 @@ class MonitorWiring {
   void cookie_filter_step(Monitor& monitor);
   void mozilla_cookie_step(Monitor& monitor);
   void new_cookies_step(Monitor& monitor);
+  void tasks_step(Monitor& monitor);
   InitHooks product_hooks();
 
   bool wow64_view_;

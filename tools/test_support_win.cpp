@@ -4,7 +4,12 @@
 #include <utility>
 #include <vector>
 
+#include <mstask.h>
+
+#include "platform/com.hpp"
 #include "platform/process.hpp"
+#include "platform/service_control.hpp"
+#include "platform/wide_text.hpp"
 
 namespace kestrom::test {
 
@@ -194,5 +199,77 @@ SavedValue::~SavedValue() {
   else
     delete_value(root_, key_, name_);
 }
+
+namespace {
+constexpr CLSID kTaskSchedulerClass = {0x148BD52A, 0xA2AB, 0x11CE, {0xB1, 0x1F, 0x00, 0xAA, 0x00, 0x53, 0x05, 0x03}};
+constexpr IID kTaskSchedulerInterface = {0x148BD527, 0xA2AB, 0x11CE, {0xB1, 0x1F, 0x00, 0xAA, 0x00, 0x53, 0x05, 0x03}};
+constexpr CLSID kTaskClass = {0x148BD520, 0xA2AB, 0x11CE, {0xB1, 0x1F, 0x00, 0xAA, 0x00, 0x53, 0x05, 0x03}};
+constexpr IID kTaskInterface = {0x148BD524, 0xA2AB, 0x11CE, {0xB1, 0x1F, 0x00, 0xAA, 0x00, 0x53, 0x05, 0x03}};
+constexpr IID kPersistFileInterface = {0x0000010b, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
+}  // namespace
+
+bool make_job(const std::string& name, const std::string& application) {
+  platform::ComApartment com;
+  auto scheduler = platform::create_instance<ITaskScheduler>(kTaskSchedulerClass, kTaskSchedulerInterface);
+  if (!scheduler) return false;
+  IUnknown* raw = nullptr;
+  if (FAILED(scheduler->NewWorkItem(platform::to_wide(name).c_str(), kTaskClass, kTaskInterface, &raw)) || !raw)
+    return false;
+  auto task = platform::ComPtr<ITask>::adopt(static_cast<ITask*>(static_cast<void*>(raw)));
+  if (FAILED(task->SetApplicationName(platform::to_wide(application).c_str()))) return false;
+  auto file = task.query<IPersistFile>(kPersistFileInterface);
+  return file && SUCCEEDED(file->Save(nullptr, TRUE));
+}
+
+std::vector<std::string> job_names() {
+  platform::ComApartment com;
+  std::vector<std::string> names;
+  auto scheduler = platform::create_instance<ITaskScheduler>(kTaskSchedulerClass, kTaskSchedulerInterface);
+  IEnumWorkItems* raw = nullptr;
+  if (!scheduler || FAILED(scheduler->Enum(&raw)) || !raw) return names;
+  auto items = platform::ComPtr<IEnumWorkItems>::adopt(raw);
+  LPWSTR* block = nullptr;
+  ULONG fetched = 0;
+  while (SUCCEEDED(items->Next(1, &block, &fetched)) && fetched == 1) {
+    names.push_back(platform::from_wide(block[0]));
+    CoTaskMemFree(block[0]);
+    CoTaskMemFree(block);
+    block = nullptr;
+  }
+  CoTaskMemFree(block);
+  return names;
+}
+
+bool end_service_process(const std::string& service) {
+  platform::UniqueServiceHandle manager(OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CONNECT));
+  if (!manager) return false;
+  platform::UniqueServiceHandle handle(OpenServiceA(manager.get(), service.c_str(), SERVICE_QUERY_STATUS));
+  if (!handle) return false;
+  auto status = [&] {
+    SERVICE_STATUS_PROCESS s{};
+    DWORD needed = 0;
+    QueryServiceStatusEx(handle.get(), SC_STATUS_PROCESS_INFO, reinterpret_cast<BYTE*>(&s), sizeof s, &needed);
+    return s;
+  };
+  const auto now = status();
+  if (now.dwCurrentState == SERVICE_STOPPED) return true;
+  platform::UniqueHandle process(OpenProcess(PROCESS_TERMINATE, FALSE, now.dwProcessId));
+  if (!process || !TerminateProcess(process.get(), 1)) return false;
+  return poll([&] { return status().dwCurrentState == SERVICE_STOPPED; });
+}
+
+namespace {
+std::string job_file(const std::string& name) {
+  char windows[MAX_PATH] = {};
+  GetWindowsDirectoryA(windows, MAX_PATH);
+  return std::string(windows) + "\\Tasks\\" + name + ".job";
+}
+}  // namespace
+
+bool rename_job_file(const std::string& from, const std::string& to) {
+  return MoveFileExA(job_file(from).c_str(), job_file(to).c_str(), MOVEFILE_REPLACE_EXISTING) != 0;
+}
+
+void delete_job_file(const std::string& name) { DeleteFileA(job_file(name).c_str()); }
 
 }  // namespace kestrom::test

@@ -79,6 +79,20 @@ void delete_value(HKEY root, const std::string& key, const std::string& name);
 void delete_tree(HKEY root, const std::string& key);
 void clear_values(HKEY root, const std::string& key);
 
+// ---- Scheduled tasks --------------------------------------------------------------------------
+// A work item saved through the Task Scheduler itself (NewWorkItem, a .job file in the Tasks
+// folder), named `name` without the ".job" ending, running `application`. True when saved.
+bool make_job(const std::string& name, const std::string& application);
+// The names the scheduler enumerates (with their ".job" endings).
+std::vector<std::string> job_names();
+// Stops a service by ending the process that hosts it (Wine's scheduler accepts no stop
+// control) and waits until the service manager reports it stopped. True when it is stopped.
+bool end_service_process(const std::string& service);
+// Renames a saved job's file (the scheduler refuses to create names with a dot in them).
+bool rename_job_file(const std::string& from, const std::string& to);
+// Deletes the job file of `name` (without the ending) directly, whatever the scheduler says.
+void delete_job_file(const std::string& name);
+
 // Puts a value back as it was when the test began (also when it did not exist).
 class SavedValue {
  public:

@@ -1,0 +1,176 @@
+// The Scheduled Tasks tab: the Task Scheduler's work items through the list page framework,
+// removable one by one.
+#include <windows.h>
+#include <commctrl.h>
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "categories/tasks.hpp"
+#include "common/paths.hpp"
+#include "common/pathtext.hpp"
+#include "common/string_ids.h"
+#include "common/text.hpp"
+#include "explorer/list_page_win.hpp"
+#include "explorer/page_switch.hpp"
+#include "explorer/pages_win.hpp"
+#include "explorer/resource_ids.h"
+#include "explorer/settings_win.hpp"
+#include "explorer/string_ids.h"
+#include "startup/enumerate.hpp"
+
+namespace kestrom::explorer {
+
+namespace {
+
+class TasksPage final : public SheetPage {
+ public:
+  using SheetPage::SheetPage;
+
+ protected:
+  INT_PTR handle(HWND page, UINT msg, WPARAM wp, LPARAM lp) override {
+    switch (msg) {
+      case WM_INITDIALOG: init(page); return TRUE;
+      case WM_NOTIFY: return notify(page, reinterpret_cast<NMHDR*>(lp));
+      case WM_COMMAND: command(page, LOWORD(wp)); return TRUE;
+      case WM_DESTROY: list_.reset(); return FALSE;
+      default: return FALSE;
+    }
+  }
+
+ private:
+  void init(HWND page) {
+    list_.emplace(app_, page, IDC_LIST, cmd::kScheduledTasks);
+    app_.directions.reset(0, 5);
+    const std::pair<int, int> texts[] = {
+        {IDC_EXPLANATION, IDS_TASKS_EXPLANATION}, {IDC_EXPLANATION_2, IDS_TASKS_EXPLANATION_2},
+        {IDC_REMOVE, IDS_MENU_REMOVE},            {IDC_CLOSE_PAGE, IDS_CLOSE_BUTTON},
+        {IDC_HELP_CAPTION, IDS_HELP_CAPTION},     {IDC_MONITOR_CAPTION, IDS_MONITOR_CAPTION},
+    };
+    for (const auto& [control, string] : texts)
+      SetDlgItemTextA(page, control, settings::text(string, 256).c_str());
+    // The information window arrives with its own work; until then the page offers no Info.
+    ShowWindow(GetDlgItem(page, IDC_INFO), SW_HIDE);
+    icon_button(page, IDC_HELP_IMAGE, IDI_UNKNOWN_PROGRAM);
+    icon_button(page, IDC_MONITOR_IMAGE, IDI_PROGRAM);
+    list_->add_columns();
+  }
+
+  void icon_button(HWND page, int control, int icon_id) {
+    auto icon = static_cast<HICON>(LoadImageA(app_.instance, MAKEINTRESOURCEA(icon_id), IMAGE_ICON, 16, 16, LR_SHARED));
+    SendDlgItemMessageA(page, control, BM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(icon));
+  }
+
+  void fill() {
+    list_->begin_fill();
+    companies_.clear();
+    listing_ = list_tasks(items_, system_item_rules());
+    for (std::size_t i = 0; i < items_.size(); ++i) {
+      const StartupItem& item = items_[i];
+      VersionInfo vi;
+      if (!item.file.empty()) version_information(item.file, vi);
+      companies_.push_back(vi.company_name);
+      const int row = list_->add_row(item.title, static_cast<int>(i), item.file);
+      list_->set_text(row, 1, std::string(file_name_of_path(item.file)));
+      list_->set_text(row, 2, vi.company_name);
+      list_->set_text(row, 3, item.command);
+      list_->set_text(row, 4, item.detail);
+    }
+    list_->end_fill(comparator());
+  }
+
+  ListPage::Comparator comparator() const {
+    return [this](int a, int b, int column, int flag) {
+      return compare_startup({key(a, column)}, {key(b, column)}, flag);
+    };
+  }
+
+  std::string key(int index, int column) const {
+    if (index < 0 || static_cast<std::size_t>(index) >= companies_.size()) return {};
+    const StartupItem& item = items_[static_cast<std::size_t>(index)];
+    switch (column) {
+      case 0: return item.title;
+      case 1: return file_name_key(item.file);
+      case 2: return companies_[static_cast<std::size_t>(index)];
+      case 3: return item.command;
+      case 4: return item.detail;
+      default: return {};
+    }
+  }
+
+  INT_PTR notify(HWND page, const NMHDR* n) {
+    switch (n->code) {
+      case PSN_SETACTIVE: fill(); break;
+      case PSN_KILLACTIVE:
+        list_->deactivate();
+        items_.clear();
+        companies_.clear();
+        listing_ = {};
+        break;
+      case PSN_RESET:
+        if (app_.current_page == cmd::kScheduledTasks) {
+          list_->save_position();
+          list_->save_column_widths();
+          app_.current_page = 0;
+          PostMessageA(app_.owner, WM_CLOSE, 0, 0);
+        }
+        break;
+      case LVN_COLUMNCLICK: list_->sort_click(reinterpret_cast<const NMLISTVIEW*>(n)->iSubItem, comparator()); break;
+      case LVN_ITEMCHANGED: {
+        const auto* change = reinterpret_cast<const NMLISTVIEW*>(n);
+        if ((change->uNewState & LVIS_SELECTED) && !(change->uOldState & LVIS_SELECTED)) {
+          const int index = list_->first_selected();
+          if (index >= 0) list_->set_status(items_[static_cast<std::size_t>(index)].file);
+        }
+        break;
+      }
+      default: break;
+    }
+    SetWindowLongPtrA(page, DWLP_MSGRESULT, 0);
+    return TRUE;
+  }
+
+  void command(HWND page, int id) {
+    switch (id) {
+      case cmd::kRelayout: list_->relayout({{IDC_INFO, 0}, {IDC_REMOVE, 0}, {IDC_CLOSE_PAGE, 0}}); break;
+      case menu::kHelp: list_->open_help(); break;
+      case IDC_REMOVE: remove(page); break;
+      case IDC_CLOSE_PAGE: close_sheet(page); break;
+      default: break;
+    }
+  }
+
+  void remove(HWND page) {
+    const int index = list_->first_selected();
+    if (index < 0 || static_cast<std::size_t>(index) >= listing_.names.size()) {
+      MessageBoxA(page, settings::text(IDS_NO_SELECTION).c_str(), app_.title.c_str(), MB_OK | MB_TOPMOST);
+      return;
+    }
+    const std::string title = items_[static_cast<std::size_t>(index)].title;
+    const std::string question = fill_question(settings::text(IDS_REMOVE_TASK_QUESTION), title);
+    if (MessageBoxA(page, question.c_str(), app_.title.c_str(), MB_YESNO | MB_ICONWARNING | MB_TOPMOST) != IDYES)
+      return;
+    // The scheduler's own name: the listed title may have been shortened or renamed.
+    const TaskDeletionResult result = delete_task(listing_.names[static_cast<std::size_t>(index)]);
+    if (const int message = task_not_deleted_string(result); message != 0)
+      MessageBoxA(page, fill_question(settings::text(message), title).c_str(), app_.title.c_str(),
+                  MB_OK | MB_ICONEXCLAMATION | MB_TOPMOST);
+    else
+      delete_task_snapshot(title);
+    fill();
+  }
+
+  std::optional<ListPage> list_;
+  ItemList items_;
+  TaskListing listing_;
+  std::vector<std::string> companies_;
+};
+
+}  // namespace
+
+std::unique_ptr<SheetPage> make_scheduled_tasks_page(App& app, SheetContext& sheet) {
+  return std::make_unique<TasksPage>(app, sheet);
+}
+
+}  // namespace kestrom::explorer

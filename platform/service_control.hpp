@@ -1,0 +1,25 @@
+// The service control manager: a service's state and starting it, by name.
+#pragma once
+#include <windows.h>
+
+#include <optional>
+#include <string_view>
+
+#include "platform/handles.hpp"
+
+namespace kestrom::platform {
+
+struct ServiceHandleTraits {
+  using Handle = SC_HANDLE;
+  static Handle invalid() noexcept { return nullptr; }
+  static void close(Handle h) noexcept { CloseServiceHandle(h); }
+};
+using UniqueServiceHandle = Unique<ServiceHandleTraits>;
+
+// The service's current state (SERVICE_RUNNING, ...); nullopt when it cannot be opened or asked.
+std::optional<DWORD> service_state(std::string_view name);
+// Starts the service and waits (bounded) while it reports start pending. 0 when it runs or was
+// already running; otherwise the Win32 error of the step that failed.
+DWORD start_service(std::string_view name);
+
+}  // namespace kestrom::platform
