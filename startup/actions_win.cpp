@@ -285,12 +285,32 @@ ActionResult disable_startup_entry(const StartupItem& item) {
   return ActionResult::NotDone;
 }
 
-ActionResult enable_startup_entry(const StartupItem& item) {
+namespace {
+
+ActionResult enable_in_place(const StartupItem& item) {
   if (toggleable_run_code(item.code)) return enable_run_value(item.title, item.code);
   if (winini_code(item.code)) return enable_winini_entry(item.title, item.code);
   if (item.code == code::kGroupStartup) return enable_folder_entry(item.title, item.command);
   if (item.code == code::kWinlogonNotify) return enable_notify_entry(item.title);
   return ActionResult::NotDone;
+}
+
+}  // namespace
+
+ActionResult enable_startup_entry(const StartupItem& item) {
+  // A folder file that Kestrom parked goes back into the user's own startup folder, so that
+  // is where Windows' state for it counts.
+  const bool parked = item.code == code::kGroupStartup && has_disabled_marker(item.title, kMarkerLimitToggle);
+  ApprovedUndo undo;
+  const ActionResult windows = parked ? switch_on_in_windows(item.code, item.title, item.command, false, &undo)
+                                      : switch_on_in_windows(item, &undo);
+  if (windows == ActionResult::Refused) return windows;
+  const ActionResult own = enable_in_place(item);
+  if (own == ActionResult::Refused) {
+    if (undo) undo();
+    return own;
+  }
+  return own == ActionResult::Done || windows == ActionResult::Done ? ActionResult::Done : ActionResult::NotDone;
 }
 
 ConfirmRemoval monitor_confirmation(int hide_startup) {
