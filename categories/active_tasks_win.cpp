@@ -32,12 +32,6 @@ Fn proc(HMODULE m, const char* name) {
   return reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(m, name)));
 }
 
-std::string replace_first_s(std::string text, std::string_view with) {
-  auto at = text.find("%s");
-  if (at != std::string::npos) text.replace(at, 2, with);
-  return text;
-}
-
 }  // namespace
 
 bool enumerate_processes(const ProcessVisitor& visit) {

@@ -28,4 +28,10 @@ bool contains(std::string_view text, std::string_view pattern) noexcept {
   return it != text.end();
 }
 
+std::string replace_first_s(std::string text, std::string_view with) {
+  auto at = text.find("%s");
+  if (at != std::string::npos) text.replace(at, 2, with);
+  return text;
+}
+
 }  // namespace kestrom

@@ -21,5 +21,7 @@ bool iequals(std::string_view a, std::string_view b) noexcept;
 // True when pattern occurs in text ignoring case; false when either is empty, when the
 // pattern is longer than the text, or when the text is longer than kContainsTextLimit.
 bool contains(std::string_view text, std::string_view pattern) noexcept;
+// A string-table text with its first "%s" replaced by `with` (taken as it is, never as a format).
+std::string replace_first_s(std::string text, std::string_view with);
 
 }  // namespace kestrom

@@ -4,6 +4,7 @@
 #define IDD_STARTUP 102
 #define IDD_OPTIONS 114
 #define IDD_MESSAGE 184
+#define IDD_DEFAULT_WARNING 190
 
 #define IDI_PROGRAM 101
 #define IDI_UNKNOWN_PROGRAM 115
@@ -25,3 +26,8 @@
 
 /* The message dialog. */
 #define IDC_MESSAGE_TEXT 1002
+
+/* The default-warning dialog of protected startup entries. */
+#define IDC_WARNING_TEXT 1150
+#define IDC_WARNING_ENTRY 1151
+#define IDC_WARNING_CHECK 1152

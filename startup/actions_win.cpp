@@ -162,6 +162,10 @@ ActionResult disable_run_value(std::string_view title, int code) {
   const std::string k = run_family_key(code);
   const std::string data = reg::read_text(root, k, title, reg::kLongestText);
   if (data.empty()) return ActionResult::NotDone;
+  // The Disabled Store keeps one copy per title: while an entry of this title from another
+  // place is parked there, parking this one would write over that entry's command.
+  const int parked = disabled_marker(title, kMarkerLimitToggle);
+  if (parked != 0 && parked != code) return ActionResult::NotDone;
   const std::string x = disabled_key(code);
   const Prior saved(HKEY_LOCAL_MACHINE, x, title), marker(HKEY_LOCAL_MACHINE, std::string(keys::kDisabled), title);
   if (!reg::create_key(HKEY_LOCAL_MACHINE, x) || !reg::write_string(HKEY_LOCAL_MACHINE, x, title, data) ||

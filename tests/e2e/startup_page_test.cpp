@@ -1,0 +1,170 @@
+// The Startup Programs page's actions as a user meets them: select a row, press Disable,
+// Enable, Remove and Add in the real explorer, and the registry holds what the user chose.
+#include <gtest/gtest.h>
+#include <windows.h>
+#include <commctrl.h>
+
+#include <string>
+#include <vector>
+
+#include "tests/e2e/e2e_support_win.hpp"
+
+namespace kestrom::e2e {
+namespace {
+
+using test::delete_value;
+using test::get_value;
+using test::poll;
+using test::set_value;
+
+constexpr int kListId = 1000, kRemove = 1003, kEnable = 10, kDisable = 11, kAdd = 1064;
+constexpr const char* kTitle = "Probe Page Entry";
+constexpr const char* kDisabledStore = "Software\\Orvane\\Kestrom\\Disabled";
+constexpr const char* kSnapshot = "Software\\Orvane\\Kestrom\\Run";
+constexpr const char* kAddedTitle = "Agent Helper";  // kt_agent.exe's file description
+
+HWND page_list(HWND sheet) {
+  HWND found = nullptr;
+  poll([&] {
+    for (const auto& c : driver::children(sheet))
+      if (c.id == kListId && c.class_name == "SysListView32" && IsWindowVisible(c.hwnd)) return (found = c.hwnd) != nullptr;
+    return false;
+  });
+  return found;
+}
+
+// The row showing `title` with this type text, -1 when none.
+int row_of(HWND list, const std::string& title, const std::string& type) {
+  const auto rows = driver::read_list_view(list, 5);
+  for (std::size_t i = 0; i < rows.size(); ++i)
+    if (rows[i].size() == 5 && rows[i][0] == title && rows[i][3] == type) return static_cast<int>(i);
+  return -1;
+}
+
+// A visible dialog of the process (not the sheet) whose texts hold `part`.
+HWND box_saying(DWORD pid, const std::string& part) {
+  driver::WindowQuery q;
+  q.class_name = "#32770";
+  q.process_id = pid;
+  q.visible_only = true;
+  HWND found = nullptr;
+  poll([&] {
+    for (HWND w : driver::find_windows(q))
+      if (driver::all_texts(w).find(part) != std::string::npos) return (found = w) != nullptr;
+    return false;
+  });
+  return found;
+}
+
+// Every value of the user's Run key whose data is `data`.
+std::vector<std::string> run_values_with(const std::string& data) {
+  std::vector<std::string> names;
+  HKEY key = nullptr;
+  if (RegOpenKeyExA(HKEY_CURRENT_USER, kUserRun, 0, KEY_READ, &key) != ERROR_SUCCESS) return names;
+  for (DWORD i = 0;; ++i) {
+    char name[256];
+    BYTE value[1024];
+    DWORD name_size = sizeof name, value_size = sizeof value - 1, type = 0;
+    if (RegEnumValueA(key, i, name, &name_size, nullptr, &type, value, &value_size) != ERROR_SUCCESS) break;
+    value[value_size] = 0;
+    if (type == REG_SZ && data == reinterpret_cast<const char*>(value)) names.emplace_back(name, name_size);
+  }
+  RegCloseKey(key);
+  return names;
+}
+
+class StartupPageActions : public ::testing::Test {
+ protected:
+  void SetUp() override { clean(); }
+  void TearDown() override { clean(); }
+  void clean() {
+    reset_state();
+    for (const char* n : {kTitle, kAddedTitle, "Agent Helper (2)"}) delete_value(HKEY_CURRENT_USER, kUserRun, n);
+    delete_value(HKEY_LOCAL_MACHINE, kMachineRun, kTitle);
+    test::delete_tree(HKEY_LOCAL_MACHINE, kDisabledStore);
+  }
+  static constexpr const char* kMachineRun = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+};
+
+// The same title under HKLM and HKCU: every action acts on the row chosen, not on the first
+// entry of that title.
+TEST_F(StartupPageActions, DisableEnableRemoveAndAddChangeTheRegistryOfTheChosenRow) {
+  const std::string agent = test::fixture("kt_agent.exe");
+  const std::string user_command = "\"" + agent + "\" /user";
+  const std::string machine_command = "\"" + agent + "\" /machine";
+  set_value(HKEY_CURRENT_USER, kUserRun, kTitle, user_command);
+  set_value(HKEY_LOCAL_MACHINE, kMachineRun, kTitle, machine_command);
+
+  Process e = start_explorer("-START");
+  ASSERT_TRUE(e);
+  HWND sheet = dialog_of(e.pid);
+  ASSERT_NE(sheet, nullptr);
+  HWND list = page_list(sheet);
+  ASSERT_NE(list, nullptr);
+  HWND page = GetParent(list);
+  int row = -1;
+  ASSERT_TRUE(poll([&] { return (row = row_of(list, kTitle, "HKCU_RUN")) >= 0; }));
+
+  // Disable the user's entry: it leaves the user's Run key for the Disabled Store; the
+  // machine's entry of the same title stays.
+  ASSERT_TRUE(driver::select_list_row(list, row));
+  ASSERT_TRUE(poll([&] { return IsWindowVisible(GetDlgItem(page, kDisable)) && IsWindowEnabled(GetDlgItem(page, kDisable)); }));
+  driver::press(page, kDisable);
+  ASSERT_TRUE(poll([&] { return get_value(HKEY_CURRENT_USER, kUserRun, kTitle) == "<missing>"; }));
+  EXPECT_EQ(get_value(HKEY_LOCAL_MACHINE, std::string(kDisabledStore) + "\\Run", kTitle), user_command);
+  EXPECT_EQ(get_value(HKEY_LOCAL_MACHINE, kDisabledStore, kTitle), "11");
+  EXPECT_EQ(get_value(HKEY_LOCAL_MACHINE, kMachineRun, kTitle), machine_command);
+
+  // The disabled row shows "Enable" in the shared slot; Enable puts the entry back.
+  ASSERT_TRUE(poll([&] { return (row = row_of(list, kTitle, "   Disabled")) >= 0; }));
+  ASSERT_TRUE(driver::select_list_row(list, row));
+  ASSERT_TRUE(poll([&] { return IsWindowVisible(GetDlgItem(page, kEnable)) && !IsWindowVisible(GetDlgItem(page, kDisable)); }));
+  test::screenshot("startup_page_disabled_row");
+  driver::press(page, kEnable);
+  ASSERT_TRUE(poll([&] { return get_value(HKEY_CURRENT_USER, kUserRun, kTitle) == user_command; }));
+  EXPECT_EQ(get_value(HKEY_LOCAL_MACHINE, kDisabledStore, kTitle), "<missing>");
+  EXPECT_EQ(get_value(HKEY_LOCAL_MACHINE, kMachineRun, kTitle), machine_command);
+
+  // Remove the machine's entry: one question, then only that value goes.
+  ASSERT_TRUE(poll([&] { return (row = row_of(list, kTitle, "HKLM_RUN")) >= 0; }));
+  ASSERT_TRUE(driver::select_list_row(list, row));
+  driver::press(page, kRemove);
+  HWND question = box_saying(e.pid, "You have chosen to remove");
+  ASSERT_NE(question, nullptr);
+  test::screenshot("startup_page_remove_question");
+  driver::press(question, IDYES);
+  ASSERT_TRUE(poll([&] { return get_value(HKEY_LOCAL_MACHINE, kMachineRun, kTitle) == "<missing>"; }));
+  EXPECT_EQ(get_value(HKEY_CURRENT_USER, kUserRun, kTitle), user_command);
+  ASSERT_TRUE(poll([&] { return row_of(list, kTitle, "HKLM_RUN") < 0 && row_of(list, kTitle, "HKCU_RUN") >= 0; }));
+
+  // Add: a name already taken by another command is not written over; the path, which holds
+  // blanks, is quoted; the snapshot accepts it under its snapshot key.
+  set_value(HKEY_CURRENT_USER, kUserRun, kAddedTitle, "C:\\Other\\agent.exe");
+  driver::press(page, kAdd);
+  driver::WindowQuery open;
+  open.class_name = "#32770";
+  open.title = "Add AutoStart Program";
+  open.process_id = e.pid;
+  HWND dialog = driver::wait_for_window(open);
+  ASSERT_NE(dialog, nullptr);
+  test::screenshot("startup_page_add_dialog");
+  HWND name_box = nullptr;
+  ASSERT_TRUE(poll([&] {
+    for (const auto& c : driver::children(dialog))
+      if (c.class_name == "Edit" && IsWindowVisible(c.hwnd)) return (name_box = c.hwnd) != nullptr;
+    return false;
+  }));
+  SendMessageTimeoutA(name_box, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(agent.c_str()), SMTO_ABORTIFHUNG, 5000, nullptr);
+  driver::press(dialog, IDOK);
+  const std::string quoted = "\"" + agent + "\"";
+  ASSERT_TRUE(poll([&] { return !run_values_with(quoted).empty(); })) << "nothing added";
+  EXPECT_EQ(run_values_with(quoted), std::vector<std::string>{"Agent Helper (2)"});
+  EXPECT_EQ(get_value(HKEY_CURRENT_USER, kUserRun, kAddedTitle), "C:\\Other\\agent.exe");
+  EXPECT_EQ(get_value(HKEY_CURRENT_USER, kSnapshot, agent), "1");
+  ASSERT_TRUE(poll([&] { return row_of(list, "Agent Helper (2)", "HKCU_RUN") >= 0; }));
+  test::screenshot("startup_page_after_add");
+  EXPECT_EQ(quit_explorer(e), 0);
+}
+
+}  // namespace
+}  // namespace kestrom::e2e
