@@ -22,6 +22,8 @@
 #include "common/string_ids.h"
 #include "explorer/list_page_win.hpp"
 #include "explorer/page_switch.hpp"
+#include "explorer/patrol_time.hpp"
+#include "explorer/patrol_time_win.hpp"
 #include "explorer/pages_win.hpp"
 #include "explorer/resource_ids.h"
 #include "explorer/settings_win.hpp"
@@ -103,7 +105,7 @@ class StartupPage final : public SheetPage {
     set_texts(page);
     ShowWindow(GetDlgItem(page, IDC_ENABLE), SW_HIDE);
     icon_button(page, IDC_HELP_IMAGE, IDI_UNKNOWN_PROGRAM);
-    icon_button(page, IDC_MONITOR_IMAGE, IDI_PROGRAM);
+    show_monitor_image(page);
     list_->add_columns();
   }
 
@@ -122,6 +124,11 @@ class StartupPage final : public SheetPage {
   void icon_button(HWND page, int control, int icon_id) {
     auto icon = static_cast<HICON>(LoadImageA(app_.instance, MAKEINTRESOURCEA(icon_id), IMAGE_ICON, 16, 16, LR_SHARED));
     SendDlgItemMessageA(page, control, BM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(icon));
+  }
+
+  // The monitor image: active while startup programs are patrolled.
+  void show_monitor_image(HWND page) {
+    icon_button(page, IDC_MONITOR_IMAGE, settings::option(Opt::Start) > 0 ? IDI_MONITOR_ACTIVE : IDI_MONITOR_INACTIVE);
   }
 
   void fill(HWND page) {
@@ -259,6 +266,14 @@ class StartupPage final : public SheetPage {
         fill(page);
         break;
       case IDC_CLOSE_PAGE: close_sheet(page); break;
+      case IDC_MONITOR_IMAGE: {
+        const int minutes = set_patrol_time(app_, page, IDS_PATROL_TIME_STARTUP, settings::option(Opt::Start));
+        if (minutes != kPatrolClosed) {
+          settings::set_option(Opt::Start, minutes);
+          show_monitor_image(page);
+        }
+        break;
+      }
       case IDC_REMOVE: remove(page); break;
       case IDC_DISABLE: toggle(page, false); break;
       case IDC_ENABLE: toggle(page, true); break;

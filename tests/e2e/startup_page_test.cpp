@@ -168,3 +168,49 @@ TEST_F(StartupPageActions, DisableEnableRemoveAndAddChangeTheRegistryOfTheChosen
 
 }  // namespace
 }  // namespace kestrom::e2e
+
+namespace kestrom::e2e {
+namespace {
+
+// The monitor image opens Set Patrol Time: Close changes nothing (the real-time box clicked
+// meanwhile is put back); OK stores the typed minutes, which the slider's range does not limit.
+TEST_F(StartupPageActions, MonitorImageSetsThePatrolTimeOfStartupPrograms) {
+  constexpr int kMonitorImage = 1112, kBox = 1165, kRealTime = 1014;
+  set_value(HKEY_CURRENT_USER, kOptions, "Start", "5");
+  set_value(HKEY_CURRENT_USER, kOptions, "RealtimeStartup", "0");
+  Process e = start_explorer("-START");
+  HWND sheet = dialog_of(e.pid);
+  ASSERT_NE(sheet, nullptr);
+  HWND list = page_list(sheet);
+  ASSERT_NE(list, nullptr);
+  HWND page = GetParent(list);
+  driver::WindowQuery q;
+  q.class_name = "#32770";
+  q.title = "Patrol Time for Startup Programs";
+  q.process_id = e.pid;
+
+  driver::press(page, kMonitorImage);
+  HWND dialog = driver::wait_for_window(q);
+  ASSERT_NE(dialog, nullptr);
+  EXPECT_EQ(driver::text_of(GetDlgItem(dialog, kBox)), "5");
+  test::screenshot("set_patrol_time");
+  driver::post(GetDlgItem(dialog, kRealTime), BM_CLICK);
+  ASSERT_TRUE(poll([&] { return get_value(HKEY_CURRENT_USER, kOptions, "RealtimeStartup") == "1"; }));
+  driver::press(dialog, IDCANCEL);
+  ASSERT_TRUE(driver::wait_until_gone(dialog));
+  EXPECT_EQ(get_value(HKEY_CURRENT_USER, kOptions, "RealtimeStartup"), "0");
+  EXPECT_EQ(get_value(HKEY_CURRENT_USER, kOptions, "Start"), "5");
+
+  driver::press(page, kMonitorImage);
+  dialog = driver::wait_for_window(q);
+  ASSERT_NE(dialog, nullptr);
+  SendMessageTimeoutA(GetDlgItem(dialog, kBox), WM_SETTEXT, 0, reinterpret_cast<LPARAM>("45"), SMTO_ABORTIFHUNG, 5000,
+                      nullptr);
+  driver::press(dialog, IDOK);
+  ASSERT_TRUE(driver::wait_until_gone(dialog));
+  ASSERT_TRUE(poll([&] { return get_value(HKEY_CURRENT_USER, kOptions, "Start") == "45"; }));
+  EXPECT_EQ(quit_explorer(e), 0);
+}
+
+}  // namespace
+}  // namespace kestrom::e2e
