@@ -20,6 +20,10 @@ struct ExplorerHooks {
   std::function<void()> undelay_all;           // "-Restore": every delayed program back to startup
   std::function<void()> refresh_active_tasks;  // 6029 while the sheet is open
   std::function<void(const std::string& path)> write_scan_log;  // when the program is named "hijack..."
+  // The Options page's reports and tools, written by the report writers.
+  std::function<void()> program_report;      // "Kestrom &Log"
+  std::function<void()> spreadsheet_report;  // "&Spreadsheet Report": KestromLog.csv
+  std::function<void()> export_settings;     // "E&xport Settings"
   // "&Move to Delayed Start Program List": the entry into the Delay List; true when it moved.
   std::function<bool(const StartupItem& item)> delay_entry;
 };

@@ -11,6 +11,7 @@
 #include "categories/active_tasks.hpp"
 #include "common/detected.hpp"
 #include "common/msgbox.hpp"
+#include "common/product.hpp"
 #include "common/pathtext.hpp"
 #include "common/product_keys.hpp"
 #include "common/registry.hpp"
@@ -29,6 +30,7 @@
 #include "explorer/settings_win.hpp"
 #include "explorer/startup_page_rules.hpp"
 #include "platform/callback_guard.hpp"
+#include "platform/process.hpp"
 #include "explorer/string_ids.h"
 #include "startup/actions.hpp"
 #include "startup/enumerate.hpp"
@@ -476,19 +478,55 @@ class StartupPage final : public SheetPage {
   std::vector<RowFacts> facts_;
 };
 
+// The check boxes bound to one option each: a click writes that option alone, so a value
+// another page or program changed meanwhile is never written back from a stale copy.
+struct BoundBox {
+  int control;
+  int text;
+  Opt option;
+};
+constexpr BoundBox kBoundBoxes[] = {
+    {IDC_OPT_SOUND, IDS_OPT_SOUND, Opt::Sound},
+    {IDC_OPT_HISTORY, IDS_OPT_HISTORY, Opt::History},
+    {IDC_OPT_LOCK_FILE_TYPES, IDS_OPT_LOCK_FILE_TYPES, Opt::LockFileTypes},
+    {IDC_OPT_CONFIRM_EXIT, IDS_OPT_CONFIRM_EXIT, Opt::ConfirmExit},
+    {IDC_OPT_HIDE_RUSKO, IDS_OPT_HIDE_RUSKO, Opt::HideRusko},
+    {IDC_OPT_VANT, IDS_OPT_VANT, Opt::VantFormat},
+};
+
+// The monitor image buttons of the page: a patrol interval each.
+struct PatrolImage {
+  int control;
+  int caption;
+  Opt interval;
+};
+constexpr PatrolImage kPatrolImages[] = {
+    {IDC_OPT_START_PAGE_IMAGE, IDS_PATROL_TIME_START_PAGE, Opt::StartPage},
+    {IDC_OPT_HOSTS_IMAGE, IDS_PATROL_TIME_HOSTS, Opt::HostFile},
+};
+
+constexpr int kTrayIconOriginal = 159;
+constexpr int kTrayIconNormal = 101;
+
+std::string hosts_file_path() { return system_folder() + "\\drivers\\etc\\hosts"; }
+
 class OptionsPage final : public SheetPage {
  public:
   using SheetPage::SheetPage;
 
  protected:
-  INT_PTR handle(HWND page, UINT msg, WPARAM, LPARAM lp) override {
+  INT_PTR handle(HWND page, UINT msg, WPARAM wp, LPARAM lp) override {
     switch (msg) {
-      case WM_INITDIALOG:
-        SetDlgItemTextA(page, IDC_EXPLANATION, settings::text(IDS_OPTIONS_PLACEHOLDER).c_str());
+      case WM_INITDIALOG: init(page); return TRUE;
+      case WM_COMMAND:
+        if (HIWORD(wp) == BN_CLICKED) command(page, LOWORD(wp));
         return TRUE;
       case WM_NOTIFY: {
         const auto* n = reinterpret_cast<const NMHDR*>(lp);
-        if (n->code == PSN_SETACTIVE) app_.current_page = cmd::kOptions;
+        if (n->code == PSN_SETACTIVE) {
+          app_.current_page = cmd::kOptions;
+          show_values(page);
+        }
         if (n->code == PSN_KILLACTIVE) save_position();
         if (n->code == PSN_RESET && app_.current_page == cmd::kOptions) {
           save_position();
@@ -503,6 +541,119 @@ class OptionsPage final : public SheetPage {
   }
 
  private:
+  void init(HWND page) {
+    const std::pair<int, int> texts[] = {
+        {IDC_EXPLANATION, IDS_OPTIONS_EXPLANATION},      {IDC_OPT_GROUP, IDS_OPTIONS_GROUP},
+        {IDC_HELP_CAPTION, IDS_HELP_CAPTION},            {IDC_OPT_ALWAYS_RUN, IDS_OPT_ALWAYS_RUN},
+        {IDC_OPT_TRAY_ICON, IDS_OPT_TRAY_ICON},          {IDC_OPT_EXPLORER_MENU, IDS_OPT_EXPLORER_MENU},
+        {IDC_OPT_START_PAGE_TEXT, IDS_OPT_START_PAGE_TEXT}, {IDC_OPT_HOSTS_TEXT, IDS_OPT_HOSTS_TEXT},
+        {IDC_OPT_LOG, IDS_OPT_LOG},                      {IDC_OPT_VIEW_HISTORY, IDS_OPT_VIEW_HISTORY},
+        {IDC_OPT_VIEW_HOSTS, IDS_OPT_VIEW_HOSTS},        {IDC_OPT_EXPORT, IDS_OPT_EXPORT},
+        {IDC_OPT_HIJACK_LOG, IDS_OPT_HIJACK_LOG},        {IDC_OPT_SPREADSHEET, IDS_OPT_SPREADSHEET},
+        {IDC_OPT_RESTORE_DELAYED, IDS_OPT_RESTORE_DELAYED}, {IDC_OPT_HIDE_ALERTS, IDS_OPT_HIDE_ALERTS},
+    };
+    for (const auto& [control, string] : texts) SetDlgItemTextA(page, control, settings::text(string, 256).c_str());
+    for (const auto& b : kBoundBoxes) SetDlgItemTextA(page, b.control, settings::text(b.text, 256).c_str());
+    auto help = static_cast<HICON>(LoadImageA(app_.instance, MAKEINTRESOURCEA(IDI_UNKNOWN_PROGRAM), IMAGE_ICON, 16, 16, LR_SHARED));
+    SendDlgItemMessageA(page, IDC_HELP_IMAGE, BM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(help));
+  }
+
+  void check(HWND page, int control, bool on) const {
+    CheckDlgButton(page, control, on ? BST_CHECKED : BST_UNCHECKED);
+  }
+  bool checked(HWND page, int control) const { return IsDlgButtonChecked(page, control) == BST_CHECKED; }
+
+  void show_values(HWND page) const {
+    for (const auto& b : kBoundBoxes) check(page, b.control, settings::option(b.option) > 0);
+    check(page, IDC_OPT_ALWAYS_RUN, always_run_state());
+    check(page, IDC_OPT_TRAY_ICON, settings::option(Opt::TrayIcon) != kTrayIconNormal);
+    check(page, IDC_OPT_EXPLORER_MENU, reg::key_exists(HKEY_CLASSES_ROOT, keys::kExplorerMenu));
+    for (const auto& i : kPatrolImages) show_image(page, i);
+  }
+
+  void show_image(HWND page, const PatrolImage& i) const {
+    const int icon_id = settings::option(i.interval) > 0 ? IDI_MONITOR_ACTIVE : IDI_MONITOR_INACTIVE;
+    auto icon = static_cast<HICON>(LoadImageA(app_.instance, MAKEINTRESOURCEA(icon_id), IMAGE_ICON, 16, 16, LR_SHARED));
+    SendDlgItemMessageA(page, i.control, BM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(icon));
+  }
+
+  void command(HWND page, int id) {
+    for (const auto& b : kBoundBoxes) {
+      if (b.control != id) continue;
+      const bool on = checked(page, id);
+      settings::set_option(b.option, on ? 1 : 0);
+      if (b.option == Opt::HideRusko) tell_monitor_icon(on);
+      if (b.option == Opt::VantFormat && on)
+        MessageBoxA(page, settings::text(IDS_VANT_THANKS).c_str(), app_.title.c_str(), MB_OK | MB_ICONWARNING | MB_TOPMOST);
+      return;
+    }
+    for (const auto& i : kPatrolImages) {
+      if (i.control != id) continue;
+      const int minutes = set_patrol_time(app_, page, i.caption, settings::option(i.interval));
+      if (minutes != kPatrolClosed) {
+        settings::set_option(i.interval, minutes);
+        show_image(page, i);
+      }
+      return;
+    }
+    switch (id) {
+      case IDC_OPT_ALWAYS_RUN:
+        // The owner's command changes the Run entry and offers an elevated start when refused.
+        if (checked(page, id) != always_run_state()) SendMessageA(app_.owner, WM_COMMAND, cmd::kAlwaysRun, 0);
+        check(page, id, always_run_state());
+        break;
+      case IDC_OPT_TRAY_ICON:
+        settings::set_option(Opt::TrayIcon, checked(page, id) ? kTrayIconOriginal : kTrayIconNormal);
+        break;
+      case IDC_OPT_EXPLORER_MENU: {
+        const bool on = checked(page, id);
+        if (!(on ? add_explorer_menu_entry() : remove_explorer_menu_entry())) {
+          check(page, id, reg::key_exists(HKEY_CLASSES_ROOT, keys::kExplorerMenu));
+          offer_elevated_restart(app_, IDS_EXPLORER_MENU_REFUSED);
+        }
+        break;
+      }
+      case IDC_OPT_VIEW_HOSTS: view_hosts(page); break;
+      case IDC_OPT_LOG: run(app_.hooks.program_report); break;
+      case IDC_OPT_SPREADSHEET: run(app_.hooks.spreadsheet_report); break;
+      case IDC_OPT_EXPORT: run(app_.hooks.export_settings); break;
+      case IDC_OPT_HIJACK_LOG:
+        if (app_.hooks.write_scan_log) app_.hooks.write_scan_log(program_folder() + "\\HijackKestrom.log");
+        break;
+      case IDC_OPT_RESTORE_DELAYED: run(app_.hooks.undelay_all); break;
+      case IDC_HELP_IMAGE:
+        info_server::open_help_page(app_.owner, help_page_name(cmd::kOptions, settings::text(IDS_LANGUAGE_CODE, 16)));
+        break;
+      default: break;
+    }
+  }
+
+  static void run(const std::function<void()>& hook) {
+    if (hook) hook();
+  }
+
+  // The option is written before the monitor hears of it: the monitor shows or hides its icon
+  // by the stored value too, and a stale one would undo the user's choice.
+  void tell_monitor_icon(bool hide) const {
+    if (hide) show_message_dialog(app_, IDS_ICON_HIDDEN_NOTE);
+    if (HWND monitor = FindWindowA("Kestrom", nullptr))
+      PostMessageA(monitor, WM_COMMAND, cmd::kTrayIconShowHide, hide ? 1 : 0);
+  }
+
+  void view_hosts(HWND page) const {
+    const std::string hosts = hosts_file_path();
+    if (!file_exists(std::string_view(hosts))) {
+      MessageBoxA(page, settings::text(IDS_NO_HOSTS_FILE).c_str(), app_.title.c_str(), MB_OK | MB_ICONINFORMATION | MB_TOPMOST);
+      return;
+    }
+    platform::StartOptions options;
+    options.verb = "open";
+    options.owner = page;
+    options.folder = hosts.substr(0, hosts.find_last_of('\\'));
+    const std::string arguments[] = {hosts};  // quoted by the wrapper when it holds blanks
+    platform::start_program("notepad.exe", arguments, options);
+  }
+
   void save_position() const { save_sheet_position(app_, cmd::kOptions); }
 };
 

@@ -180,10 +180,12 @@ void Monitor::on_command(int command, LPARAM lp) {
       break;
     }
     case cmd::kTrayIconShowHide:
-      if (options_.hide_icon) break;
-      if (lp == 0)
+      // The explorer writes HideRusko before it sends this; the stored value decides, so a
+      // stale copy taken before the change can neither keep the icon hidden nor bring it back.
+      options_.hide_icon = read_option(Opt::HideRusko) == 1;
+      if (lp == 0 && !options_.hide_icon)
         add_tray_icon();
-      else
+      else if (lp != 0 && options_.hide_icon)
         delete_tray_icon();
       break;
     default:
