@@ -391,7 +391,15 @@ ActionResult remove_machine_value(std::string_view key, std::string_view name) {
 ActionResult remove_startup_entry(std::string_view file, std::string_view title, std::string_view command, int code,
                                   const ConfirmRemoval& confirm) {
   ActionResult result = ActionResult::NotDone;
+  // A Run value's data as stored (quotes and all) goes into the record, so that Restore
+  // writes back exactly what was there rather than the listing's unquoted file text.
+  std::string recorded(command);
   if (toggleable_run_code(code)) {
+    if (recorded.empty()) {
+      recorded = has_disabled_marker(title, kMarkerLimitRemove)
+                     ? reg::read_text(HKEY_LOCAL_MACHINE, disabled_key(code), title, reg::kLongestText)
+                     : reg::read_text(run_family_root_key(code), run_family_key(code), title, reg::kLongestText);
+    }
     result = remove_run_value(file, title, code);
   } else if (winini_code(code)) {
     result = remove_winini_token(file, title, code);
@@ -402,7 +410,7 @@ ActionResult remove_startup_entry(std::string_view file, std::string_view title,
   }
   // A refused removal is no removal: nothing is recorded and the entry keeps its snapshot.
   if (result == ActionResult::Refused) return result;
-  if (!contains(file, "Kestrom")) write_history(title, file, command, code, action::kStartRemove);
+  if (!contains(file, "Kestrom")) write_history(title, file, recorded, code, action::kStartRemove);
   snapshot_delete(file);
   snapshot_delete(snapshot_key(file));
   snapshot_delete(title);
@@ -452,7 +460,8 @@ ActionResult restore_startup_entry(std::string_view command, int code, std::stri
                                    std::string_view file) {
   bool written = false;
   if (is_run_family(code) && code < code::kWow64Base) {
-    written = reg::write_string(run_family_root_key(code), run_family_key(code), title, file);
+    // Records of removed Run values hold the stored data; older ones only the file text.
+    written = reg::write_string(run_family_root_key(code), run_family_key(code), title, command.empty() ? file : command);
   } else if (winini_code(code)) {
     written = winini_list_add(winini_key(code), file);
   } else if (code == code::kGroupStartup) {

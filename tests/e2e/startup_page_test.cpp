@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <commctrl.h>
+#include <prsht.h>
 
 #include <string>
 #include <vector>
@@ -210,6 +211,87 @@ TEST_F(StartupPageActions, MonitorImageSetsThePatrolTimeOfStartupPrograms) {
   ASSERT_TRUE(driver::wait_until_gone(dialog));
   ASSERT_TRUE(poll([&] { return get_value(HKEY_CURRENT_USER, kOptions, "Start") == "45"; }));
   EXPECT_EQ(quit_explorer(e), 0);
+}
+
+}  // namespace
+}  // namespace kestrom::e2e
+
+namespace kestrom::e2e {
+namespace {
+
+// Remove an entry on the Startup page, then undo it in the History viewer: the Run value is
+// back byte for byte, quotes and all. A record whose file has no Vault copy says it cannot be
+// restored.
+TEST_F(StartupPageActions, RemovedEntryComesBackByteForByteFromTheHistoryViewer) {
+  constexpr int kRestore = 1104, kViewHistory = 1104;
+  const std::string history = test::fixture("history.txt");
+  DeleteFileA(history.c_str());
+  set_value(HKEY_CURRENT_USER, kOptions, "History", "1");
+  const std::string original = "\"" + test::fixture("kt_agent.exe") + "\"  /tray";
+  set_value(HKEY_CURRENT_USER, kUserRun, kTitle, original);
+
+  Process e = start_explorer("-START");
+  HWND sheet = dialog_of(e.pid);
+  ASSERT_NE(sheet, nullptr);
+  HWND list = page_list(sheet);
+  ASSERT_NE(list, nullptr);
+  int row = -1;
+  ASSERT_TRUE(poll([&] { return (row = row_of(list, kTitle, "HKCU_RUN")) >= 0; }));
+  ASSERT_TRUE(driver::select_list_row(list, row));
+  driver::press(GetParent(list), kRemove);
+  HWND question = box_saying(e.pid, "You have chosen to remove");
+  ASSERT_NE(question, nullptr);
+  driver::press(question, IDYES);
+  ASSERT_TRUE(poll([&] { return get_value(HKEY_CURRENT_USER, kUserRun, kTitle) == "<missing>"; }));
+
+  // A deleted hidden file without a copy in the Vault, as an older log may hold.
+  {
+    HANDLE f = CreateFileA(history.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, OPEN_ALWAYS, 0, nullptr);
+    ASSERT_NE(f, INVALID_HANDLE_VALUE);
+    const std::string line = "01/02/2026  1:00 PM\t*HIDDEN_DeleteFile\tHIDDEN_FILES\tgone\tC:\\Windows\\gone.dll\t\r\n";
+    DWORD written = 0;
+    WriteFile(f, line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
+    CloseHandle(f);
+  }
+
+  PostMessageA(sheet, PSM_SETCURSEL, 1, 0);
+  HWND options = nullptr;
+  ASSERT_TRUE(poll([&] {
+    for (const auto& c : driver::children(sheet))
+      if (c.id == kViewHistory && c.class_name == "Button" && IsWindowVisible(c.hwnd)) return (options = GetParent(c.hwnd)) != nullptr;
+    return false;
+  }));
+  driver::press(options, kViewHistory);
+  driver::WindowQuery q;
+  q.class_name = "#32770";
+  q.title = "Kestrom History";
+  q.process_id = e.pid;
+  HWND viewer = driver::wait_for_window(q);
+  ASSERT_NE(viewer, nullptr);
+  HWND records = GetDlgItem(viewer, kListId);
+  std::vector<std::vector<std::string>> rows;
+  ASSERT_TRUE(poll([&] { return (rows = driver::read_list_view(records, 4)).size() == 2; }));
+  EXPECT_EQ(rows[0][0], kTitle);
+  EXPECT_EQ(rows[0][1], "*START_Remove");
+  EXPECT_EQ(rows[1][1], "*HIDDEN_DeleteFile");
+  test::screenshot("history_viewer");
+
+  ASSERT_TRUE(driver::select_list_row(records, 1));
+  ASSERT_TRUE(poll([&] { return IsWindowEnabled(GetDlgItem(viewer, kRestore)) != FALSE; }));
+  driver::press(viewer, kRestore);
+  HWND refusal = box_saying(e.pid, "no saved copy of it is in the Vault");
+  ASSERT_NE(refusal, nullptr);
+  driver::press(refusal, IDOK);
+
+  ASSERT_TRUE(driver::select_list_row(records, 0));
+  ASSERT_TRUE(poll([&] { return IsWindowEnabled(GetDlgItem(viewer, kRestore)) != FALSE; }));
+  driver::press(viewer, kRestore);
+  ASSERT_TRUE(poll([&] { return get_value(HKEY_CURRENT_USER, kUserRun, kTitle) == original; }))
+      << get_value(HKEY_CURRENT_USER, kUserRun, kTitle);
+  driver::press(viewer, IDOK);
+  ASSERT_TRUE(driver::wait_until_gone(viewer));
+  EXPECT_EQ(quit_explorer(e), 0);
+  DeleteFileA(history.c_str());
 }
 
 }  // namespace
