@@ -7,6 +7,7 @@
 #define IDD_DEFAULT_WARNING 190
 #define IDD_PATROL_TIME 160
 #define IDD_HISTORY 141
+#define IDD_HIDE_ALERTS 213
 
 #define IDI_PROGRAM 101
 #define IDI_UNKNOWN_PROGRAM 115
@@ -72,3 +73,11 @@
 #define IDC_HISTORY_TEXT 1102
 #define IDC_HISTORY_RESTORE 1104
 #define IDC_HISTORY_CLEAR 1106
+
+/* The Hide Alerts dialog (the rows' controls are in explorer/hide_alerts.hpp). */
+#define IDC_HIDE_TEXT 1240
+#define IDC_HIDE_ALLOW_HEAD 1241
+#define IDC_HIDE_PREVENT_HEAD 1242
+#define IDC_HIDE_TYPE_HEAD 1243
+#define IDC_HIDE_RUNONCE 1187
+#define IDC_HIDE_SHOW_ALL 1188

@@ -21,6 +21,7 @@
 #include "common/info_server_win.hpp"
 #include "common/paths.hpp"
 #include "common/string_ids.h"
+#include "explorer/hide_alerts_win.hpp"
 #include "explorer/history_viewer_win.hpp"
 #include "explorer/list_page_win.hpp"
 #include "explorer/page_switch.hpp"
@@ -616,6 +617,7 @@ class OptionsPage final : public SheetPage {
       }
       case IDC_OPT_VIEW_HOSTS: view_hosts(page); break;
       case IDC_OPT_VIEW_HISTORY: show_history_viewer(app_, page); break;
+      case IDC_OPT_HIDE_ALERTS: show_hide_alerts(app_, page); break;
       case IDC_OPT_LOG: run(app_.hooks.program_report); break;
       case IDC_OPT_SPREADSHEET: run(app_.hooks.spreadsheet_report); break;
       case IDC_OPT_EXPORT: run(app_.hooks.export_settings); break;

@@ -72,3 +72,46 @@ TEST_F(OptionsPageTest, HideIconWritesOnlyItsOptionAndTheMonitorFollowsBothWays)
 
 }  // namespace
 }  // namespace kestrom::e2e
+
+namespace kestrom::e2e {
+namespace {
+
+// Hide Alerts: unticking a prevented type shows its alerts again and disables its answers;
+// an answer clicked is stored at once.
+TEST_F(OptionsPageTest, HideAlertsDialogStoresEachClick) {
+  constexpr int kHideAlerts = 1236, kServicesBox = 1177, kServicesAllow = 1220, kStartupBox = 1174,
+                kStartupPrevent = 1215;
+  set_value(HKEY_CURRENT_USER, kOptions, "HideServices", "2");
+  set_value(HKEY_CURRENT_USER, kOptions, "HideStartup", "0");
+  Process e = start_explorer("-OPTIONS");
+  HWND sheet = dialog_of(e.pid);
+  ASSERT_NE(sheet, nullptr);
+  HWND page = options_page(sheet);
+  ASSERT_NE(page, nullptr);
+  driver::press(page, kHideAlerts);
+  driver::WindowQuery q;
+  q.class_name = "#32770";
+  q.title = "Kestrom - Hide Alert Messages";
+  q.process_id = e.pid;
+  HWND dialog = driver::wait_for_window(q);
+  ASSERT_NE(dialog, nullptr);
+  EXPECT_EQ(IsDlgButtonChecked(dialog, kServicesBox), BST_CHECKED);
+  EXPECT_TRUE(IsWindowEnabled(GetDlgItem(dialog, kServicesAllow)));
+  test::screenshot("hide_alerts");
+
+  driver::post(GetDlgItem(dialog, kServicesBox), BM_CLICK);
+  ASSERT_TRUE(poll([&] { return get_value(HKEY_CURRENT_USER, kOptions, "HideServices") == "0"; }));
+  ASSERT_TRUE(poll([&] { return !IsWindowEnabled(GetDlgItem(dialog, kServicesAllow)); }));
+
+  driver::post(GetDlgItem(dialog, kStartupBox), BM_CLICK);
+  ASSERT_TRUE(poll([&] { return get_value(HKEY_CURRENT_USER, kOptions, "HideStartup") == "1"; }));
+  ASSERT_TRUE(poll([&] { return IsWindowEnabled(GetDlgItem(dialog, kStartupPrevent)) != FALSE; }));
+  driver::post(GetDlgItem(dialog, kStartupPrevent), BM_CLICK);
+  ASSERT_TRUE(poll([&] { return get_value(HKEY_CURRENT_USER, kOptions, "HideStartup") == "2"; }));
+  driver::press(dialog, IDOK);
+  ASSERT_TRUE(driver::wait_until_gone(dialog));
+  EXPECT_EQ(quit_explorer(e), 0);
+}
+
+}  // namespace
+}  // namespace kestrom::e2e

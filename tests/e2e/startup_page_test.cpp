@@ -296,3 +296,72 @@ TEST_F(StartupPageActions, RemovedEntryComesBackByteForByteFromTheHistoryViewer)
 
 }  // namespace
 }  // namespace kestrom::e2e
+
+namespace kestrom::e2e {
+namespace {
+
+// A protected startup place (ShellServiceObjectDelayLoad): Remove shows the default warning;
+// OK without the box ticked keeps the entry, with it ticked removes it.
+TEST_F(StartupPageActions, ProtectedEntryIsRemovedOnlyWithTheWarningsBoxTicked) {
+  constexpr const char* kDelayLoad = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\ShellServiceObjectDelayLoad";
+  constexpr const char* kClass = "CLSID\\{6B1E2F00-5A1B-4C2D-9E3F-0A1B2C3D4E5F}";
+  constexpr const char* kClassId = "{6B1E2F00-5A1B-4C2D-9E3F-0A1B2C3D4E5F}";
+  constexpr const char* kEntry = "Probe Delay Load";
+  constexpr int kCheck = 1152;
+  set_value(HKEY_CLASSES_ROOT, std::string(kClass) + "\\InprocServer32", "", test::fixture("kt_agent.exe"));
+  set_value(HKEY_LOCAL_MACHINE, kDelayLoad, kEntry, kClassId);
+  set_value(HKEY_CURRENT_USER, kOptions, "ShowAllStartup", "1");
+
+  Process e = start_explorer("-START");
+  HWND sheet = dialog_of(e.pid);
+  ASSERT_NE(sheet, nullptr);
+  HWND list = page_list(sheet);
+  ASSERT_NE(list, nullptr);
+  HWND page = GetParent(list);
+  auto row_titled = [&] {
+    const auto rows = driver::read_list_view(list, 1);
+    for (std::size_t i = 0; i < rows.size(); ++i)
+      if (!rows[i].empty() && rows[i][0] == kEntry) return static_cast<int>(i);
+    return -1;
+  };
+  int row = -1;
+  ASSERT_TRUE(poll([&] { return (row = row_titled()) >= 0; }));
+  driver::WindowQuery q;
+  q.class_name = "#32770";
+  q.process_id = e.pid;
+  q.visible_only = true;
+  auto warning = [&] {
+    HWND found = nullptr;
+    poll([&] {
+      for (HWND w : driver::find_windows(q))
+        if (GetDlgItem(w, kCheck)) return (found = w) != nullptr;
+      return false;
+    });
+    return found;
+  };
+
+  ASSERT_TRUE(driver::select_list_row(list, row));
+  ASSERT_TRUE(poll([&] { return !IsWindowEnabled(GetDlgItem(page, kDisable)); }));  // protected: no toggling
+  driver::press(page, kRemove);
+  HWND dialog = warning();
+  ASSERT_NE(dialog, nullptr);
+  test::screenshot("startup_page_default_warning");
+  driver::press(dialog, IDOK);
+  ASSERT_TRUE(driver::wait_until_gone(dialog));
+  EXPECT_EQ(get_value(HKEY_LOCAL_MACHINE, kDelayLoad, kEntry), kClassId);
+
+  ASSERT_TRUE(poll([&] { return (row = row_titled()) >= 0; }));
+  ASSERT_TRUE(driver::select_list_row(list, row));
+  driver::press(page, kRemove);
+  dialog = warning();
+  ASSERT_NE(dialog, nullptr);
+  driver::post(GetDlgItem(dialog, kCheck), BM_CLICK);
+  ASSERT_TRUE(poll([&] { return IsDlgButtonChecked(dialog, kCheck) == BST_CHECKED; }));
+  driver::press(dialog, IDOK);
+  ASSERT_TRUE(poll([&] { return get_value(HKEY_LOCAL_MACHINE, kDelayLoad, kEntry) == "<missing>"; }));
+  EXPECT_EQ(quit_explorer(e), 0);
+  test::delete_tree(HKEY_CLASSES_ROOT, kClass);
+}
+
+}  // namespace
+}  // namespace kestrom::e2e
