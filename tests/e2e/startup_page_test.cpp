@@ -365,3 +365,73 @@ TEST_F(StartupPageActions, ProtectedEntryIsRemovedOnlyWithTheWarningsBoxTicked) 
 
 }  // namespace
 }  // namespace kestrom::e2e
+
+namespace kestrom::e2e {
+namespace {
+
+std::string raw_value(HKEY root, const std::string& key, const char* name) {
+  DWORD type = 0, size = 0;
+  if (RegGetValueA(root, key.c_str(), name, RRF_RT_ANY, &type, nullptr, &size) != ERROR_SUCCESS) return "<missing>";
+  std::string data(size, '\0');
+  if (RegGetValueA(root, key.c_str(), name, RRF_RT_ANY, &type, data.data(), &size) != ERROR_SUCCESS) return "<missing>";
+  data.resize(size);
+  return data;
+}
+
+// An entry that Task Manager switched off shows as off in Windows and offers Enable, which
+// switches it on there; "Delete File on Reboot" asks first and then schedules the program.
+TEST_F(StartupPageActions, EntryOffInWindowsIsEnabledAndAFileIsScheduledForDeletion) {
+  const std::string approved = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\StartupApproved\\Run";
+  const unsigned char off[12] = {3, 0, 0, 0, 0x30, 0x8f, 0x4b, 0x1c, 0x65, 0x2a, 0xda, 0x01};
+  const std::string victim = test::fixture("kt_reboot_victim.exe");
+  CopyFileA(test::fixture("kt_agent.exe").c_str(), victim.c_str(), FALSE);
+  set_value(HKEY_CURRENT_USER, kUserRun, kTitle, "\"" + victim + "\"");
+  ASSERT_TRUE(test::set_raw(HKEY_CURRENT_USER, approved, kTitle, REG_BINARY, off, sizeof off));
+
+  Process e = start_explorer("-START");
+  HWND sheet = dialog_of(e.pid);
+  ASSERT_NE(sheet, nullptr);
+  HWND list = page_list(sheet);
+  ASSERT_NE(list, nullptr);
+  HWND page = GetParent(list);
+  int row = -1;
+  ASSERT_TRUE(poll([&] { return (row = row_of(list, kTitle, "   Off in Windows")) >= 0; }));
+  ASSERT_TRUE(driver::select_list_row(list, row));
+  ASSERT_TRUE(poll([&] { return IsWindowVisible(GetDlgItem(page, kEnable)) && IsWindowEnabled(GetDlgItem(page, kEnable)); }));
+  test::screenshot("startup_page_off_in_windows");
+  driver::press(page, kEnable);
+  const std::string on = std::string(1, '\x02') + std::string(11, '\0');
+  ASSERT_TRUE(poll([&] { return raw_value(HKEY_CURRENT_USER, approved, kTitle) == on; }));
+  ASSERT_TRUE(poll([&] { return (row = row_of(list, kTitle, "HKCU_RUN")) >= 0; }));
+
+  ASSERT_TRUE(driver::select_list_row(list, row));
+  driver::post_command(page, 1144);
+  HWND question = box_saying(e.pid, "Are you sure you want this file deleted?");
+  ASSERT_NE(question, nullptr);
+  driver::press(question, IDYES);
+  const char* session = "System\\CurrentControlSet\\Control\\Session Manager";
+  // Read wide: the value holds NT paths in pairs.
+  auto pending = [&] {
+    DWORD size = 0;
+    const wchar_t* key = L"System\\CurrentControlSet\\Control\\Session Manager";
+    if (RegGetValueW(HKEY_LOCAL_MACHINE, key, L"PendingFileRenameOperations", RRF_RT_ANY | RRF_NOEXPAND, nullptr,
+                     nullptr, &size) != ERROR_SUCCESS)
+      return std::string();
+    std::wstring data(size / sizeof(wchar_t) + 1, L'\0');
+    if (RegGetValueW(HKEY_LOCAL_MACHINE, key, L"PendingFileRenameOperations", RRF_RT_ANY | RRF_NOEXPAND, nullptr,
+                     data.data(), &size) != ERROR_SUCCESS)
+      return std::string();
+    std::string narrow;
+    // Wine keeps the path in capitals.
+    for (wchar_t c : data) narrow += c < 128 ? static_cast<char>(toupper(c)) : '?';
+    return narrow;
+  };
+  ASSERT_TRUE(poll([&] { return pending().find("KT_REBOOT_VICTIM.EXE") != std::string::npos; })) << "not scheduled" << test::screenshot("startup_page_delete_on_reboot");
+  EXPECT_EQ(quit_explorer(e), 0);
+  RegDeleteKeyValueA(HKEY_LOCAL_MACHINE, session, "PendingFileRenameOperations");
+  test::delete_tree(HKEY_CURRENT_USER, approved);
+  DeleteFileA(victim.c_str());
+}
+
+}  // namespace
+}  // namespace kestrom::e2e
