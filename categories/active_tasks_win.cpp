@@ -32,12 +32,6 @@ Fn proc(HMODULE m, const char* name) {
   return reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(m, name)));
 }
 
-std::string replace_first_s(std::string text, std::string_view with) {
-  auto at = text.find("%s");
-  if (at != std::string::npos) text.replace(at, 2, with);
-  return text;
-}
-
 }  // namespace
 
 bool enumerate_processes(const ProcessVisitor& visit) {
@@ -156,7 +150,7 @@ std::uint32_t end_process(std::uint32_t pid, std::string_view title, std::string
 std::uint32_t end_program_with_question(HWND owner, std::string_view title, std::string_view program_file, bool ask) {
   if (ask) {
     // The title goes in as text, never as a format: a "%" in a program's name stays a "%".
-    std::string question = replace_first_s(text::load(IDS_STOP_PROGRAM_QUESTION), title);
+    std::string question = fill_question(text::load(IDS_STOP_PROGRAM_QUESTION), title);
     if (message_box(owner, question, MB_YESNO | MB_ICONQUESTION) != IDYES) return 0;
   }
   return end_program(title, program_file);

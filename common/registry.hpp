@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -40,6 +41,10 @@ int read_small_number(HKEY root, std::string_view key, std::string_view name, in
 
 bool write_string(HKEY root, std::string_view key, std::string_view name, std::string_view text);
 bool write_number(HKEY root, std::string_view key, std::string_view name, std::uint32_t value);
+// A REG_BINARY value with exactly these bytes (the key is created when missing).
+bool write_binary(HKEY root, std::string_view key, std::string_view name, std::string_view bytes);
+// The bytes of a REG_BINARY value; nullopt when the value is missing or of another type.
+std::optional<std::string> read_binary(HKEY root, std::string_view key, std::string_view name);
 // False when the key or the value is missing.
 bool delete_value(HKEY root, std::string_view key, std::string_view name);
 // Deletes the key with all its subkeys; a key that does not exist counts as deleted.

@@ -165,6 +165,19 @@ bool write_number(HKEY root, std::string_view key, std::string_view name, std::u
   return k && k.set_dword(name, value);
 }
 
+bool write_binary(HKEY root, std::string_view key, std::string_view name, std::string_view bytes) {
+  RegKey k = RegKey::create(root, key);
+  return k && k.set_binary(name, bytes);
+}
+
+std::optional<std::string> read_binary(HKEY root, std::string_view key, std::string_view name) {
+  RegKey k = RegKey::open_read(root, key);
+  if (!k) return std::nullopt;
+  auto v = k.query(name);
+  if (!v || v->type != REG_BINARY) return std::nullopt;
+  return std::move(v->data);
+}
+
 bool delete_value(HKEY root, std::string_view key, std::string_view name) {
   RegKey k = RegKey::open_write(root, key);
   return k && k.delete_value(name);

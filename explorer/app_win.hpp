@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "common/item_list.hpp"
 #include "common/options_table.hpp"
 #include "common/product.hpp"
 #include "explorer/list_rules.hpp"
@@ -19,6 +20,12 @@ struct ExplorerHooks {
   std::function<void()> undelay_all;           // "-Restore": every delayed program back to startup
   std::function<void()> refresh_active_tasks;  // 6029 while the sheet is open
   std::function<void(const std::string& path)> write_scan_log;  // when the program is named "hijack..."
+  // The Options page's reports and tools, written by the report writers.
+  std::function<void()> program_report;      // "Kestrom &Log"
+  std::function<void()> spreadsheet_report;  // "&Spreadsheet Report": KestromLog.csv
+  std::function<void()> export_settings;     // "E&xport Settings"
+  // "&Move to Delayed Start Program List": the entry into the Delay List; true when it moved.
+  std::function<bool(const StartupItem& item)> delay_entry;
 };
 
 struct App {
@@ -42,6 +49,10 @@ inline constexpr std::size_t kMaxTitleBuffer = 32;
 
 // Runs the modal sheet on `page_command`, or brings it forward when it is already open.
 void open_sheet(App& app, int page_command);
+
+// Tells the user what Windows refused (string `what`) and, on Yes, starts the explorer again
+// as administrator on the page on show.
+void offer_elevated_restart(App& app, int what);
 
 // The program's message dialog (template 184) with one string-table text.
 void show_message_dialog(App& app, int string_number);

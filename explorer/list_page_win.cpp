@@ -159,6 +159,19 @@ int ListPage::first_selected() const {
   return static_cast<int>(item.lParam);
 }
 
+std::vector<int> ListPage::selected() const {
+  std::vector<int> out;
+  if (!list_) return out;
+  for (int row = ListView_GetNextItem(list_, -1, LVNI_SELECTED); row >= 0;
+       row = ListView_GetNextItem(list_, row, LVNI_SELECTED)) {
+    LVITEMA item{};
+    item.mask = LVIF_PARAM;
+    item.iItem = row;
+    if (SendMessageA(list_, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item))) out.push_back(static_cast<int>(item.lParam));
+  }
+  return out;
+}
+
 void ListPage::select(int index) {
   LVFINDINFOA find{};
   find.flags = LVFI_PARAM;

@@ -44,6 +44,8 @@ class ListPage {
 
   // The record index of the first selected row, or -1.
   int first_selected() const;
+  // The record indexes of every selected row, top to bottom.
+  std::vector<int> selected() const;
   void select(int index);
   int row_count() const;
 

@@ -69,23 +69,6 @@ bool run_repair(App& app, Repair repair) {
   return held;
 }
 
-// Starts the explorer again as administrator on the page on show, after the user agreed
-// (string `what` says what was refused). This instance goes first: the new one would
-// otherwise find its window and hand the page over to it.
-void offer_elevated_restart(App& app, int what) {
-  const std::string question = settings::text(what) + "\n\n" + settings::text(IDS_RESTART_ELEVATED);
-  if (message_box(app.sheet ? app.sheet : app.owner, question, MB_YESNO | MB_ICONEXCLAMATION) != IDYES) return;
-  const std::string folder = program_folder();
-  const std::string exe = folder + "\\KestromEx.exe";
-  const std::string arguments[] = {
-      std::string(page_switch(app.current_page).value_or(page_switch(cmd::kStartup).value_or("")))};
-  DestroyWindow(app.owner);
-  platform::StartOptions options;
-  options.verb = "runas";
-  options.folder = folder;
-  platform::start_program(exe, arguments, options);
-}
-
 void toggle_always_run(App& app) {
   const bool wanted = !always_run_state();
   set_always_run(wanted, app.init_hooks);

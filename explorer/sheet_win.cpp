@@ -6,6 +6,7 @@
 #include <string>
 
 #include "common/paths.hpp"
+#include "common/msgbox.hpp"
 #include "common/pathtext.hpp"
 #include "common/product.hpp"
 #include "common/string_ids.h"
@@ -16,6 +17,7 @@
 #include "explorer/settings_win.hpp"
 #include "explorer/string_ids.h"
 #include "platform/callback_guard.hpp"
+#include "platform/process.hpp"
 
 namespace kestrom::explorer {
 
@@ -231,6 +233,24 @@ void show_message_dialog(App& app, int string_number) {
   std::string texts[2] = {app.title, settings::text(string_number)};
   DialogBoxParamA(app.instance, MAKEINTRESOURCEA(IDD_MESSAGE), app.owner, &platform::dialog_procedure<&message_proc>,
                   reinterpret_cast<LPARAM>(texts));
+}
+
+// Starts the explorer again as administrator on the page on show, after the user agreed
+// (string `what` says what was refused). This instance goes first: the new one would
+// otherwise find its window and hand the page over to it.
+void offer_elevated_restart(App& app, int what) {
+  const std::string question = settings::text(what) + "\n\n" + settings::text(IDS_RESTART_ELEVATED);
+  // Owned by the sheet: a box owned by the hidden main window may show behind the sheet.
+  if (message_box(app.sheet ? app.sheet : app.owner, question, MB_YESNO | MB_ICONEXCLAMATION) != IDYES) return;
+  const std::string folder = program_folder();
+  const std::string exe = folder + "\\KestromEx.exe";
+  const std::string arguments[] = {
+      std::string(page_switch(app.current_page).value_or(page_switch(cmd::kStartup).value_or("")))};
+  DestroyWindow(app.owner);
+  platform::StartOptions options;
+  options.verb = "runas";
+  options.folder = folder;
+  platform::start_program(exe, arguments, options);
 }
 
 namespace {

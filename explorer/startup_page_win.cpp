@@ -1,24 +1,42 @@
 // The Startup Programs tab: every auto-start entry through the list page framework.
 #include <windows.h>
 #include <commctrl.h>
+#include <commdlg.h>
+#include <shlobj.h>
 
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "categories/active_tasks.hpp"
 #include "common/detected.hpp"
+#include "common/msgbox.hpp"
+#include "common/product.hpp"
+#include "common/pathtext.hpp"
+#include "common/product_keys.hpp"
+#include "common/registry.hpp"
+#include "common/run_keys.hpp"
+#include "common/text.hpp"
 #include "common/locations.hpp"
 #include "common/info_server_win.hpp"
 #include "common/paths.hpp"
 #include "common/string_ids.h"
+#include "explorer/hide_alerts_win.hpp"
+#include "explorer/history_viewer_win.hpp"
 #include "explorer/list_page_win.hpp"
 #include "explorer/page_switch.hpp"
+#include "explorer/patrol_time.hpp"
+#include "explorer/patrol_time_win.hpp"
 #include "explorer/pages_win.hpp"
 #include "explorer/resource_ids.h"
 #include "explorer/settings_win.hpp"
+#include "explorer/startup_page_rules.hpp"
+#include "platform/callback_guard.hpp"
+#include "platform/process.hpp"
 #include "explorer/string_ids.h"
 #include "startup/actions.hpp"
 #include "startup/enumerate.hpp"
+#include "startup/snapshot.hpp"
 
 namespace kestrom::explorer {
 
@@ -28,8 +46,45 @@ namespace {
 struct RowFacts {
   std::string company;
   std::string date_key;
-  bool disabled = false;
+  bool disabled = false;          // parked by Kestrom (a marker in the Disabled Store)
+  bool off_in_windows = false;    // switched off in Windows' own state
+  bool off() const { return disabled || off_in_windows; }
 };
+
+// The default-warning dialog's texts in, the check box's state out.
+struct DefaultWarning {
+  std::string caption;
+  std::string warning;
+  std::string entry;
+  std::string check;
+  bool ticked = false;
+};
+
+INT_PTR default_warning_proc(HWND dialog, UINT msg, WPARAM wp, LPARAM lp) {
+  switch (msg) {
+    case WM_INITDIALOG: {
+      SetWindowLongPtrA(dialog, DWLP_USER, lp);
+      const auto* w = reinterpret_cast<const DefaultWarning*>(lp);
+      SetWindowTextA(dialog, w->caption.c_str());
+      SetDlgItemTextA(dialog, IDC_WARNING_TEXT, w->warning.c_str());
+      SetDlgItemTextA(dialog, IDC_WARNING_ENTRY, w->entry.c_str());
+      SetDlgItemTextA(dialog, IDC_WARNING_CHECK, w->check.c_str());
+      SetWindowPos(dialog, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+      return TRUE;
+    }
+    case WM_COMMAND:
+      if (LOWORD(wp) == IDOK || LOWORD(wp) == IDCANCEL) {
+        auto* w = reinterpret_cast<DefaultWarning*>(GetWindowLongPtrA(dialog, DWLP_USER));
+        if (w) w->ticked = LOWORD(wp) == IDOK && IsDlgButtonChecked(dialog, IDC_WARNING_CHECK) == BST_CHECKED;
+        EndDialog(dialog, LOWORD(wp));
+        return TRUE;
+      }
+      return FALSE;
+    default: return FALSE;
+  }
+}
+
+std::string user_run_key() { return run_key_path(RunKey::Run); }
 
 class StartupPage final : public SheetPage {
  public:
@@ -54,7 +109,7 @@ class StartupPage final : public SheetPage {
     set_texts(page);
     ShowWindow(GetDlgItem(page, IDC_ENABLE), SW_HIDE);
     icon_button(page, IDC_HELP_IMAGE, IDI_UNKNOWN_PROGRAM);
-    icon_button(page, IDC_MONITOR_IMAGE, IDI_PROGRAM);
+    show_monitor_image(page);
     list_->add_columns();
   }
 
@@ -75,6 +130,11 @@ class StartupPage final : public SheetPage {
     SendDlgItemMessageA(page, control, BM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(icon));
   }
 
+  // The monitor image: active while startup programs are patrolled.
+  void show_monitor_image(HWND page) {
+    icon_button(page, IDC_MONITOR_IMAGE, settings::option(Opt::Start) > 0 ? IDI_MONITOR_ACTIVE : IDI_MONITOR_INACTIVE);
+  }
+
   void fill(HWND page) {
     list_->begin_fill();
     items_.clear();
@@ -85,6 +145,7 @@ class StartupPage final : public SheetPage {
     scan.wow64_view = wow64_view_present();
     list_startup_programs(items_, scan, system_item_rules());
     const std::string disabled_word = settings::text(IDS_DISABLED_TYPE, 64);
+    const std::string off_word = settings::text(IDS_OFF_IN_WINDOWS, 64);
     for (std::size_t i = 0; i < items_.size(); ++i) {
       const StartupItem& item = items_[i];
       RowFacts f;
@@ -92,7 +153,9 @@ class StartupPage final : public SheetPage {
       VersionInfo vi;
       if (!program.empty()) version_information(program, vi);
       f.company = vi.company_name;
-      f.disabled = has_disabled_marker(item.title);
+      // The marker names the place the entry was parked from; the same title elsewhere is active.
+      f.disabled = disabled_marker(item.title, kMarkerLimitToggle) == item.code;
+      f.off_in_windows = !f.disabled && switched_off_by_windows(item);
       std::string date = first_sighting(item.file, item.code);
       if (date.empty()) {
         note_first_sighting(item.file, detected::kStartup);
@@ -102,11 +165,14 @@ class StartupPage final : public SheetPage {
       int row = list_->add_row(item.title, static_cast<int>(i), program);
       list_->set_text(row, 1, startup_command_text(item.file, item.value == 1));
       list_->set_text(row, 2, f.company);
-      list_->set_text(row, 3, f.disabled ? disabled_word : std::string(short_tag(item.code)));
+      list_->set_text(row, 3, f.disabled         ? disabled_word
+                              : f.off_in_windows ? off_word
+                                                 : std::string(short_tag(item.code)));
       list_->set_text(row, 4, date);
       facts_.push_back(std::move(f));
     }
     list_->end_fill(comparator());
+    update_buttons(page);
     CheckDlgButton(page, IDC_SHOW_ALL, settings::option(Opt::ShowAllStartup) > 0 ? BST_CHECKED : BST_UNCHECKED);
     EnableWindow(GetDlgItem(page, IDC_SHOW_ALL), TRUE);
   }
@@ -122,7 +188,7 @@ class StartupPage final : public SheetPage {
     if (index < 0 || static_cast<std::size_t>(index) >= facts_.size()) return k;
     const StartupItem& item = items_[static_cast<std::size_t>(index)];
     const RowFacts& f = facts_[static_cast<std::size_t>(index)];
-    k.disabled = f.disabled;
+    k.disabled = f.off();
     switch (column) {
       case 0: k.key = item.title; break;
       case 1: k.key = file_name_key(item.file); break;
@@ -158,13 +224,16 @@ class StartupPage final : public SheetPage {
           int index = list_->first_selected();
           if (index >= 0) {
             const StartupItem& item = items_[static_cast<std::size_t>(index)];
-            list_->context_menu(startup_menu(item.code, facts_[static_cast<std::size_t>(index)].disabled, false));
+            list_->context_menu(startup_menu(item.code, facts_[static_cast<std::size_t>(index)].off(), false));
           }
         }
         break;
       case LVN_ITEMCHANGED: {
         const auto* change = reinterpret_cast<const NMLISTVIEW*>(n);
-        if ((change->uNewState & LVIS_SELECTED) && !(change->uOldState & LVIS_SELECTED)) show_location();
+        if ((change->uNewState & LVIS_SELECTED) != (change->uOldState & LVIS_SELECTED)) {
+          show_location();
+          update_buttons(page);
+        }
         break;
       }
       case NM_DBLCLK:
@@ -201,8 +270,197 @@ class StartupPage final : public SheetPage {
         fill(page);
         break;
       case IDC_CLOSE_PAGE: close_sheet(page); break;
-      default: break;  // the entry actions arrive with the page's own work
+      case IDC_MONITOR_IMAGE: {
+        const int minutes = set_patrol_time(app_, page, IDS_PATROL_TIME_STARTUP, settings::option(Opt::Start));
+        if (minutes != kPatrolClosed) {
+          settings::set_option(Opt::Start, minutes);
+          show_monitor_image(page);
+        }
+        break;
+      }
+      case IDC_REMOVE: remove(page); break;
+      case IDC_DISABLE: toggle(page, false); break;
+      case IDC_ENABLE: toggle(page, true); break;
+      case IDC_ADD: add(page); break;
+      case menu::kDeleteOnReboot: delete_on_reboot(page); break;
+      case menu::kMoveToDelay: move_to_delay(page); break;
+      default: break;
     }
+  }
+
+  // The records of the selected rows, by each row's own index: two rows may share a title.
+  std::vector<StartupItem> selected_items() const {
+    std::vector<StartupItem> out;
+    for (int index : list_->selected())
+      if (index >= 0 && static_cast<std::size_t>(index) < items_.size()) out.push_back(items_[static_cast<std::size_t>(index)]);
+    return out;
+  }
+
+  void no_selection(HWND page) const {
+    MessageBoxA(page, settings::text(IDS_NO_SELECTION).c_str(), app_.title.c_str(), MB_OK | MB_TOPMOST);
+  }
+
+  int ask(HWND page, const std::string& text, UINT flags) const {
+    return MessageBoxA(page, text.c_str(), app_.title.c_str(), flags | MB_TOPMOST);
+  }
+
+  void update_buttons(HWND page) const {
+    const int index = list_->first_selected();
+    const bool selected = index >= 0 && static_cast<std::size_t>(index) < items_.size();
+    const StartupButtons b = startup_buttons(selected, selected ? items_[static_cast<std::size_t>(index)].code : 0,
+                                             selected && facts_[static_cast<std::size_t>(index)].off());
+    const HWND remove = GetDlgItem(page, IDC_REMOVE), enable = GetDlgItem(page, IDC_ENABLE),
+               disable = GetDlgItem(page, IDC_DISABLE);
+    if (selected) {
+      SetWindowTextA(remove, settings::text(b.remove_reads_reset ? IDS_RESET_BUTTON : IDS_MENU_REMOVE, 64).c_str());
+      EnableWindow(remove, b.remove_enabled);
+    }
+    ShowWindow(enable, b.show_enable ? SW_SHOW : SW_HIDE);
+    ShowWindow(disable, b.show_enable ? SW_HIDE : SW_SHOW);
+    EnableWindow(enable, b.toggle_enabled);
+    EnableWindow(disable, b.toggle_enabled);
+  }
+
+  // Ends the entry's running program: with `ask`, only after the user agreed.
+  void stop_running(HWND page, const StartupItem& item, bool ask) const {
+    const std::string program = command_to_file(item.file);
+    if (program.empty() || find_program_process(program) == 0) return;
+    end_program_with_question(page, item.title.empty() ? item.file : item.title, program, ask);
+  }
+
+  // The explorer's question before a protected entry (codes 252..255) is removed.
+  ConfirmRemoval default_warning(HWND page) const {
+    return [this, page](std::string_view title, std::string_view file, int) {
+      DefaultWarning w;
+      w.caption = app_.title;
+      w.warning = settings::text(IDS_DEFAULT_WARNING);
+      const VersionInfo vi = version_information(command_to_file(file));
+      w.entry = contains(vi.company_name, "Microsoft")
+                    ? fill_question(settings::text(IDS_VALID_MICROSOFT_FILE), title)
+                    : std::string(file) + "\n" + std::string(title);
+      w.check = settings::text(IDS_DEFAULT_WARNING_CHECK, 256);
+      DialogBoxParamA(app_.instance, MAKEINTRESOURCEA(IDD_DEFAULT_WARNING), page,
+                      &platform::dialog_procedure<&default_warning_proc>, reinterpret_cast<LPARAM>(&w));
+      return w.ticked;
+    };
+  }
+
+  void remove(HWND page) {
+    const std::vector<StartupItem> chosen = selected_items();
+    if (chosen.empty()) return no_selection(page);
+    const bool one = chosen.size() == 1;
+    bool refused = false;
+    for (const StartupItem& item : chosen) {
+      ActionResult r;
+      if (item.code >= code::kWinlogonUserinit) {
+        r = remove_protected_entry(item.title, item.file, item.command, item.code, default_warning(page));
+      } else {
+        stop_running(page, item, one);
+        if (one && ask(page, fill_question(settings::text(IDS_REMOVE_QUESTION), item.file),
+                       MB_YESNO | MB_ICONWARNING) != IDYES)
+          continue;
+        r = remove_startup_entry(item.file, item.title, item.command, item.code, {});
+      }
+      refused = refused || r == ActionResult::Refused;
+    }
+    fill(page);
+    if (refused) offer_elevated_restart(app_, IDS_STARTUP_CHANGE_REFUSED);
+  }
+
+  void toggle(HWND page, bool enable) {
+    const std::vector<StartupItem> chosen = selected_items();
+    if (chosen.empty()) return no_selection(page);
+    const bool one = chosen.size() == 1;
+    bool refused = false;
+    for (const StartupItem& item : chosen) {
+      ActionResult r = ActionResult::NotDone;
+      if (enable) {
+        r = enable_startup_entry(item);
+      } else {
+        stop_running(page, item, one);
+        if (disabled_marker(item.title, kMarkerLimitToggle) != item.code) r = disable_startup_entry(item);
+      }
+      refused = refused || r == ActionResult::Refused;
+    }
+    fill(page);
+    if (refused) offer_elevated_restart(app_, IDS_STARTUP_CHANGE_REFUSED);
+  }
+
+  // Lets the user pick a program and writes it into the user's Run key, accepted in the
+  // Startup Snapshot so that the monitor does not ask about it.
+  void add(HWND page) {
+    char path[MAX_PATH] = {};
+    std::string filter = settings::text(IDS_ADD_PROGRAM_FILTER, 256);
+    for (char& c : filter)
+      if (c == '%') c = '\0';
+    const std::string title_text = settings::text(IDS_ADD_PROGRAM_TITLE, 128);
+    char program_files[MAX_PATH] = {};
+    SHGetFolderPathA(nullptr, CSIDL_PROGRAM_FILES, nullptr, SHGFP_TYPE_CURRENT, program_files);
+    OPENFILENAMEA ofn{};
+    ofn.lStructSize = sizeof ofn;
+    ofn.hwndOwner = page;
+    ofn.lpstrFilter = filter.c_str();
+    ofn.lpstrFile = path;
+    ofn.nMaxFile = sizeof path;
+    ofn.lpstrInitialDir = program_files;
+    ofn.lpstrTitle = title_text.c_str();
+    ofn.Flags = OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_NOCHANGEDIR;
+    if (!GetOpenFileNameA(&ofn)) return;
+    const std::string program(path);
+    const VersionInfo vi = version_information(program);
+    const std::string title = added_program_title(vi.file_description, vi.product_name, file_name_of_path(program));
+    const std::string command = added_program_command(program);
+    const auto name = added_value_name(title, command, [](std::string_view n) -> std::optional<std::string> {
+      if (!reg::value_exists(HKEY_CURRENT_USER, user_run_key(), n)) return std::nullopt;
+      return reg::read_text(HKEY_CURRENT_USER, user_run_key(), n, reg::kLongestText);
+    });
+    if (name) {
+      // The snapshot first: a Run value the monitor finds unaccepted would raise an alert.
+      const std::string accepted = snapshot_key(program);
+      const bool was_accepted = reg::value_exists(HKEY_CURRENT_USER, keys::kRunSnapshot, accepted);
+      if (!snapshot_write(accepted, 1) || !reg::write_string(HKEY_CURRENT_USER, user_run_key(), *name, command)) {
+        if (!was_accepted) snapshot_delete(accepted);
+        fill(page);
+        return offer_elevated_restart(app_, IDS_STARTUP_CHANGE_REFUSED);
+      }
+    }
+    fill(page);
+  }
+
+  void delete_on_reboot(HWND page) {
+    const int index = list_->first_selected();
+    if (index < 0) return no_selection(page);
+    const StartupItem& item = items_[static_cast<std::size_t>(index)];
+    if (ask(page, settings::text(IDS_DELETE_ON_REBOOT_QUESTION), MB_YESNO | MB_ICONSTOP) != IDYES) return;
+    const std::string program = command_to_file(item.file);
+    if (program.empty() || !MoveFileExA(program.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT))
+      offer_elevated_restart(app_, IDS_DELETE_ON_REBOOT_REFUSED);
+  }
+
+  void move_to_delay(HWND page) {
+    const std::vector<StartupItem> chosen = selected_items();
+    if (chosen.empty()) return no_selection(page);
+    bool asked = false, agreed = false;
+    for (const StartupItem& item : chosen) {
+      if (item.code >= code::kWinlogonUserinit) {
+        ask(page, settings::text(IDS_CANNOT_DELAY), MB_OK | MB_ICONWARNING);
+        continue;
+      }
+      if (contains(item.file, "kestrom.exe")) {
+        ask(page, settings::text(IDS_CANNOT_DELAY), MB_OK | MB_ICONWARNING);
+        break;
+      }
+      if (item.code < code::kCurrentBase) {
+        // Asked once for all the machine's entries of this selection.
+        if (!asked) {
+          agreed = ask(page, settings::text(IDS_DELAY_FOR_EVERYONE_QUESTION), MB_OKCANCEL | MB_ICONWARNING) != IDCANCEL;
+          asked = true;
+        }
+        if (!agreed) continue;
+      }
+      if (app_.hooks.delay_entry) app_.hooks.delay_entry(item);
+    }
+    fill(page);
   }
 
   // "Startup Location: " and where the selected entry lives, in the status bar.
@@ -222,19 +480,55 @@ class StartupPage final : public SheetPage {
   std::vector<RowFacts> facts_;
 };
 
+// The check boxes bound to one option each: a click writes that option alone, so a value
+// another page or program changed meanwhile is never written back from a stale copy.
+struct BoundBox {
+  int control;
+  int text;
+  Opt option;
+};
+constexpr BoundBox kBoundBoxes[] = {
+    {IDC_OPT_SOUND, IDS_OPT_SOUND, Opt::Sound},
+    {IDC_OPT_HISTORY, IDS_OPT_HISTORY, Opt::History},
+    {IDC_OPT_LOCK_FILE_TYPES, IDS_OPT_LOCK_FILE_TYPES, Opt::LockFileTypes},
+    {IDC_OPT_CONFIRM_EXIT, IDS_OPT_CONFIRM_EXIT, Opt::ConfirmExit},
+    {IDC_OPT_HIDE_RUSKO, IDS_OPT_HIDE_RUSKO, Opt::HideRusko},
+    {IDC_OPT_VANT, IDS_OPT_VANT, Opt::VantFormat},
+};
+
+// The monitor image buttons of the page: a patrol interval each.
+struct PatrolImage {
+  int control;
+  int caption;
+  Opt interval;
+};
+constexpr PatrolImage kPatrolImages[] = {
+    {IDC_OPT_START_PAGE_IMAGE, IDS_PATROL_TIME_START_PAGE, Opt::StartPage},
+    {IDC_OPT_HOSTS_IMAGE, IDS_PATROL_TIME_HOSTS, Opt::HostFile},
+};
+
+constexpr int kTrayIconOriginal = 159;
+constexpr int kTrayIconNormal = 101;
+
+std::string hosts_file_path() { return system_folder() + "\\drivers\\etc\\hosts"; }
+
 class OptionsPage final : public SheetPage {
  public:
   using SheetPage::SheetPage;
 
  protected:
-  INT_PTR handle(HWND page, UINT msg, WPARAM, LPARAM lp) override {
+  INT_PTR handle(HWND page, UINT msg, WPARAM wp, LPARAM lp) override {
     switch (msg) {
-      case WM_INITDIALOG:
-        SetDlgItemTextA(page, IDC_EXPLANATION, settings::text(IDS_OPTIONS_PLACEHOLDER).c_str());
+      case WM_INITDIALOG: init(page); return TRUE;
+      case WM_COMMAND:
+        if (HIWORD(wp) == BN_CLICKED) command(page, LOWORD(wp));
         return TRUE;
       case WM_NOTIFY: {
         const auto* n = reinterpret_cast<const NMHDR*>(lp);
-        if (n->code == PSN_SETACTIVE) app_.current_page = cmd::kOptions;
+        if (n->code == PSN_SETACTIVE) {
+          app_.current_page = cmd::kOptions;
+          show_values(page);
+        }
         if (n->code == PSN_KILLACTIVE) save_position();
         if (n->code == PSN_RESET && app_.current_page == cmd::kOptions) {
           save_position();
@@ -249,6 +543,121 @@ class OptionsPage final : public SheetPage {
   }
 
  private:
+  void init(HWND page) {
+    const std::pair<int, int> texts[] = {
+        {IDC_EXPLANATION, IDS_OPTIONS_EXPLANATION},      {IDC_OPT_GROUP, IDS_OPTIONS_GROUP},
+        {IDC_HELP_CAPTION, IDS_HELP_CAPTION},            {IDC_OPT_ALWAYS_RUN, IDS_OPT_ALWAYS_RUN},
+        {IDC_OPT_TRAY_ICON, IDS_OPT_TRAY_ICON},          {IDC_OPT_EXPLORER_MENU, IDS_OPT_EXPLORER_MENU},
+        {IDC_OPT_START_PAGE_TEXT, IDS_OPT_START_PAGE_TEXT}, {IDC_OPT_HOSTS_TEXT, IDS_OPT_HOSTS_TEXT},
+        {IDC_OPT_LOG, IDS_OPT_LOG},                      {IDC_OPT_VIEW_HISTORY, IDS_OPT_VIEW_HISTORY},
+        {IDC_OPT_VIEW_HOSTS, IDS_OPT_VIEW_HOSTS},        {IDC_OPT_EXPORT, IDS_OPT_EXPORT},
+        {IDC_OPT_HIJACK_LOG, IDS_OPT_HIJACK_LOG},        {IDC_OPT_SPREADSHEET, IDS_OPT_SPREADSHEET},
+        {IDC_OPT_RESTORE_DELAYED, IDS_OPT_RESTORE_DELAYED}, {IDC_OPT_HIDE_ALERTS, IDS_OPT_HIDE_ALERTS},
+    };
+    for (const auto& [control, string] : texts) SetDlgItemTextA(page, control, settings::text(string, 256).c_str());
+    for (const auto& b : kBoundBoxes) SetDlgItemTextA(page, b.control, settings::text(b.text, 256).c_str());
+    auto help = static_cast<HICON>(LoadImageA(app_.instance, MAKEINTRESOURCEA(IDI_UNKNOWN_PROGRAM), IMAGE_ICON, 16, 16, LR_SHARED));
+    SendDlgItemMessageA(page, IDC_HELP_IMAGE, BM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(help));
+  }
+
+  void check(HWND page, int control, bool on) const {
+    CheckDlgButton(page, control, on ? BST_CHECKED : BST_UNCHECKED);
+  }
+  bool checked(HWND page, int control) const { return IsDlgButtonChecked(page, control) == BST_CHECKED; }
+
+  void show_values(HWND page) const {
+    for (const auto& b : kBoundBoxes) check(page, b.control, settings::option(b.option) > 0);
+    check(page, IDC_OPT_ALWAYS_RUN, always_run_state());
+    check(page, IDC_OPT_TRAY_ICON, settings::option(Opt::TrayIcon) != kTrayIconNormal);
+    check(page, IDC_OPT_EXPLORER_MENU, reg::key_exists(HKEY_CLASSES_ROOT, keys::kExplorerMenu));
+    for (const auto& i : kPatrolImages) show_image(page, i);
+  }
+
+  void show_image(HWND page, const PatrolImage& i) const {
+    const int icon_id = settings::option(i.interval) > 0 ? IDI_MONITOR_ACTIVE : IDI_MONITOR_INACTIVE;
+    auto icon = static_cast<HICON>(LoadImageA(app_.instance, MAKEINTRESOURCEA(icon_id), IMAGE_ICON, 16, 16, LR_SHARED));
+    SendDlgItemMessageA(page, i.control, BM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(icon));
+  }
+
+  void command(HWND page, int id) {
+    for (const auto& b : kBoundBoxes) {
+      if (b.control != id) continue;
+      const bool on = checked(page, id);
+      settings::set_option(b.option, on ? 1 : 0);
+      if (b.option == Opt::HideRusko) tell_monitor_icon(on);
+      if (b.option == Opt::VantFormat && on)
+        MessageBoxA(page, settings::text(IDS_VANT_THANKS).c_str(), app_.title.c_str(), MB_OK | MB_ICONWARNING | MB_TOPMOST);
+      return;
+    }
+    for (const auto& i : kPatrolImages) {
+      if (i.control != id) continue;
+      const int minutes = set_patrol_time(app_, page, i.caption, settings::option(i.interval));
+      if (minutes != kPatrolClosed) {
+        settings::set_option(i.interval, minutes);
+        show_image(page, i);
+      }
+      return;
+    }
+    switch (id) {
+      case IDC_OPT_ALWAYS_RUN:
+        // The owner's command changes the Run entry and offers an elevated start when refused.
+        if (checked(page, id) != always_run_state()) SendMessageA(app_.owner, WM_COMMAND, cmd::kAlwaysRun, 0);
+        check(page, id, always_run_state());
+        break;
+      case IDC_OPT_TRAY_ICON:
+        settings::set_option(Opt::TrayIcon, checked(page, id) ? kTrayIconOriginal : kTrayIconNormal);
+        break;
+      case IDC_OPT_EXPLORER_MENU: {
+        const bool on = checked(page, id);
+        if (!(on ? add_explorer_menu_entry() : remove_explorer_menu_entry())) {
+          check(page, id, reg::key_exists(HKEY_CLASSES_ROOT, keys::kExplorerMenu));
+          offer_elevated_restart(app_, IDS_EXPLORER_MENU_REFUSED);
+        }
+        break;
+      }
+      case IDC_OPT_VIEW_HOSTS: view_hosts(page); break;
+      case IDC_OPT_VIEW_HISTORY: show_history_viewer(app_, page); break;
+      case IDC_OPT_HIDE_ALERTS: show_hide_alerts(app_, page); break;
+      case IDC_OPT_LOG: run(app_.hooks.program_report); break;
+      case IDC_OPT_SPREADSHEET: run(app_.hooks.spreadsheet_report); break;
+      case IDC_OPT_EXPORT: run(app_.hooks.export_settings); break;
+      case IDC_OPT_HIJACK_LOG:
+        if (app_.hooks.write_scan_log) app_.hooks.write_scan_log(program_folder() + "\\HijackKestrom.log");
+        break;
+      case IDC_OPT_RESTORE_DELAYED: run(app_.hooks.undelay_all); break;
+      case IDC_HELP_IMAGE:
+        info_server::open_help_page(app_.owner, help_page_name(cmd::kOptions, settings::text(IDS_LANGUAGE_CODE, 16)));
+        break;
+      default: break;
+    }
+  }
+
+  static void run(const std::function<void()>& hook) {
+    if (hook) hook();
+  }
+
+  // The option is written before the monitor hears of it: the monitor shows or hides its icon
+  // by the stored value too, and a stale one would undo the user's choice.
+  void tell_monitor_icon(bool hide) const {
+    if (hide) show_message_dialog(app_, IDS_ICON_HIDDEN_NOTE);
+    if (HWND monitor = FindWindowA("Kestrom", nullptr))
+      PostMessageA(monitor, WM_COMMAND, cmd::kTrayIconShowHide, hide ? 1 : 0);
+  }
+
+  void view_hosts(HWND page) const {
+    const std::string hosts = hosts_file_path();
+    if (!file_exists(std::string_view(hosts))) {
+      MessageBoxA(page, settings::text(IDS_NO_HOSTS_FILE).c_str(), app_.title.c_str(), MB_OK | MB_ICONINFORMATION | MB_TOPMOST);
+      return;
+    }
+    platform::StartOptions options;
+    options.verb = "open";
+    options.owner = page;
+    options.folder = hosts.substr(0, hosts.find_last_of('\\'));
+    const std::string arguments[] = {hosts};  // quoted by the wrapper when it holds blanks
+    platform::start_program("notepad.exe", arguments, options);
+  }
+
   void save_position() const { save_sheet_position(app_, cmd::kOptions); }
 };
 

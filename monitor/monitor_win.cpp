@@ -180,11 +180,14 @@ void Monitor::on_command(int command, LPARAM lp) {
       break;
     }
     case cmd::kTrayIconShowHide:
-      if (options_.hide_icon) break;
-      if (lp == 0)
-        add_tray_icon();
-      else
+      // The explorer writes HideRusko before it sends this: showing follows the stored value,
+      // so a copy taken while the icon was hidden cannot keep it hidden after unticking.
+      if (lp != 0) {
         delete_tray_icon();
+        break;
+      }
+      options_.hide_icon = read_option(Opt::HideRusko) == 1;
+      if (!options_.hide_icon) add_tray_icon();
       break;
     default:
       break;

@@ -64,6 +64,12 @@ bool RegKey::set_dword(std::string_view name, std::uint32_t value) const noexcep
          ERROR_SUCCESS;
 }
 
+bool RegKey::set_binary(std::string_view name, std::string_view bytes) const noexcept {
+  if (!key_) return false;
+  return RegSetValueExA(key_.get(), z(name).c_str(), 0, REG_BINARY, reinterpret_cast<const BYTE*>(bytes.data()),
+                        static_cast<DWORD>(bytes.size())) == ERROR_SUCCESS;
+}
+
 bool RegKey::delete_value(std::string_view name) const noexcept {
   return key_ && RegDeleteValueA(key_.get(), z(name).c_str()) == ERROR_SUCCESS;
 }

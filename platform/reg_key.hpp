@@ -39,6 +39,7 @@ class RegKey {
   bool has_value(std::string_view name) const noexcept;
   bool set_string(std::string_view name, std::string_view text) const noexcept;
   bool set_dword(std::string_view name, std::uint32_t value) const noexcept;
+  bool set_binary(std::string_view name, std::string_view bytes) const noexcept;
   bool delete_value(std::string_view name) const noexcept;
 
  private:

@@ -50,8 +50,20 @@ ActionResult disable_notify_entry(std::string_view name, std::string_view dll);
 ActionResult enable_notify_entry(std::string_view name);
 
 // The pair above that fits the item's place (its code); NotDone for places without one.
+// Enabling also switches the entry on in Windows' own state (startup/approved.hpp), first, so
+// that a refusal there changes nothing and an enabled entry really starts.
 ActionResult disable_startup_entry(const StartupItem& item);
 ActionResult enable_startup_entry(const StartupItem& item);
+
+// Windows' own state of an entry (startup/approved.hpp): true when it is switched off there.
+bool switched_off_by_windows(const StartupItem& item);
+// Switches the entry on in Windows' state where it is switched off: Done when written, NotDone
+// when it was not off (or its place has no such state), Refused when Windows refused the write.
+// `undo`, when given, receives what puts the old state back.
+using ApprovedUndo = std::function<void()>;
+ActionResult switch_on_in_windows(const StartupItem& item, ApprovedUndo* undo = nullptr);
+ActionResult switch_on_in_windows(int code, std::string_view title, std::string_view folder_file, bool common_folder,
+                                  ApprovedUndo* undo = nullptr);
 
 // Asks before a protected entry (codes 252..255) is removed; true = remove. The monitor
 // plugs in confirm_protected_removal_box, the explorer its warning dialog.

@@ -162,6 +162,10 @@ ActionResult disable_run_value(std::string_view title, int code) {
   const std::string k = run_family_key(code);
   const std::string data = reg::read_text(root, k, title, reg::kLongestText);
   if (data.empty()) return ActionResult::NotDone;
+  // The Disabled Store keeps one copy per title: while an entry of this title from another
+  // place is parked there, parking this one would write over that entry's command.
+  const int parked = disabled_marker(title, kMarkerLimitToggle);
+  if (parked != 0 && parked != code) return ActionResult::NotDone;
   const std::string x = disabled_key(code);
   const Prior saved(HKEY_LOCAL_MACHINE, x, title), marker(HKEY_LOCAL_MACHINE, std::string(keys::kDisabled), title);
   if (!reg::create_key(HKEY_LOCAL_MACHINE, x) || !reg::write_string(HKEY_LOCAL_MACHINE, x, title, data) ||
@@ -285,12 +289,32 @@ ActionResult disable_startup_entry(const StartupItem& item) {
   return ActionResult::NotDone;
 }
 
-ActionResult enable_startup_entry(const StartupItem& item) {
+namespace {
+
+ActionResult enable_in_place(const StartupItem& item) {
   if (toggleable_run_code(item.code)) return enable_run_value(item.title, item.code);
   if (winini_code(item.code)) return enable_winini_entry(item.title, item.code);
   if (item.code == code::kGroupStartup) return enable_folder_entry(item.title, item.command);
   if (item.code == code::kWinlogonNotify) return enable_notify_entry(item.title);
   return ActionResult::NotDone;
+}
+
+}  // namespace
+
+ActionResult enable_startup_entry(const StartupItem& item) {
+  // A folder file that Kestrom parked goes back into the user's own startup folder, so that
+  // is where Windows' state for it counts.
+  const bool parked = item.code == code::kGroupStartup && has_disabled_marker(item.title, kMarkerLimitToggle);
+  ApprovedUndo undo;
+  const ActionResult windows = parked ? switch_on_in_windows(item.code, item.title, item.command, false, &undo)
+                                      : switch_on_in_windows(item, &undo);
+  if (windows == ActionResult::Refused) return windows;
+  const ActionResult own = enable_in_place(item);
+  if (own == ActionResult::Refused) {
+    if (undo) undo();
+    return own;
+  }
+  return own == ActionResult::Done || windows == ActionResult::Done ? ActionResult::Done : ActionResult::NotDone;
 }
 
 ConfirmRemoval monitor_confirmation(int hide_startup) {
@@ -367,7 +391,15 @@ ActionResult remove_machine_value(std::string_view key, std::string_view name) {
 ActionResult remove_startup_entry(std::string_view file, std::string_view title, std::string_view command, int code,
                                   const ConfirmRemoval& confirm) {
   ActionResult result = ActionResult::NotDone;
+  // A Run value's data as stored (quotes and all) goes into the record, so that Restore
+  // writes back exactly what was there rather than the listing's unquoted file text.
+  std::string recorded(command);
   if (toggleable_run_code(code)) {
+    if (recorded.empty()) {
+      recorded = has_disabled_marker(title, kMarkerLimitRemove)
+                     ? reg::read_text(HKEY_LOCAL_MACHINE, disabled_key(code), title, reg::kLongestText)
+                     : reg::read_text(run_family_root_key(code), run_family_key(code), title, reg::kLongestText);
+    }
     result = remove_run_value(file, title, code);
   } else if (winini_code(code)) {
     result = remove_winini_token(file, title, code);
@@ -378,7 +410,7 @@ ActionResult remove_startup_entry(std::string_view file, std::string_view title,
   }
   // A refused removal is no removal: nothing is recorded and the entry keeps its snapshot.
   if (result == ActionResult::Refused) return result;
-  if (!contains(file, "Kestrom")) write_history(title, file, command, code, action::kStartRemove);
+  if (!contains(file, "Kestrom")) write_history(title, file, recorded, code, action::kStartRemove);
   snapshot_delete(file);
   snapshot_delete(snapshot_key(file));
   snapshot_delete(title);
@@ -428,7 +460,8 @@ ActionResult restore_startup_entry(std::string_view command, int code, std::stri
                                    std::string_view file) {
   bool written = false;
   if (is_run_family(code) && code < code::kWow64Base) {
-    written = reg::write_string(run_family_root_key(code), run_family_key(code), title, file);
+    // Records of removed Run values hold the stored data; older ones only the file text.
+    written = reg::write_string(run_family_root_key(code), run_family_key(code), title, command.empty() ? file : command);
   } else if (winini_code(code)) {
     written = winini_list_add(winini_key(code), file);
   } else if (code == code::kGroupStartup) {

@@ -60,23 +60,29 @@ std::vector<reg::Value> run_key_values(HKEY root, const std::string& path) {
 // Names of the disabled markers, read once per enumeration instead of once per Run value
 // (a registry open and query each). Only the enumeration's own re-disabling changes them,
 // and that keeps the marker of the name it handles.
+// A marker holds the code of the place its entry was disabled from: only a value that came
+// back at that place is the disabled entry; the same title at another place is another entry.
 class MarkerNames {
  public:
   MarkerNames() {
     for (const auto& v : reg::values(HKEY_LOCAL_MACHINE, keys::kDisabled, kRunNameBuffer - 1, kMarkerLimitRemove))
-      if (!v.data.empty()) names_.insert(to_upper(v.name));
+      if (!v.data.empty()) codes_.emplace(to_upper(v.name), std::atoi(v.data.c_str()));
   }
-  bool has(const std::string& name) const { return !names_.empty() && names_.count(to_upper(name)) != 0; }
+  bool has(const std::string& name, int code) const {
+    if (codes_.empty()) return false;
+    auto it = codes_.find(to_upper(name));
+    return it != codes_.end() && it->second == code;
+  }
 
  private:
-  std::unordered_set<std::string> names_;
+  std::unordered_map<std::string, int> codes_;
 };
 
 void list_run_key(ItemList& list, HKEY root, const std::string& path, int code, LastPair& last,
                   const MarkerNames& markers, const ItemRules& rules) {
   for (const auto& v : run_key_values(root, path)) {
     if (iequals(v.name, last.name) && iequals(v.data, last.data)) continue;
-    if (markers.has(v.name)) {
+    if (markers.has(v.name, code)) {
       // Came back after being disabled: disabled again, so the current command is kept in
       // the Disabled Store and the Run value goes; the Disabled Store listing shows it.
       disable_run_value(v.name, code);

@@ -55,5 +55,8 @@ bool post(HWND window, UINT message, WPARAM wp = 0, LPARAM lp = 0);
 
 // Reads a report-style list view of another process: rows of column texts.
 std::vector<std::vector<std::string>> read_list_view(HWND list_view, int max_columns = 16);
+// Selects exactly this row of another process's list view (and focuses it), as a click would;
+// the list sends its owner the usual change notifications.
+bool select_list_row(HWND list_view, int row);
 
 }  // namespace kestrom::driver

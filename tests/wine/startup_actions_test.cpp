@@ -449,3 +449,28 @@ TEST_F(StartupActions, RemovingAStartupFolderEntryNeverDeletesTheProgram) {
   RemoveDirectoryA(folder.c_str());
 }
 
+
+// Equal titles under HKLM and HKCU are two entries: disabling the user's one leaves the
+// machine's one active and listed (the listing does not park it too), and while the user's
+// command is parked the machine's entry cannot be parked over it.
+TEST_F(StartupActions, EqualTitlesAtTwoPlacesStaySeparateEntries) {
+  set_value(HKEY_LOCAL_MACHINE, kRun, "kt_twin", agent + " /m");
+  set_value(HKEY_CURRENT_USER, kRun, "kt_twin", agent + " /u");
+  ASSERT_EQ(disable_run_value("kt_twin", 11), ActionResult::Done);
+  list_all(list);
+  int machine_rows = 0, parked_rows = 0;
+  for (const auto& i : list.items()) {
+    if (i.title != "kt_twin") continue;
+    if (i.code == 1 && i.file == agent + " /m") ++machine_rows;
+    if (i.code == 11 && i.file == agent + " /u") ++parked_rows;
+  }
+  EXPECT_EQ(machine_rows, 1);
+  EXPECT_EQ(parked_rows, 1);
+  EXPECT_EQ(get_value(HKEY_LOCAL_MACHINE, kRun, "kt_twin"), agent + " /m");
+  EXPECT_EQ(disable_run_value("kt_twin", 1), ActionResult::NotDone);
+  EXPECT_EQ(get_value(HKEY_LOCAL_MACHINE, kRun, "kt_twin"), agent + " /m");
+  EXPECT_EQ(get_value(HKEY_LOCAL_MACHINE, kDisabledRun, "kt_twin"), agent + " /u");
+  ASSERT_EQ(enable_run_value("kt_twin", 11), ActionResult::Done);
+  EXPECT_EQ(get_value(HKEY_CURRENT_USER, kRun, "kt_twin"), agent + " /u");
+  EXPECT_EQ(get_value(HKEY_LOCAL_MACHINE, kRun, "kt_twin"), agent + " /m");
+}
