@@ -1,5 +1,8 @@
 #include "tests/e2e/e2e_support_win.hpp"
 
+#include <commctrl.h>
+#include <prsht.h>
+
 namespace kestrom::e2e {
 
 namespace {
@@ -111,6 +114,15 @@ bool tray_icon_shown() {
 
 bool wait_tray_icon(bool shown) {
   return test::poll([&] { return tray_icon_shown() == shown; });
+}
+
+// The Options tab is the last of the sheet, however many category tabs come before it.
+int options_tab(HWND sheet) {
+  DWORD_PTR tab = 0, count = 0;
+  if (!SendMessageTimeoutA(sheet, PSM_GETTABCONTROL, 0, 0, SMTO_ABORTIFHUNG, 5000, &tab) || !tab) return -1;
+  if (!SendMessageTimeoutA(reinterpret_cast<HWND>(tab), TCM_GETITEMCOUNT, 0, 0, SMTO_ABORTIFHUNG, 5000, &count))
+    return -1;
+  return static_cast<int>(count) - 1;
 }
 
 }  // namespace kestrom::e2e

@@ -45,6 +45,9 @@ std::size_t window_count(const char* class_name);
 // Ends every monitor and explorer and everything they left open, deletes the product keys,
 // the start entries a first run writes and the stand-in's record: the known state every test
 // starts from.
+// The Options tab is the last of the sheet, however many category tabs come before it.
+int options_tab(HWND sheet);
+
 void reset_state();
 
 // Wine's stand-alone notification area window is shown while it holds an icon.

@@ -254,7 +254,7 @@ TEST_F(StartupPageActions, RemovedEntryComesBackByteForByteFromTheHistoryViewer)
     CloseHandle(f);
   }
 
-  PostMessageA(sheet, PSM_SETCURSEL, 1, 0);
+  PostMessageA(sheet, PSM_SETCURSEL, static_cast<WPARAM>(options_tab(sheet)), 0);
   HWND options = nullptr;
   ASSERT_TRUE(poll([&] {
     for (const auto& c : driver::children(sheet))
