@@ -6,7 +6,7 @@
 
 namespace kestrom {
 
-// A source for each category built in so far: startup programs and running programs.
+// A source for each category built in so far: startup programs, running programs, hidden files.
 RegisterSources detected_register_sources(bool wow64_view);
 
 }  // namespace kestrom

@@ -1,6 +1,7 @@
 #include "categories/register_sources.hpp"
 
 #include "categories/active_tasks.hpp"
+#include "categories/hidden_files_win.hpp"
 #include "startup/enumerate.hpp"
 
 namespace kestrom {
@@ -9,6 +10,7 @@ RegisterSources detected_register_sources(bool wow64_view) {
   RegisterSources sources;
   sources.startup = [wow64_view] { return startup_program_files(wow64_view); };
   sources.active_tasks = [] { return active_task_files(); };
+  sources.hidden = [] { return hidden_file_paths(); };
   return sources;
 }
 

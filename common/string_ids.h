@@ -25,3 +25,6 @@
 #define IDS_DISABLE_REFUSED 2261
 #define IDS_ALWAYS_RUN_REFUSED 2263
 #define IDS_FORGET_DELAYED_REFUSED 2265
+
+/* Hidden files: a deletion Windows refused (monitor and explorer). */
+#define IDS_HIDDEN_DELETE_REFUSED 2280

@@ -44,3 +44,7 @@
 #define IDS_NO 720
 #define IDS_PUT_BACK_QUESTION 1022
 #define IDS_PUT_BACK_TITLE 1023
+
+/* The hidden-files alert. */
+#define IDS_HIDDEN_DELETE 925
+#define IDS_HIDDEN_QUESTION 1015
