@@ -4,12 +4,14 @@
 
 #include "categories/active_tasks.hpp"
 #include "categories/hidden_files_win.hpp"
+#include "categories/system_files_win.hpp"
 #include "categories/register_sources.hpp"
 #include "common/detected.hpp"
 #include "common/history_log.hpp"
 #include "common/info_server_win.hpp"
 #include "common/trace.hpp"
 #include "monitor/alerts/hidden_step.hpp"
+#include "monitor/alerts/system_files_step.hpp"
 #include "monitor/alerts/startup_step_system.hpp"
 #include "monitor/string_ids.h"
 #include "startup/enumerate.hpp"
@@ -20,6 +22,7 @@ namespace kestrom::monitor {
 MonitorWiring::MonitorWiring() : wow64_view_(wow64_view_present()), alerts_(fonts_) {
   steps_[static_cast<std::size_t>(PatrolStep::Startup)] = &MonitorWiring::startup_step;
   steps_[static_cast<std::size_t>(PatrolStep::HiddenFiles)] = &MonitorWiring::hidden_step;
+  steps_[static_cast<std::size_t>(PatrolStep::SystemFiles)] = &MonitorWiring::system_files_step;
   alerts_.services.look_up_program = [](int type, const std::string& path, const std::string& name) {
     // The dialog leaves the topmost band itself so that the browser can come to the front.
     info_server::look_up_program(nullptr, type, path, name);
@@ -35,6 +38,7 @@ InitHooks MonitorWiring::product_hooks() {
   h.initialise_register = [wow64] { initialise_register(detected_register_sources(wow64)); };
   h.fill_snapshots = [wow64] { fill_startup_snapshot_hook(wow64); };
   h.build_missing_category_snapshots = [] { build_hidden_snapshot(); };
+  h.build_system_files_snapshot = [] { build_system_file_set(); };
   h.remove_startup_entry = [wow64](const std::string& title, int code) {
     return remove_titled_entry_hook(title, code, wow64);
   };
@@ -92,6 +96,42 @@ void MonitorWiring::hidden_step(Monitor& monitor) {
     if (on) trace::note_alert_shown();
   };
   alerts::run_hidden_step(monitor.window(), alerts_, list_, monitor.options().all, std::move(signals));
+}
+
+}  // namespace kestrom::monitor
+
+namespace kestrom::monitor {
+
+namespace {
+
+// The major version Windows reports to this program (the compatibility version it runs as).
+DWORD windows_major_version() {
+  OSVERSIONINFOA info{};
+  info.dwOSVersionInfoSize = sizeof info;
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
+  // The reported version is the point: watched system files exist up to Windows XP / 2003.
+  if (!GetVersionExA(&info)) return 0;
+#pragma GCC diagnostic pop
+  return info.dwMajorVersion;
+}
+
+// Autoexec.bat, Config.sys and the HOSTS file are only watched where Windows reads them at boot.
+constexpr DWORD kLastSystemFilesVersion = 5;
+
+}  // namespace
+
+void MonitorWiring::system_files_step(Monitor& monitor) {
+  if (windows_major_version() <= kLastSystemFilesVersion) {
+    alerts::SystemFilesSignals signals;
+    signals.show_status_icon = [&monitor] { monitor.show_tray_state(icon::kAlert, IDS_TIP_HOSTS); };
+    signals.set_alert_showing = [&monitor](bool on) {
+      monitor.alert_showing = on;
+      if (on) trace::note_alert_shown();
+    };
+    signals.show_system_error = [&monitor] { monitor.show_system_error(); };
+    alerts::run_system_files_step(monitor.window(), monitor.options().all, std::move(signals));
+  }
 }
 
 }  // namespace kestrom::monitor

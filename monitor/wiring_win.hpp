@@ -34,6 +34,7 @@ class MonitorWiring {
   using Step = void (MonitorWiring::*)(Monitor&);
   void startup_step(Monitor& monitor);
   void hidden_step(Monitor& monitor);
+  void system_files_step(Monitor& monitor);
   InitHooks product_hooks();
 
   bool wow64_view_;
