@@ -25,3 +25,11 @@
 
 /* The message dialog. */
 #define IDC_MESSAGE_TEXT 1002
+
+/* The Hidden Files page. */
+#define IDD_HIDDEN_FILES 195
+#define IDC_EXPLANATION_MORE 1005
+#define IDC_REFRESH 1006
+#define IDC_UNHIDE 1012
+#define IDC_VIEW_NOTEPAD 1180
+#define IDC_DELETE_HIDDEN 1184

@@ -72,3 +72,14 @@
 /* What Windows refused a standard user, and the offer to start again as administrator. */
 #define IDS_RESTART_ELEVATED 2262
 #define IDS_REPAIR_REFUSED 2264
+
+/* The Hidden Files page. */
+#define IDS_HIDDEN_EXPLANATION 910
+#define IDS_HIDDEN_EXPLANATION_MORE 911
+#define IDS_HIDDEN_DELETE_QUESTION 926
+#define IDS_HIDDEN_UNHIDE 931
+#define IDS_MENU_REFRESH 3170
+#define IDS_MENU_DELETE_FILE 3171
+#define IDS_MENU_VIEW_NOTEPAD 3172
+#define IDS_HIDDEN_TYPE_HIDDEN 3173
+#define IDS_HIDDEN_TYPE_SYSTEM 3174
