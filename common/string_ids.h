@@ -28,3 +28,19 @@
 
 /* Hidden files: a deletion Windows refused (monitor and explorer). */
 #define IDS_HIDDEN_DELETE_REFUSED 2280
+
+/* The watched single settings: questions of the monitor, the default prefix of both programs. */
+#define IDS_START_PAGE_CHANGED 625
+#define IDS_SEARCH_PAGE_CHANGED 676
+#define IDS_DESKTOP_PAGE_CHANGED 1017
+#define IDS_AUTO_UPDATE_CAPTION 1050
+#define IDS_AUTO_UPDATE_OFF 1051
+#define IDS_AUTO_UPDATE_NOTIFY 1052
+#define IDS_AUTO_UPDATE_DOWNLOAD 1053
+#define IDS_AUTO_UPDATE_AUTOMATIC 1054
+#define IDS_AUTO_UPDATE_CHANGED 1055
+#define IDS_PREFIX_CAPTION 1060
+#define IDS_DEFAULT_PREFIX 1061
+#define IDS_PREFIX_CHANGED 1065
+#define IDS_AUTO_UPDATE_UNKNOWN 2282
+#define IDS_SETTING_REFUSED 2283

@@ -4,6 +4,7 @@
 
 #include "categories/active_tasks.hpp"
 #include "categories/hidden_files_win.hpp"
+#include "categories/setting_watch_win.hpp"
 #include "categories/system_files_win.hpp"
 #include "categories/register_sources.hpp"
 #include "common/detected.hpp"
@@ -11,6 +12,7 @@
 #include "common/info_server_win.hpp"
 #include "common/trace.hpp"
 #include "monitor/alerts/hidden_step.hpp"
+#include "monitor/alerts/setting_watchers.hpp"
 #include "monitor/alerts/system_files_step.hpp"
 #include "monitor/alerts/startup_step_system.hpp"
 #include "monitor/string_ids.h"
@@ -19,10 +21,12 @@
 
 namespace kestrom::monitor {
 
+
 MonitorWiring::MonitorWiring() : wow64_view_(wow64_view_present()), alerts_(fonts_) {
   steps_[static_cast<std::size_t>(PatrolStep::Startup)] = &MonitorWiring::startup_step;
   steps_[static_cast<std::size_t>(PatrolStep::HiddenFiles)] = &MonitorWiring::hidden_step;
   steps_[static_cast<std::size_t>(PatrolStep::SystemFiles)] = &MonitorWiring::system_files_step;
+  steps_[static_cast<std::size_t>(PatrolStep::DefaultPages)] = &MonitorWiring::default_pages_step;
   alerts_.services.look_up_program = [](int type, const std::string& path, const std::string& name) {
     // The dialog leaves the topmost band itself so that the browser can come to the front.
     info_server::look_up_program(nullptr, type, path, name);
@@ -39,6 +43,7 @@ InitHooks MonitorWiring::product_hooks() {
   h.fill_snapshots = [wow64] { fill_startup_snapshot_hook(wow64); };
   h.build_missing_category_snapshots = [] { build_hidden_snapshot(); };
   h.build_system_files_snapshot = [] { build_system_file_set(); };
+  h.take_setting_copies = [] { take_setting_copies(vista_or_later()); };
   h.remove_startup_entry = [wow64](const std::string& title, int code) {
     return remove_titled_entry_hook(title, code, wow64);
   };
@@ -102,27 +107,9 @@ void MonitorWiring::hidden_step(Monitor& monitor) {
 
 namespace kestrom::monitor {
 
-namespace {
-
-// The major version Windows reports to this program (the compatibility version it runs as).
-DWORD windows_major_version() {
-  OSVERSIONINFOA info{};
-  info.dwOSVersionInfoSize = sizeof info;
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
-  // The reported version is the point: watched system files exist up to Windows XP / 2003.
-  if (!GetVersionExA(&info)) return 0;
-#pragma GCC diagnostic pop
-  return info.dwMajorVersion;
-}
-
-// Autoexec.bat, Config.sys and the HOSTS file are only watched where Windows reads them at boot.
-constexpr DWORD kLastSystemFilesVersion = 5;
-
-}  // namespace
 
 void MonitorWiring::system_files_step(Monitor& monitor) {
-  if (windows_major_version() <= kLastSystemFilesVersion) {
+  if (!vista_or_later()) {
     alerts::SystemFilesSignals signals;
     signals.show_status_icon = [&monitor] { monitor.show_tray_state(icon::kAlert, IDS_TIP_HOSTS); };
     signals.set_alert_showing = [&monitor](bool on) {
@@ -132,6 +119,23 @@ void MonitorWiring::system_files_step(Monitor& monitor) {
     signals.show_system_error = [&monitor] { monitor.show_system_error(); };
     alerts::run_system_files_step(monitor.window(), monitor.options().all, std::move(signals));
   }
+  alerts::run_setting_watchers(monitor.window(), setting_signals(monitor, IDS_TIP_HOSTS));
+}
+
+alerts::SettingWatchSignals MonitorWiring::setting_signals(Monitor& monitor, int tooltip) {
+  alerts::SettingWatchSignals signals;
+  signals.show_status_icon = [&monitor, tooltip] { monitor.show_tray_state(icon::kAlert, tooltip); };
+  signals.set_alert_showing = [&monitor](bool on) {
+    monitor.alert_showing = on;
+    if (on) trace::note_alert_shown();
+  };
+  signals.start_explorer = [&monitor](std::string_view explorer_switch) { monitor.start_explorer(explorer_switch); };
+  signals.vista_or_later = vista_or_later();
+  return signals;
+}
+
+void MonitorWiring::default_pages_step(Monitor& monitor) {
+  alerts::run_default_pages_step(monitor.window(), monitor.options().all, setting_signals(monitor, IDS_TIP_START_PAGES));
 }
 
 }  // namespace kestrom::monitor
