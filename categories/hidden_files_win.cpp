@@ -33,6 +33,17 @@ bool list_folder(const std::string& folder, const std::function<void(const Folde
   return true;
 }
 
+// Only a program file ("MZ" header) can carry version texts; reading the resource of every
+// hidden data file would cost far more than the whole folder walk.
+bool may_have_version(const std::string& path) {
+  platform::UniqueFile file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                        nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  char header[2] = {};
+  DWORD read = 0;
+  return file && ReadFile(file.get(), header, sizeof header, &read, nullptr) && read == 2 && header[0] == 'M' &&
+         header[1] == 'Z';
+}
+
 bool folder_ready(const std::string& folder) {
   return CreateDirectoryA(folder.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS;
 }
@@ -51,11 +62,18 @@ void walk_hidden_scan(const std::vector<ScanFolder>& folders, const EntryVisitor
 
 std::size_t list_hidden_files(ItemList& list, const ItemRules& rules) {
   list.clear();
-  walk_hidden_scan(hidden_scan_folders(), [&](const std::string& path, std::uint32_t attributes) {
+  // The walk joins long names found in the folders to folders made long once here, so the
+  // items need no long-path call each.
+  ItemRules walked = rules;
+  walked.long_path = nullptr;
+  std::vector<ScanFolder> folders = hidden_scan_folders();
+  if (rules.long_path)
+    for (auto& folder : folders) folder.path = rules.long_path(folder.path);
+  walk_hidden_scan(folders, [&](const std::string& path, std::uint32_t attributes) {
     if (!is_hidden_file(attributes)) return;
-    std::string title = version_information(path).product_name;
+    std::string title = may_have_version(path) ? version_information(path).product_name : std::string();
     if (title.empty()) title = std::string(file_name_of_path(path));
-    list.add(title, path, path, "", kTypeHidden, hidden_item_value(attributes), rules);
+    list.add(title, path, path, "", kTypeHidden, hidden_item_value(attributes), walked);
   });
   return list.size();
 }
