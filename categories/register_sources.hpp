@@ -6,8 +6,8 @@
 
 namespace kestrom {
 
-// A source for each category built in so far: startup programs, running programs and
-// scheduled tasks.
+// A source for each category built in so far: startup programs, running programs, scheduled
+// tasks and hidden files.
 RegisterSources detected_register_sources(bool wow64_view);
 
 }  // namespace kestrom

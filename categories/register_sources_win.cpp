@@ -2,6 +2,7 @@
 
 #include "categories/active_tasks.hpp"
 #include "categories/tasks.hpp"
+#include "categories/hidden_files_win.hpp"
 #include "startup/enumerate.hpp"
 
 namespace kestrom {
@@ -11,6 +12,7 @@ RegisterSources detected_register_sources(bool wow64_view) {
   sources.startup = [wow64_view] { return startup_program_files(wow64_view); };
   sources.active_tasks = [] { return active_task_files(); };
   sources.tasks = [] { return task_files(); };
+  sources.hidden = [] { return hidden_file_paths(); };
   return sources;
 }
 

@@ -8,6 +8,8 @@
 namespace kestrom {
 
 int message_box(HWND owner, std::string_view text, UINT flags);
+// The same with " - " and `caption_part` after the window title in the caption.
+int message_box(HWND owner, std::string_view text, UINT flags, std::string_view caption_part);
 int message_box_string(HWND owner, int string_number, UINT flags);
 
 }  // namespace kestrom

@@ -10,9 +10,12 @@ namespace kestrom {
 namespace {
 }
 
-int message_box(HWND owner, std::string_view text, UINT flags) {
+int message_box(HWND owner, std::string_view text, UINT flags) { return message_box(owner, text, flags, {}); }
+
+int message_box(HWND owner, std::string_view text, UINT flags, std::string_view caption_part) {
   std::string body(text);
   std::string caption = text::load(IDS_PRODUCT_NAME);
+  if (!caption_part.empty()) caption += " - " + std::string(caption_part);
   // The language id is the primary language with the neutral sublanguage.
   return MessageBoxExA(owner, body.c_str(), caption.c_str(), flags | MB_TOPMOST,
                        static_cast<WORD>(text::language()));

@@ -10,9 +10,10 @@ int silent_answer(int hide_option) noexcept { return hide_option == 1 ? kAnswerY
 
 int answer_for_command(int dialog, int command) noexcept {
   if (dialog == kHiddenFileDialog) {
-    // Its OK button is command 1 and its "&Delete" button is command 2, which Escape sends too.
-    if (command == kCommandOk) return kAnswerYes;
-    if (command == kCommandEscape) return kAnswerNo;
+    // Closing the dialog (Escape, the close box) keeps the file like OK: only the "&Delete"
+    // button, which has a command of its own, deletes.
+    if (command == kCommandOk || command == kCommandEscape) return kAnswerYes;
+    if (command == kCommandHiddenDelete) return kAnswerNo;
     return 0;
   }
   if (command == kCommandYes) return kAnswerYes;

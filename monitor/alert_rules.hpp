@@ -31,6 +31,8 @@ inline constexpr int kCommandEscape = 2;
 inline constexpr int kCommandYes = 6;
 inline constexpr int kCommandNo = 7;
 inline constexpr int kCommandInfo = 1067;
+// The hidden-file alert's "&Delete" button: not the cancel command, so closing never deletes.
+inline constexpr int kCommandHiddenDelete = kCommandNo;
 
 // The current-item texts hold at most this many characters (260-character buffers).
 inline constexpr std::size_t kMaxAlertText = 259;

@@ -5,6 +5,9 @@
 
 #include "categories/active_tasks.hpp"
 #include "categories/cookies_win.hpp"
+#include "categories/hidden_files_win.hpp"
+#include "categories/setting_watch_win.hpp"
+#include "categories/system_files_win.hpp"
 #include "categories/register_sources.hpp"
 #include "categories/tasks.hpp"
 #include "common/detected.hpp"
@@ -13,6 +16,9 @@
 #include "common/msgbox.hpp"
 #include "common/sound.hpp"
 #include "common/trace.hpp"
+#include "monitor/alerts/hidden_step.hpp"
+#include "monitor/alerts/setting_watchers.hpp"
+#include "monitor/alerts/system_files_step.hpp"
 #include "monitor/alerts/startup_step_system.hpp"
 #include "monitor/alerts/tasks_step_system.hpp"
 #include "monitor/string_ids.h"
@@ -27,6 +33,9 @@ MonitorWiring::MonitorWiring() : wow64_view_(wow64_view_present()), alerts_(font
   steps_[static_cast<std::size_t>(PatrolStep::MozillaCookies)] = &MonitorWiring::mozilla_cookie_step;
   steps_[static_cast<std::size_t>(PatrolStep::NewCookies)] = &MonitorWiring::new_cookies_step;
   steps_[static_cast<std::size_t>(PatrolStep::ScheduledTasks)] = &MonitorWiring::tasks_step;
+  steps_[static_cast<std::size_t>(PatrolStep::HiddenFiles)] = &MonitorWiring::hidden_step;
+  steps_[static_cast<std::size_t>(PatrolStep::SystemFiles)] = &MonitorWiring::system_files_step;
+  steps_[static_cast<std::size_t>(PatrolStep::DefaultPages)] = &MonitorWiring::default_pages_step;
   alerts_.services.look_up_program = [](int type, const std::string& path, const std::string& name) {
     // The dialog leaves the topmost band itself so that the browser can come to the front.
     info_server::look_up_program(nullptr, type, path, name);
@@ -44,6 +53,9 @@ InitHooks MonitorWiring::product_hooks() {
     fill_startup_snapshot_hook(wow64);
     fill_task_snapshot_hook();
   };
+  h.build_missing_category_snapshots = [] { build_hidden_snapshot(); };
+  h.build_system_files_snapshot = [] { build_system_file_set(); };
+  h.take_setting_copies = [] { take_setting_copies(vista_or_later()); };
   h.remove_startup_entry = [wow64](const std::string& title, int code) {
     return remove_titled_entry_hook(title, code, wow64);
   };
@@ -143,6 +155,48 @@ void MonitorWiring::tasks_step(Monitor& monitor) {
     if (on) trace::note_alert_shown();
   };
   alerts::run_tasks_step_with_alerts(monitor.window(), alerts_, list_, monitor.options().all, std::move(signals));
+}
+
+
+void MonitorWiring::hidden_step(Monitor& monitor) {
+  alerts::HiddenStepSignals signals;
+  signals.show_status_icon = [&monitor] { monitor.show_tray_state(icon::kSecondHalf, IDS_TIP_IE_HELPERS); };
+  signals.set_alert_showing = [&monitor](bool on) {
+    monitor.alert_showing = on;
+    if (on) trace::note_alert_shown();
+  };
+  alerts::run_hidden_step(monitor.window(), alerts_, list_, monitor.options().all, std::move(signals));
+}
+
+
+void MonitorWiring::system_files_step(Monitor& monitor) {
+  if (!vista_or_later()) {
+    alerts::SystemFilesSignals signals;
+    signals.show_status_icon = [&monitor] { monitor.show_tray_state(icon::kAlert, IDS_TIP_HOSTS); };
+    signals.set_alert_showing = [&monitor](bool on) {
+      monitor.alert_showing = on;
+      if (on) trace::note_alert_shown();
+    };
+    signals.show_system_error = [&monitor] { monitor.show_system_error(); };
+    alerts::run_system_files_step(monitor.window(), monitor.options().all, std::move(signals));
+  }
+  alerts::run_setting_watchers(monitor.window(), setting_signals(monitor, IDS_TIP_HOSTS));
+}
+
+alerts::SettingWatchSignals MonitorWiring::setting_signals(Monitor& monitor, int tooltip) {
+  alerts::SettingWatchSignals signals;
+  signals.show_status_icon = [&monitor, tooltip] { monitor.show_tray_state(icon::kAlert, tooltip); };
+  signals.set_alert_showing = [&monitor](bool on) {
+    monitor.alert_showing = on;
+    if (on) trace::note_alert_shown();
+  };
+  signals.start_explorer = [&monitor](std::string_view explorer_switch) { monitor.start_explorer(explorer_switch); };
+  signals.vista_or_later = vista_or_later();
+  return signals;
+}
+
+void MonitorWiring::default_pages_step(Monitor& monitor) {
+  alerts::run_default_pages_step(monitor.window(), monitor.options().all, setting_signals(monitor, IDS_TIP_START_PAGES));
 }
 
 }  // namespace kestrom::monitor

@@ -10,6 +10,7 @@
 
 #include "common/item_list.hpp"
 #include "monitor/alerts/alert_dialog.hpp"
+#include "monitor/alerts/setting_watchers.hpp"
 #include "monitor/monitor_win.hpp"
 
 namespace kestrom::monitor {
@@ -37,6 +38,10 @@ class MonitorWiring {
   void mozilla_cookie_step(Monitor& monitor);
   void new_cookies_step(Monitor& monitor);
   void tasks_step(Monitor& monitor);
+  void hidden_step(Monitor& monitor);
+  void system_files_step(Monitor& monitor);
+  void default_pages_step(Monitor& monitor);
+  alerts::SettingWatchSignals setting_signals(Monitor& monitor, int tooltip);
   InitHooks product_hooks();
 
   bool wow64_view_;

@@ -19,7 +19,7 @@ TEST(AlertAnswers, HideOptionDecidesWhetherToAskAndWhatToAnswer) {
   EXPECT_EQ(silent_answer(-1), kAnswerNo);
 }
 
-TEST(AlertAnswers, EscapeMeansYesExceptForServicesAndTheHiddenFileDelete) {
+TEST(AlertAnswers, EscapeMeansYesExceptForServices) {
   for (int dialog : {kNewProgramDialog, kPutBackDialog, kTaskDialog, kHelperDialog, kActiveXDialog,
                      kFileTypeDialog}) {
     EXPECT_EQ(answer_for_command(dialog, kCommandEscape), kAnswerYes) << dialog;
@@ -29,7 +29,9 @@ TEST(AlertAnswers, EscapeMeansYesExceptForServicesAndTheHiddenFileDelete) {
   }
   EXPECT_EQ(answer_for_command(kServiceDialog, kCommandEscape), kAnswerNo);
   EXPECT_EQ(answer_for_command(kHiddenFileDialog, kCommandOk), kAnswerYes);
-  EXPECT_EQ(answer_for_command(kHiddenFileDialog, kCommandEscape), kAnswerNo);
+  // Closing the hidden-file alert keeps the file; only its Delete button deletes.
+  EXPECT_EQ(answer_for_command(kHiddenFileDialog, kCommandEscape), kAnswerYes);
+  EXPECT_EQ(answer_for_command(kHiddenFileDialog, kCommandHiddenDelete), kAnswerNo);
   EXPECT_EQ(answer_for_command(kHiddenFileDialog, kCommandInfo), 0);
 }
 

@@ -1,0 +1,71 @@
+#include "categories/hidden_files.hpp"
+
+#include "common/pathtext.hpp"
+
+namespace kestrom {
+
+namespace {
+
+std::string without_trailing_backslash(std::string_view folder) {
+  // "C:\" keeps its backslash: "C:" alone names the drive's current folder.
+  if (folder.size() > 3 && folder.back() == '\\') folder.remove_suffix(1);
+  return std::string(folder);
+}
+
+std::string join(const std::string& folder, std::string_view name) {
+  std::string path = folder;
+  if (path.empty() || path.back() != '\\') path += '\\';
+  path += name;
+  return path;
+}
+
+}  // namespace
+
+std::vector<ScanFolder> hidden_scan_folders(std::string_view windows, std::string_view system,
+                                            std::string_view common_files, std::string_view temp) {
+  std::vector<ScanFolder> folders{{"C:\\", 0}};
+  auto add = [&folders](std::string_view folder, int levels) {
+    if (!folder.empty()) folders.push_back({without_trailing_backslash(folder), levels});
+  };
+  add(windows, 0);
+  add(system, 1);
+  add(common_files, 1);
+  add(temp, 1);
+  return folders;
+}
+
+void walk_folder(const std::string& folder, int levels, const FolderLister& list, const EntryVisitor& visit) {
+  std::vector<std::string> below;
+  list(folder, [&](const FolderEntry& entry) {
+    if (entry.name.empty()) return;
+    std::string path = join(folder, entry.name);
+    visit(path, entry.attributes);
+    if (levels > 0 && (entry.attributes & attribute::kFolder) && entry.name.front() != '.')
+      below.push_back(std::move(path));
+  });
+  // Sub-folders are walked after the listing has ended, so only one listing is open at a time.
+  for (const auto& sub : below) walk_folder(sub, levels - 1, list, visit);
+}
+
+bool is_hidden_file(std::uint32_t attributes) noexcept {
+  return (attributes & attribute::kHidden) && !(attributes & attribute::kFolder);
+}
+
+int hidden_item_value(std::uint32_t attributes) noexcept { return (attributes & attribute::kSystem) ? 0 : 1; }
+
+bool hidden_snapshot_built(std::string_view default_value) noexcept {
+  return default_value.substr(0, kHiddenSnapshotBuilt.size()) == kHiddenSnapshotBuilt;
+}
+
+std::string hidden_vault_copy(std::string_view vault, std::string_view path) {
+  const std::string_view name = file_name_of_path(path);
+  if (vault.empty() || name.empty()) return {};
+  std::string copy(vault);
+  copy += '\\';
+  copy += kHiddenVaultFolder;
+  copy += '\\';
+  copy += name;
+  return copy;
+}
+
+}  // namespace kestrom

@@ -1,0 +1,116 @@
+// The Hidden Files page as a user meets it: a hidden file of the temporary folder is listed,
+// Unhide makes it visible, and Delete (after its question) removes it through the product, which
+// keeps its copy in the Vault.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include "categories/hidden_files.hpp"
+#include "common/paths.hpp"
+#include "tests/e2e/e2e_support_win.hpp"
+
+namespace kestrom::e2e {
+namespace {
+
+using test::poll;
+
+constexpr int kListId = 1000;
+constexpr int kUnhide = 1012;
+constexpr int kDelete = 1184;
+// Sorted by its first column, the file's name puts it on the first row, which the page selects.
+const std::string kName = "!kt_page.hid";
+
+std::string temp_file() {
+  char buf[MAX_PATH + 1];
+  const DWORD n = GetTempPathA(sizeof buf, buf);
+  return std::string(buf, n) + kName;
+}
+
+HWND list_of(HWND sheet) {
+  for (const auto& c : driver::children(sheet))
+    if (c.id == kListId && c.class_name == "SysListView32" && IsWindowVisible(c.hwnd)) return c.hwnd;
+  return nullptr;
+}
+
+HWND box_saying(DWORD pid, const std::string& part) {
+  driver::WindowQuery q;
+  q.class_name = "#32770";
+  q.process_id = pid;
+  q.visible_only = true;
+  HWND found = nullptr;
+  poll([&] {
+    for (HWND w : driver::find_windows(q))
+      for (const auto& c : driver::children(w))
+        if (c.class_name == "Static" && c.text.find(part) != std::string::npos) return (found = w) != nullptr;
+    return false;
+  });
+  return found;
+}
+
+bool first_row_is_the_file(HWND list) {
+  const auto rows = driver::read_list_view(list, 5);
+  return !rows.empty() && rows[0].size() >= 2 && rows[0][0] == kName &&
+         _stricmp(rows[0][1].c_str(), temp_file().c_str()) == 0;
+}
+
+class HiddenFilesPage : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    reset_state();
+    path = temp_file();
+    SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << "hidden page\r\n";
+    ASSERT_TRUE(SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_READONLY));
+    test::set_value(HKEY_CURRENT_USER, kOptions, "SortHidden", "1");
+  }
+  void TearDown() override {
+    SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+    DeleteFileA(path.c_str());
+    const std::string copy = hidden_vault_copy(vault_folder(), path);
+    DeleteFileA(copy.c_str());
+    reset_state();
+  }
+  std::string path;
+};
+
+TEST_F(HiddenFilesPage, ListsUnhidesAndDeletesThroughTheVault) {
+  Process e = start_explorer("-HIDDEN");
+  ASSERT_TRUE(e);
+  HWND sheet = dialog_of(e.pid);
+  ASSERT_NE(sheet, nullptr);
+  HWND list = nullptr;
+  ASSERT_TRUE(poll([&] { return (list = list_of(sheet)) != nullptr && first_row_is_the_file(list); }))
+      << "the hidden file is not on the first row";
+  EXPECT_TRUE(test::screenshot("hidden_files_page"));
+  HWND page = GetParent(list);
+
+  // Unhide: hidden, system and read-only flags go, and the file leaves the list.
+  PostMessageA(page, WM_COMMAND, MAKEWPARAM(kUnhide, BN_CLICKED), 0);
+  ASSERT_TRUE(poll([&] {
+    const DWORD a = GetFileAttributesA(path.c_str());
+    return a != INVALID_FILE_ATTRIBUTES && !(a & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_READONLY));
+  }));
+  EXPECT_TRUE(poll([&] { return !first_row_is_the_file(list); }));
+
+  // Hidden again and refreshed; Delete asks, then deletes with a copy kept.
+  ASSERT_TRUE(SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_HIDDEN));
+  PostMessageA(page, WM_COMMAND, MAKEWPARAM(1006, BN_CLICKED), 0);
+  ASSERT_TRUE(poll([&] { return first_row_is_the_file(list); }));
+  PostMessageA(page, WM_COMMAND, MAKEWPARAM(kDelete, BN_CLICKED), 0);
+  HWND box = box_saying(e.pid, "Adware");
+  ASSERT_NE(box, nullptr) << "no question before deleting";
+  driver::press(box, IDYES);
+  EXPECT_TRUE(poll([&] { return GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES; }));
+  std::ifstream copy(hidden_vault_copy(vault_folder(), path), std::ios::binary);
+  std::ostringstream bytes;
+  bytes << copy.rdbuf();
+  EXPECT_EQ(bytes.str(), "hidden page\r\n");
+  EXPECT_TRUE(poll([&] { return !first_row_is_the_file(list); }));
+  EXPECT_EQ(quit_explorer(e), 0);
+}
+
+}  // namespace
+}  // namespace kestrom::e2e
