@@ -9,4 +9,8 @@ namespace kestrom {
 // A source for each category built in so far: startup programs and running programs.
 RegisterSources detected_register_sources(bool wow64_view);
 
+// The product start-up's `build missing category snapshots` step: each category built in so far
+// builds its snapshot when it has none yet (services).
+void build_missing_category_snapshots();
+
 }  // namespace kestrom

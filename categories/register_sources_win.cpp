@@ -1,6 +1,7 @@
 #include "categories/register_sources.hpp"
 
 #include "categories/active_tasks.hpp"
+#include "categories/services_win.hpp"
 #include "startup/enumerate.hpp"
 
 namespace kestrom {
@@ -9,7 +10,13 @@ RegisterSources detected_register_sources(bool wow64_view) {
   RegisterSources sources;
   sources.startup = [wow64_view] { return startup_program_files(wow64_view); };
   sources.active_tasks = [] { return active_task_files(); };
+  sources.services = [] { return services::service_files(); };
   return sources;
+}
+
+void build_missing_category_snapshots() {
+  ItemList list;
+  services::build_services_snapshot(list, system_item_rules());
 }
 
 }  // namespace kestrom

@@ -216,6 +216,7 @@ int run(HINSTANCE instance, const char* command_line) {
   const bool wow64 = wow64_view_present();
   init.initialise_register = [wow64] { initialise_register(detected_register_sources(wow64)); };
   init.fill_snapshots = [wow64] { fill_startup_snapshot_hook(wow64); };
+  init.build_missing_category_snapshots = [] { build_missing_category_snapshots(); };
   init.remove_startup_entry = [wow64](const std::string& title, int code) {
     return remove_titled_entry_hook(title, code, wow64);
   };

@@ -44,3 +44,6 @@
 #define IDS_NO 720
 #define IDS_PUT_BACK_QUESTION 1022
 #define IDS_PUT_BACK_TITLE 1023
+/* The new-service alert (dialog 171). */
+#define IDS_NEW_SERVICE_MESSAGE 900
+#define IDS_NEW_SERVICE_QUESTION 901

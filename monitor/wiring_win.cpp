@@ -8,6 +8,7 @@
 #include "common/history_log.hpp"
 #include "common/info_server_win.hpp"
 #include "common/trace.hpp"
+#include "monitor/alerts/services_step_system.hpp"
 #include "monitor/alerts/startup_step_system.hpp"
 #include "monitor/string_ids.h"
 #include "startup/enumerate.hpp"
@@ -17,6 +18,7 @@ namespace kestrom::monitor {
 
 MonitorWiring::MonitorWiring() : wow64_view_(wow64_view_present()), alerts_(fonts_) {
   steps_[static_cast<std::size_t>(PatrolStep::Startup)] = &MonitorWiring::startup_step;
+  steps_[static_cast<std::size_t>(PatrolStep::Services)] = &MonitorWiring::services_step;
   alerts_.services.look_up_program = [](int type, const std::string& path, const std::string& name) {
     // The dialog leaves the topmost band itself so that the browser can come to the front.
     info_server::look_up_program(nullptr, type, path, name);
@@ -31,6 +33,7 @@ InitHooks MonitorWiring::product_hooks() {
   const bool wow64 = wow64_view_;
   h.initialise_register = [wow64] { initialise_register(detected_register_sources(wow64)); };
   h.fill_snapshots = [wow64] { fill_startup_snapshot_hook(wow64); };
+  h.build_missing_category_snapshots = [] { build_missing_category_snapshots(); };
   h.remove_startup_entry = [wow64](const std::string& title, int code) {
     return remove_titled_entry_hook(title, code, wow64);
   };
@@ -74,6 +77,16 @@ void MonitorWiring::startup_step(Monitor& monitor) {
   };
   alerts::run_startup_step_with_alerts(monitor.window(), alerts_, list_, monitor.options().all, scan,
                                        std::move(signals));
+}
+
+void MonitorWiring::services_step(Monitor& monitor) {
+  alerts::ServicesStepSignals signals;
+  signals.show_alert_icon = [&monitor] { monitor.show_tray_state(icon::kAlert, IDS_TIP_STARTUP); };
+  signals.set_alert_showing = [&monitor](bool on) {
+    monitor.alert_showing = on;
+    if (on) trace::note_alert_shown();
+  };
+  alerts::run_services_step_with_alerts(monitor.window(), alerts_, list_, monitor.options().all, std::move(signals));
 }
 
 }  // namespace kestrom::monitor

@@ -33,6 +33,7 @@ class MonitorWiring {
  private:
   using Step = void (MonitorWiring::*)(Monitor&);
   void startup_step(Monitor& monitor);
+  void services_step(Monitor& monitor);
   InitHooks product_hooks();
 
   bool wow64_view_;

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "platform/process.hpp"
+#include "platform/service_handle.hpp"
 
 namespace kestrom::test {
 
@@ -193,6 +194,74 @@ SavedValue::~SavedValue() {
     set_raw(root_, key_, name_, type_, data_.data(), static_cast<DWORD>(data_.size()));
   else
     delete_value(root_, key_, name_);
+}
+
+}  // namespace kestrom::test
+
+namespace kestrom::test {
+
+namespace {
+
+using ScHandle = platform::UniqueService;
+
+ScHandle open_test_service(const std::string& key, DWORD access) {
+  ScHandle manager(OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CONNECT));
+  return ScHandle(manager ? OpenServiceA(manager.get(), key.c_str(), access) : nullptr);
+}
+
+}  // namespace
+
+TestService::TestService(std::string key_name, std::string display_name, const std::string& program,
+                         std::string_view arguments, DWORD start_type)
+    : key_(std::move(key_name)), display_(std::move(display_name)) {
+  ScHandle manager(OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CONNECT | SC_MANAGER_CREATE_SERVICE));
+  if (!manager.get()) return;
+  std::string command = "\"" + program + "\"";
+  if (!arguments.empty()) command += " " + std::string(arguments);
+  ScHandle service(CreateServiceA(manager.get(), key_.c_str(), display_.c_str(), SERVICE_ALL_ACCESS,
+                                  SERVICE_WIN32_OWN_PROCESS, start_type, SERVICE_ERROR_IGNORE, command.c_str(),
+                                  nullptr, nullptr, nullptr, nullptr, nullptr));
+  created_ = static_cast<bool>(service);
+}
+
+TestService::~TestService() {
+  if (!created_) return;
+  {
+    ScHandle service = open_test_service(key_, SERVICE_ALL_ACCESS);
+    if (!service) return;
+    SERVICE_STATUS status{};
+    if (ControlService(service.get(), SERVICE_CONTROL_STOP, &status)) wait_state(SERVICE_STOPPED);
+    DeleteService(service.get());
+  }
+  // The manager removes it once the last handle is closed.
+  poll([&] { return !open_test_service(key_, SERVICE_QUERY_STATUS); });
+}
+
+bool TestService::start(DWORD state) {
+  ScHandle service = open_test_service(key_, SERVICE_START);
+  if (!service || !StartServiceA(service.get(), 0, nullptr)) return false;
+  return wait_state(state);
+}
+
+DWORD TestService::state() const {
+  ScHandle service = open_test_service(key_, SERVICE_QUERY_STATUS);
+  SERVICE_STATUS status{};
+  return service && QueryServiceStatus(service.get(), &status) ? status.dwCurrentState : 0;
+}
+
+DWORD TestService::start_type() const {
+  ScHandle service = open_test_service(key_, SERVICE_QUERY_CONFIG);
+  if (!service) return 0;
+  DWORD needed = 0;
+  QueryServiceConfigA(service.get(), nullptr, 0, &needed);
+  std::string buffer(needed, '\0');
+  auto* config = reinterpret_cast<QUERY_SERVICE_CONFIGA*>(buffer.data());
+  if (needed == 0 || !QueryServiceConfigA(service.get(), config, needed, &needed)) return 0;
+  return config->dwStartType;
+}
+
+bool TestService::wait_state(DWORD state) const {
+  return poll([&] { return this->state() == state; });
 }
 
 }  // namespace kestrom::test
