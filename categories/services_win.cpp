@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <unordered_map>
 
 #include "common/detected.hpp"
 #include "common/history_log.hpp"
@@ -94,8 +95,18 @@ std::string start_type_text(int start) {
   return s ? text::load(s) : std::string("0");
 }
 
-std::size_t list_services(ItemList& list, ListMode mode, const ItemRules& rules, bool hide_microsoft) {
+std::size_t list_services(ItemList& list, ListMode mode, const ItemRules& given_rules, bool hide_microsoft) {
   list.clear();
+  // Many services share a file (the shared host) and every one has one of three start-type
+  // texts: each text's long form is asked of the file system once per listing.
+  ItemRules rules = given_rules;
+  std::unordered_map<std::string, std::string> long_forms;
+  if (given_rules.long_path)
+    rules.long_path = [&](std::string_view text) {
+      auto [at, added] = long_forms.try_emplace(std::string(text));
+      if (added) at->second = given_rules.long_path(text);
+      return at->second;
+    };
   RegKey services = RegKey::open_read(HKEY_LOCAL_MACHINE, kServicesKey);
   if (!services) return 0;
   DWORD subkeys = 0;

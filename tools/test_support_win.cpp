@@ -209,6 +209,17 @@ ScHandle open_test_service(const std::string& key, DWORD access) {
   return ScHandle(manager ? OpenServiceA(manager.get(), key.c_str(), access) : nullptr);
 }
 
+// Wine's service manager may not find a service it has just created while another process
+// walks its database; it finds it a moment later.
+ScHandle open_soon(const std::string& key, DWORD access) {
+  ScHandle service;
+  poll([&] {
+    service = open_test_service(key, access);
+    return static_cast<bool>(service);
+  });
+  return service;
+}
+
 }  // namespace
 
 TestService::TestService(std::string key_name, std::string display_name, const std::string& program,
@@ -218,16 +229,20 @@ TestService::TestService(std::string key_name, std::string display_name, const s
   if (!manager.get()) return;
   std::string command = "\"" + program + "\"";
   if (!arguments.empty()) command += " " + std::string(arguments);
-  ScHandle service(CreateServiceA(manager.get(), key_.c_str(), display_.c_str(), SERVICE_ALL_ACCESS,
-                                  SERVICE_WIN32_OWN_PROCESS, start_type, SERVICE_ERROR_IGNORE, command.c_str(),
-                                  nullptr, nullptr, nullptr, nullptr, nullptr));
+  ScHandle service;
+  poll([&] {
+    service.reset(CreateServiceA(manager.get(), key_.c_str(), display_.c_str(), SERVICE_ALL_ACCESS,
+                                 SERVICE_WIN32_OWN_PROCESS, start_type, SERVICE_ERROR_IGNORE, command.c_str(), nullptr,
+                                 nullptr, nullptr, nullptr, nullptr));
+    return service || GetLastError() != ERROR_SERVICE_DATABASE_LOCKED;
+  });
   created_ = static_cast<bool>(service);
 }
 
 TestService::~TestService() {
   if (!created_) return;
   {
-    ScHandle service = open_test_service(key_, SERVICE_ALL_ACCESS);
+    ScHandle service = open_soon(key_, SERVICE_ALL_ACCESS);
     if (!service) return;
     SERVICE_STATUS status{};
     if (ControlService(service.get(), SERVICE_CONTROL_STOP, &status)) wait_state(SERVICE_STOPPED);
@@ -238,8 +253,15 @@ TestService::~TestService() {
 }
 
 bool TestService::start(DWORD state) {
-  ScHandle service = open_test_service(key_, SERVICE_START);
-  if (!service || !StartServiceA(service.get(), 0, nullptr)) return false;
+  ScHandle service = open_soon(key_, SERVICE_START);
+  if (!service) return false;
+  // While the service manager starts the session's own services its database is locked.
+  bool started = false;
+  poll([&] {
+    started = StartServiceA(service.get(), 0, nullptr) != FALSE;
+    return started || GetLastError() != ERROR_SERVICE_DATABASE_LOCKED;
+  }, 3 * kWaitMs);
+  if (!started) return false;
   return wait_state(state);
 }
 
