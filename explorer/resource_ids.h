@@ -4,6 +4,7 @@
 #define IDD_STARTUP 102
 #define IDD_OPTIONS 114
 #define IDD_MESSAGE 184
+#define IDD_SERVICES 132
 
 #define IDI_PROGRAM 101
 #define IDI_UNKNOWN_PROGRAM 115
@@ -11,6 +12,7 @@
 /* Controls of the list pages. */
 #define IDC_LIST 1000
 #define IDC_EXPLANATION 1001
+#define IDC_HINT 1005
 #define IDC_ENABLE 10
 #define IDC_DISABLE 11
 #define IDC_REMOVE 1003

@@ -72,3 +72,7 @@
 /* What Windows refused a standard user, and the offer to start again as administrator. */
 #define IDS_RESTART_ELEVATED 2262
 #define IDS_REPAIR_REFUSED 2264
+/* The Services page. */
+#define IDS_SERVICES_EXPLANATION 638
+#define IDS_SERVICES_HINT 639
+#define IDS_NON_MICROSOFT_SERVICES 721
