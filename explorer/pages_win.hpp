@@ -9,5 +9,6 @@ namespace kestrom::explorer {
 std::unique_ptr<SheetPage> make_startup_page(App& app, SheetContext& sheet);
 std::unique_ptr<SheetPage> make_options_page(App& app, SheetContext& sheet);
 std::unique_ptr<SheetPage> make_services_page(App& app, SheetContext& sheet);
+std::unique_ptr<SheetPage> make_active_tasks_page(App& app, SheetContext& sheet);
 
 }  // namespace kestrom::explorer

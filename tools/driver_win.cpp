@@ -189,3 +189,29 @@ std::vector<std::vector<std::string>> read_list_view(HWND list_view, int max_col
 }
 
 }  // namespace kestrom::driver
+
+namespace kestrom::driver {
+
+bool select_list_row(HWND list_view, int row) {
+  DWORD pid = 0;
+  GetWindowThreadProcessId(list_view, &pid);
+  platform::UniqueHandle process(
+      OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE | PROCESS_QUERY_INFORMATION, FALSE, pid));
+  if (!process) return false;
+  RemoteBuffer remote(process.get(), sizeof(LVITEMA));
+  if (!remote.get()) return false;
+  auto set_state = [&](int which, UINT state) {
+    LVITEMA item{};
+    item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+    item.state = state;
+    DWORD_PTR done = 0;
+    return WriteProcessMemory(process.get(), remote.get(), &item, sizeof item, nullptr) &&
+           SendMessageTimeoutA(list_view, LVM_SETITEMSTATE, static_cast<WPARAM>(which),
+                               reinterpret_cast<LPARAM>(remote.get()), SMTO_ABORTIFHUNG, kTextTimeoutMs, &done) &&
+           done;
+  };
+  // Every row off first (-1 names them all), then the one row on.
+  return set_state(-1, 0) && set_state(row, LVIS_SELECTED | LVIS_FOCUSED);
+}
+
+}  // namespace kestrom::driver

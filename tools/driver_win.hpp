@@ -55,5 +55,7 @@ bool post(HWND window, UINT message, WPARAM wp = 0, LPARAM lp = 0);
 
 // Reads a report-style list view of another process: rows of column texts.
 std::vector<std::vector<std::string>> read_list_view(HWND list_view, int max_columns = 16);
+// Selects exactly this row of another process's list view, as a click would.
+bool select_list_row(HWND list_view, int row);
 
 }  // namespace kestrom::driver

@@ -54,10 +54,10 @@ TEST_F(ExplorerSheet, OpensOnThePageOfTheSwitchOrOfStartTab) {
   struct Case {
     const char* start_tab;  // nullptr: not stored
     const char* arguments;
-    int tab;  // 0 Startup Programs, 1 Services, 2 Options
+    int tab;  // 0 Startup Programs, 1 Services, 2 Active Tasks, 3 Options
   };
   // The choice itself is the switch rules' (native tests); here: the sheet follows it.
-  const Case cases[] = {{"6033", "", 2}, {"6033", "-START", 0}, {nullptr, "-OPTIONS", 2}};
+  const Case cases[] = {{"6033", "", 3}, {"6033", "-START", 0}, {nullptr, "-OPTIONS", 3}};
   for (const auto& c : cases) {
     SCOPED_TRACE(std::string("StartTab ") + (c.start_tab ? c.start_tab : "(none)") + ", switches " + c.arguments);
     reset_state();
