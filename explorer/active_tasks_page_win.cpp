@@ -9,10 +9,10 @@
 
 #include "categories/active_tasks.hpp"
 #include "common/detected.hpp"
-#include "common/info_server_win.hpp"
 #include "common/paths.hpp"
 #include "common/pathtext.hpp"
 #include "explorer/list_page_win.hpp"
+#include "explorer/page_parts_win.hpp"
 #include "explorer/page_switch.hpp"
 #include "explorer/pages_win.hpp"
 #include "explorer/resource_ids.h"
@@ -54,12 +54,8 @@ class ActiveTasksPage final : public SheetPage {
         {IDC_KILL_TASK, IDS_KILL_TASK},                  {IDC_CLOSE_PAGE, IDS_CLOSE_BUTTON},
         {IDC_HELP_CAPTION, IDS_HELP_CAPTION},
     };
-    for (const auto& [control, string] : texts) {
-      // The two explanations stand one above the other, so their leading line breaks go.
-      std::string text = settings::text(string, 256);
-      text.erase(0, text.find_first_not_of("\r\n"));
-      SetDlgItemTextA(page, control, text.c_str());
-    }
+    // The two explanations stand one above the other, so their leading line breaks go.
+    set_page_texts(page, texts, true);
     auto icon = static_cast<HICON>(
         LoadImageA(app_.instance, MAKEINTRESOURCEA(IDI_UNKNOWN_PROGRAM), IMAGE_ICON, 16, 16, LR_SHARED));
     SendDlgItemMessageA(page, IDC_HELP_IMAGE, BM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(icon));
@@ -91,10 +87,7 @@ class ActiveTasksPage final : public SheetPage {
   }
 
   ListPage::Comparator comparator() const {
-    return [this](int a, int b, int column, int flag) {
-      const int r = compare_keys(key(a, column), key(b, column));
-      return flag ? -r : r;
-    };
+    return key_comparator([this](int index, int column) { return key(index, column); });
   }
 
   std::string key(int index, int column) const {
@@ -109,24 +102,10 @@ class ActiveTasksPage final : public SheetPage {
     }
   }
 
-  // The record indexes of every selected row.
-  std::vector<int> selected_records() const {
-    std::vector<int> out;
-    HWND list = list_->list();
-    for (int row = ListView_GetNextItem(list, -1, LVNI_SELECTED); row >= 0;
-         row = ListView_GetNextItem(list, row, LVNI_SELECTED)) {
-      LVITEMA item{};
-      item.mask = LVIF_PARAM;
-      item.iItem = row;
-      if (SendMessageA(list, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item))) out.push_back(static_cast<int>(item.lParam));
-    }
-    return out;
-  }
-
   // Each selected row's own process, by the id its record carries; a program with the same
   // file name in another row is left alone.
   void kill_selected(HWND page) {
-    const std::vector<int> records = selected_records();
+    const std::vector<int> records = selected_records(list_->list());
     if (records.empty()) {
       MessageBoxA(page, settings::text(IDS_NO_SELECTION).c_str(), app_.title.c_str(), MB_OK | MB_TOPMOST);
       return;
@@ -146,14 +125,7 @@ class ActiveTasksPage final : public SheetPage {
         app_.current_page = cmd::kActiveTasks;
         break;
       case PSN_KILLACTIVE: list_->deactivate(); break;
-      case PSN_RESET:
-        if (app_.current_page == cmd::kActiveTasks) {
-          list_->save_position();
-          list_->save_column_widths();
-          app_.current_page = 0;
-          PostMessageA(app_.owner, WM_CLOSE, 0, 0);
-        }
-        break;
+      case PSN_RESET: end_on_reset(app_, *list_); break;
       case LVN_COLUMNCLICK: list_->sort_click(reinterpret_cast<const NMLISTVIEW*>(n)->iSubItem, comparator()); break;
       case LVN_ITEMCHANGED: {
         const auto* change = reinterpret_cast<const NMLISTVIEW*>(n);
@@ -176,16 +148,7 @@ class ActiveTasksPage final : public SheetPage {
         break;
       case IDC_REFRESH: fill(); break;
       case IDC_KILL_TASK: kill_selected(page); break;
-      case menu::kLookup: {
-        const int index = list_->first_selected();
-        if (index < 0) {
-          MessageBoxA(page, settings::text(IDS_NO_SELECTION).c_str(), app_.title.c_str(), MB_OK | MB_TOPMOST);
-          break;
-        }
-        const StartupItem& item = items_[static_cast<std::size_t>(index)];
-        info_server::look_up_program(app_.owner, item.code, item.file, item.title);
-        break;
-      }
+      case menu::kLookup: look_up_selected(app_, page, *list_, items_); break;
       case menu::kHelp: list_->open_help(); break;
       case IDC_CLOSE_PAGE: close_sheet(page); break;
       default: break;  // the information window arrives with its own work

@@ -9,9 +9,9 @@
 
 #include "categories/services_win.hpp"
 #include "common/detected.hpp"
-#include "common/info_server_win.hpp"
 #include "common/paths.hpp"
 #include "explorer/list_page_win.hpp"
+#include "explorer/page_parts_win.hpp"
 #include "explorer/page_switch.hpp"
 #include "explorer/pages_win.hpp"
 #include "explorer/resource_ids.h"
@@ -56,12 +56,8 @@ class ServicesPage final : public SheetPage {
         {IDC_CLOSE_PAGE, IDS_CLOSE_BUTTON},          {IDC_HELP_CAPTION, IDS_HELP_CAPTION},
         {IDC_MONITOR_CAPTION, IDS_MONITOR_CAPTION},
     };
-    for (const auto& [control, string] : texts) {
-      // The two explanations stand one above the other, so their leading line breaks go.
-      std::string text = settings::text(string, 256);
-      text.erase(0, text.find_first_not_of("\r\n"));
-      SetDlgItemTextA(page, control, text.c_str());
-    }
+    // The two explanations stand one above the other, so their leading line breaks go.
+    set_page_texts(page, texts, true);
     icon_button(page, IDC_HELP_IMAGE, IDI_UNKNOWN_PROGRAM);
     icon_button(page, IDC_MONITOR_IMAGE, IDI_PROGRAM);
     list_->add_columns();
@@ -103,10 +99,7 @@ class ServicesPage final : public SheetPage {
   }
 
   ListPage::Comparator comparator() const {
-    return [this](int a, int b, int column, int flag) {
-      const int r = compare_keys(key(a, column), key(b, column));
-      return flag ? -r : r;
-    };
+    return key_comparator([this](int index, int column) { return key(index, column); });
   }
 
   std::string key(int index, int column) const {
@@ -137,14 +130,7 @@ class ServicesPage final : public SheetPage {
         items_.clear();
         facts_.clear();
         break;
-      case PSN_RESET:
-        if (app_.current_page == cmd::kServices) {
-          list_->save_position();
-          list_->save_column_widths();
-          app_.current_page = 0;
-          PostMessageA(app_.owner, WM_CLOSE, 0, 0);
-        }
-        break;
+      case PSN_RESET: end_on_reset(app_, *list_); break;
       case LVN_COLUMNCLICK: {
         const int column = reinterpret_cast<const NMLISTVIEW*>(n)->iSubItem;
         if (column < kColumns + 1) list_->sort_click(column, comparator());
@@ -167,16 +153,7 @@ class ServicesPage final : public SheetPage {
   void command(HWND page, int id) {
     switch (id) {
       case cmd::kRelayout: list_->relayout({{IDC_INFO, 0}, {IDC_CLOSE_PAGE, 0}}); break;
-      case menu::kLookup: {
-        const int index = list_->first_selected();
-        if (index < 0) {
-          MessageBoxA(page, settings::text(IDS_NO_SELECTION).c_str(), app_.title.c_str(), MB_OK | MB_TOPMOST);
-          break;
-        }
-        const StartupItem& item = items_[static_cast<std::size_t>(index)];
-        info_server::look_up_program(app_.owner, item.code, item.file, item.title);
-        break;
-      }
+      case menu::kLookup: look_up_selected(app_, page, *list_, items_); break;
       case menu::kHelp: list_->open_help(); break;
       case IDC_SHOW_ALL:
         settings::set_option(Opt::HideMicrosoftServices, IsDlgButtonChecked(page, IDC_SHOW_ALL) == BST_CHECKED ? 1 : 0);
