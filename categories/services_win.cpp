@@ -286,6 +286,31 @@ ActionResult refuse_new_service(const StartupItem& item) {
   return disabled;
 }
 
+std::string service_description_for_program(std::string_view program_file) {
+  if (program_file.empty()) return {};
+  RegKey services = RegKey::open_read(HKEY_LOCAL_MACHINE, kServicesKey);
+  if (!services) return {};
+  for (DWORD i = 0;; ++i) {
+    char name[kKeyNameBuffer];
+    DWORD len = sizeof name;
+    const LONG rc = RegEnumKeyExA(services.get(), i, name, &len, nullptr, nullptr, nullptr, nullptr);
+    if (rc == ERROR_NO_MORE_ITEMS) break;
+    if (rc != ERROR_SUCCESS || len == 0) continue;
+    RegKey key = RegKey::open_read(services.get(), std::string(name, len));
+    if (!key) continue;
+    std::string file = text_value(key, "ImagePath", kMaxImagePath);
+    if (file.empty()) continue;
+    if (contains(file, "svchost.exe")) {
+      // The shared host runs many services; only its library tells them apart.
+      RegKey parameters = RegKey::open_read(key.get(), "Parameters");
+      file = parameters ? text_value(parameters, "ServiceDll", kMaxImagePath) : std::string();
+    }
+    if (!file.empty() && iequals(command_to_file(file), program_file))
+      return text_value(key, "Description", kMaxProgramDescription);
+  }
+  return {};
+}
+
 std::vector<std::string> service_files() {
   ItemList list;
   list_services(list, ListMode::Full, system_item_rules());

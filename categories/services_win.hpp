@@ -69,6 +69,11 @@ ActionResult change_service_start_type(const StartupItem& item, int start);
 // Refused when Windows denied disabling it.
 ActionResult refuse_new_service(const StartupItem& item);
 
+// The "Description" of the service that runs `program_file` (its image path, or for the shared
+// host its "ServiceDll", reduced to a program file); empty when no service runs it.
+inline constexpr std::size_t kMaxProgramDescription = 1024;
+std::string service_description_for_program(std::string_view program_file);
+
 // The program files of the listed services: the category's source for the First-Detected
 // Register.
 std::vector<std::string> service_files();

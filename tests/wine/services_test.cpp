@@ -228,3 +228,17 @@ TEST_F(Services, RefusingANewServiceStopsAndDisablesItWithOneRecordEach) {
   EXPECT_EQ(history_actions(kDisplay),
             (std::vector<int>{action::kServiceFromManual, action::kServiceStop, action::kServiceDisabled}));
 }
+
+TEST_F(Services, DescriptionIsFoundByTheProgramTheServiceRuns) {
+  TestService service(kKey, kDisplay, fixture("kt_service.exe"), "-pending");
+  ASSERT_TRUE(service);
+  set_value(HKEY_LOCAL_MACHINE, kServices + "\\" + kKey, "Description", "Answers the service tests.");
+  RegistryService hosted("KtFixtureHosted", "C:\\windows\\system32\\svchost.exe -k ktfixture", "Fixture Hosted");
+  set_value(HKEY_LOCAL_MACHINE, hosted.key + "\\Parameters", "ServiceDll", "C:\\windows\\system32\\ktfixture.dll");
+  set_value(HKEY_LOCAL_MACHINE, hosted.key, "Description", "Hosted by the shared host.");
+
+  EXPECT_EQ(service_description_for_program(to_upper(fixture("kt_service.exe"))), "Answers the service tests.");
+  EXPECT_EQ(service_description_for_program("c:\\windows\\system32\\KTFIXTURE.DLL"), "Hosted by the shared host.");
+  EXPECT_EQ(service_description_for_program("C:\\windows\\system32\\svchost.exe"), "");
+  EXPECT_EQ(service_description_for_program("C:\\nowhere\\nothing.exe"), "");
+}
