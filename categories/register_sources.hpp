@@ -10,4 +10,8 @@ namespace kestrom {
 // tasks and hidden files.
 RegisterSources detected_register_sources(bool wow64_view);
 
+// The product start-up's `build missing category snapshots` step: each category built in so far
+// builds its snapshot when it has none yet (services).
+void build_missing_category_snapshots();
+
 }  // namespace kestrom

@@ -3,6 +3,7 @@
 #include "categories/active_tasks.hpp"
 #include "categories/tasks.hpp"
 #include "categories/hidden_files_win.hpp"
+#include "categories/services_win.hpp"
 #include "startup/enumerate.hpp"
 
 namespace kestrom {
@@ -13,7 +14,13 @@ RegisterSources detected_register_sources(bool wow64_view) {
   sources.active_tasks = [] { return active_task_files(); };
   sources.tasks = [] { return task_files(); };
   sources.hidden = [] { return hidden_file_paths(); };
+  sources.services = [] { return services::service_files(); };
   return sources;
+}
+
+void build_missing_category_snapshots() {
+  ItemList list;
+  services::build_services_snapshot(list, system_item_rules());
 }
 
 }  // namespace kestrom

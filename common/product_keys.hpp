@@ -20,6 +20,7 @@ inline constexpr std::string_view kDetected = "Software\\Orvane\\Detected";
 inline constexpr std::string_view kShellFolders = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
 inline constexpr std::string_view kCookies = "Software\\Orvane\\Kestrom\\Cookies";
 inline constexpr std::string_view kNuts = "Software\\Orvane\\Kestrom\\Nuts";
+inline constexpr std::string_view kServicesSnapshot = "Software\\Orvane\\Kestrom\\Services";
 inline constexpr std::string_view kHostFile = "Software\\Orvane\\Kestrom\\HostFile";
 // HKEY_CLASSES_ROOT: the Windows Explorer context-menu entry for program files.
 inline constexpr std::string_view kExplorerMenu = "exefile\\shell\\Kestrom VANT";

@@ -34,7 +34,7 @@ std::string read_text(HKEY root, std::string_view key, std::string_view name, st
                       Expand expansion = Expand::No);
 // The same rule applied to a value already read from a key the caller holds open (unexpanded):
 // a caller that reads many values of one key opens it once.
-std::string read_text(const platform::RegKey::RawValue& value, std::size_t limit);
+std::string read_text(const platform::RegKey::RawValue& value, std::size_t limit, Expand expansion = Expand::No);
 
 // The first two bytes of a value as an unsigned number; `missing` when the value is absent.
 int read_small_number(HKEY root, std::string_view key, std::string_view name, int missing);

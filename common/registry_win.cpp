@@ -123,12 +123,15 @@ std::string read_string(HKEY root, std::string_view key, std::string_view name, 
   return *text;
 }
 
-std::string read_text(const RegKey::RawValue& value, std::size_t limit) {
+std::string read_text(const RegKey::RawValue& value, std::size_t limit, Expand expansion) {
   // Room for the text, its terminator and one more: what needs more would not have fitted.
   if (value.data.size() > limit + 2) return {};
   auto text = string_data(value);
   if (!text || text->size() > limit) return {};
-  return *text;
+  if (text->empty() || expansion == Expand::No || value.type != REG_EXPAND_SZ) return *text;
+  auto expanded = expand(*text);
+  if (!expanded || expanded->size() > limit) return {};
+  return *expanded;
 }
 
 std::string read_text(HKEY root, std::string_view key, std::string_view name, std::size_t limit, Expand expansion) {
@@ -136,11 +139,7 @@ std::string read_text(HKEY root, std::string_view key, std::string_view name, st
   if (!k) return {};
   auto raw = k.query(name);
   if (!raw) return {};
-  std::string text = read_text(*raw, limit);
-  if (text.empty() || expansion == Expand::No || raw->type != REG_EXPAND_SZ) return text;
-  auto expanded = expand(text);
-  if (!expanded || expanded->size() > limit) return {};
-  return *expanded;
+  return read_text(*raw, limit, expansion);
 }
 
 int read_small_number(HKEY root, std::string_view key, std::string_view name, int missing) {

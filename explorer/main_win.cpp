@@ -206,7 +206,10 @@ int run(HINSTANCE instance, const char* command_line) {
     fill_startup_snapshot_hook(wow64);
     fill_task_snapshot_hook();
   };
-  init.build_missing_category_snapshots = [] { build_hidden_snapshot(); };
+  init.build_missing_category_snapshots = [] {
+    build_missing_category_snapshots();
+    build_hidden_snapshot();
+  };
   init.build_system_files_snapshot = [] { build_system_file_set(); };
   init.take_setting_copies = [] { take_setting_copies(vista_or_later()); };
   init.remove_startup_entry = [wow64](const std::string& title, int code) {

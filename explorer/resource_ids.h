@@ -8,6 +8,8 @@
 #define IDD_PATROL_TIME 160
 #define IDD_HISTORY 141
 #define IDD_HIDE_ALERTS 213
+#define IDD_SERVICES 132
+#define IDD_ACTIVE_TASKS 110
 
 #define IDI_PROGRAM 101
 #define IDI_UNKNOWN_PROGRAM 115
@@ -17,6 +19,9 @@
 /* Controls of the list pages. */
 #define IDC_LIST 1000
 #define IDC_EXPLANATION 1001
+#define IDC_HINT 1005
+#define IDC_REFRESH 1006
+#define IDC_KILL_TASK 1007
 #define IDC_ENABLE 10
 #define IDC_DISABLE 11
 #define IDC_REMOVE 1003

@@ -19,6 +19,7 @@
 #include "monitor/alerts/hidden_step.hpp"
 #include "monitor/alerts/setting_watchers.hpp"
 #include "monitor/alerts/system_files_step.hpp"
+#include "monitor/alerts/services_step_system.hpp"
 #include "monitor/alerts/startup_step_system.hpp"
 #include "monitor/alerts/tasks_step_system.hpp"
 #include "monitor/string_ids.h"
@@ -36,6 +37,7 @@ MonitorWiring::MonitorWiring() : wow64_view_(wow64_view_present()), alerts_(font
   steps_[static_cast<std::size_t>(PatrolStep::HiddenFiles)] = &MonitorWiring::hidden_step;
   steps_[static_cast<std::size_t>(PatrolStep::SystemFiles)] = &MonitorWiring::system_files_step;
   steps_[static_cast<std::size_t>(PatrolStep::DefaultPages)] = &MonitorWiring::default_pages_step;
+  steps_[static_cast<std::size_t>(PatrolStep::Services)] = &MonitorWiring::services_step;
   alerts_.services.look_up_program = [](int type, const std::string& path, const std::string& name) {
     // The dialog leaves the topmost band itself so that the browser can come to the front.
     info_server::look_up_program(nullptr, type, path, name);
@@ -53,7 +55,10 @@ InitHooks MonitorWiring::product_hooks() {
     fill_startup_snapshot_hook(wow64);
     fill_task_snapshot_hook();
   };
-  h.build_missing_category_snapshots = [] { build_hidden_snapshot(); };
+  h.build_missing_category_snapshots = [] {
+    build_missing_category_snapshots();
+    build_hidden_snapshot();
+  };
   h.build_system_files_snapshot = [] { build_system_file_set(); };
   h.take_setting_copies = [] { take_setting_copies(vista_or_later()); };
   h.remove_startup_entry = [wow64](const std::string& title, int code) {
@@ -157,6 +162,15 @@ void MonitorWiring::tasks_step(Monitor& monitor) {
   alerts::run_tasks_step_with_alerts(monitor.window(), alerts_, list_, monitor.options().all, std::move(signals));
 }
 
+void MonitorWiring::services_step(Monitor& monitor) {
+  alerts::ServicesStepSignals signals;
+  signals.show_alert_icon = [&monitor] { monitor.show_tray_state(icon::kAlert, IDS_TIP_STARTUP); };
+  signals.set_alert_showing = [&monitor](bool on) {
+    monitor.alert_showing = on;
+    if (on) trace::note_alert_shown();
+  };
+  alerts::run_services_step_with_alerts(monitor.window(), alerts_, list_, monitor.options().all, std::move(signals));
+}
 
 void MonitorWiring::hidden_step(Monitor& monitor) {
   alerts::HiddenStepSignals signals;
@@ -167,7 +181,6 @@ void MonitorWiring::hidden_step(Monitor& monitor) {
   };
   alerts::run_hidden_step(monitor.window(), alerts_, list_, monitor.options().all, std::move(signals));
 }
-
 
 void MonitorWiring::system_files_step(Monitor& monitor) {
   if (!vista_or_later()) {

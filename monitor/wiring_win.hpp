@@ -42,6 +42,7 @@ class MonitorWiring {
   void system_files_step(Monitor& monitor);
   void default_pages_step(Monitor& monitor);
   alerts::SettingWatchSignals setting_signals(Monitor& monitor, int tooltip);
+  void services_step(Monitor& monitor);
   InitHooks product_hooks();
 
   bool wow64_view_;

@@ -5,16 +5,9 @@
 #include <optional>
 #include <string_view>
 
-#include "platform/handles.hpp"
+#include "platform/service_handle.hpp"
 
 namespace kestrom::platform {
-
-struct ServiceHandleTraits {
-  using Handle = SC_HANDLE;
-  static Handle invalid() noexcept { return nullptr; }
-  static void close(Handle h) noexcept { CloseServiceHandle(h); }
-};
-using UniqueServiceHandle = Unique<ServiceHandleTraits>;
 
 // The service's current state (SERVICE_RUNNING, ...); nullopt when it cannot be opened or asked.
 std::optional<DWORD> service_state(std::string_view name);

@@ -11,13 +11,13 @@ namespace {
 constexpr DWORD kStatePollMs = 50;
 constexpr int kStatePolls = 200;
 
-UniqueServiceHandle open_service(std::string_view name, DWORD rights, DWORD& error) {
-  UniqueServiceHandle manager(OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CONNECT));
+UniqueService open_service(std::string_view name, DWORD rights, DWORD& error) {
+  UniqueService manager(OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CONNECT));
   if (!manager) {
     error = GetLastError();
     return {};
   }
-  UniqueServiceHandle service(OpenServiceA(manager.get(), std::string(name).c_str(), rights));
+  UniqueService service(OpenServiceA(manager.get(), std::string(name).c_str(), rights));
   if (!service) error = GetLastError();
   return service;
 }

@@ -10,6 +10,7 @@
 #include "platform/process.hpp"
 #include "platform/service_control.hpp"
 #include "platform/wide_text.hpp"
+#include "platform/service_handle.hpp"
 
 namespace kestrom::test {
 
@@ -241,9 +242,9 @@ std::vector<std::string> job_names() {
 }
 
 bool end_service_process(const std::string& service) {
-  platform::UniqueServiceHandle manager(OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CONNECT));
+  platform::UniqueService manager(OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CONNECT));
   if (!manager) return false;
-  platform::UniqueServiceHandle handle(OpenServiceA(manager.get(), service.c_str(), SERVICE_QUERY_STATUS));
+  platform::UniqueService handle(OpenServiceA(manager.get(), service.c_str(), SERVICE_QUERY_STATUS));
   if (!handle) return false;
   auto status = [&] {
     SERVICE_STATUS_PROCESS s{};
@@ -271,5 +272,95 @@ bool rename_job_file(const std::string& from, const std::string& to) {
 }
 
 void delete_job_file(const std::string& name) { DeleteFileA(job_file(name).c_str()); }
+
+}  // namespace kestrom::test
+
+namespace kestrom::test {
+
+namespace {
+
+using ScHandle = platform::UniqueService;
+
+ScHandle open_test_service(const std::string& key, DWORD access) {
+  ScHandle manager(OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CONNECT));
+  return ScHandle(manager ? OpenServiceA(manager.get(), key.c_str(), access) : nullptr);
+}
+
+// Wine's service manager may not find a service it has just created while another process
+// walks its database; it finds it a moment later.
+ScHandle open_soon(const std::string& key, DWORD access) {
+  ScHandle service;
+  poll([&] {
+    service = open_test_service(key, access);
+    return static_cast<bool>(service);
+  });
+  return service;
+}
+
+}  // namespace
+
+TestService::TestService(std::string key_name, std::string display_name, const std::string& program,
+                         std::string_view arguments, DWORD start_type)
+    : key_(std::move(key_name)), display_(std::move(display_name)) {
+  ScHandle manager(OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CONNECT | SC_MANAGER_CREATE_SERVICE));
+  if (!manager.get()) return;
+  std::string command = "\"" + program + "\"";
+  if (!arguments.empty()) command += " " + std::string(arguments);
+  ScHandle service;
+  poll([&] {
+    service.reset(CreateServiceA(manager.get(), key_.c_str(), display_.c_str(), SERVICE_ALL_ACCESS,
+                                 SERVICE_WIN32_OWN_PROCESS, start_type, SERVICE_ERROR_IGNORE, command.c_str(), nullptr,
+                                 nullptr, nullptr, nullptr, nullptr));
+    return service || GetLastError() != ERROR_SERVICE_DATABASE_LOCKED;
+  });
+  created_ = static_cast<bool>(service);
+}
+
+TestService::~TestService() {
+  if (!created_) return;
+  {
+    ScHandle service = open_soon(key_, SERVICE_ALL_ACCESS);
+    if (!service) return;
+    SERVICE_STATUS status{};
+    if (ControlService(service.get(), SERVICE_CONTROL_STOP, &status)) wait_state(SERVICE_STOPPED);
+    DeleteService(service.get());
+  }
+  // The manager removes it once the last handle is closed.
+  poll([&] { return !open_test_service(key_, SERVICE_QUERY_STATUS); });
+}
+
+bool TestService::start(DWORD state) {
+  ScHandle service = open_soon(key_, SERVICE_START);
+  if (!service) return false;
+  // While the service manager starts the session's own services its database is locked.
+  bool started = false;
+  poll([&] {
+    started = StartServiceA(service.get(), 0, nullptr) != FALSE;
+    return started || GetLastError() != ERROR_SERVICE_DATABASE_LOCKED;
+  }, 3 * kWaitMs);
+  if (!started) return false;
+  return wait_state(state);
+}
+
+DWORD TestService::state() const {
+  ScHandle service = open_test_service(key_, SERVICE_QUERY_STATUS);
+  SERVICE_STATUS status{};
+  return service && QueryServiceStatus(service.get(), &status) ? status.dwCurrentState : 0;
+}
+
+DWORD TestService::start_type() const {
+  ScHandle service = open_test_service(key_, SERVICE_QUERY_CONFIG);
+  if (!service) return 0;
+  DWORD needed = 0;
+  QueryServiceConfigA(service.get(), nullptr, 0, &needed);
+  std::string buffer(needed, '\0');
+  auto* config = reinterpret_cast<QUERY_SERVICE_CONFIGA*>(buffer.data());
+  if (needed == 0 || !QueryServiceConfigA(service.get(), config, needed, &needed)) return 0;
+  return config->dwStartType;
+}
+
+bool TestService::wait_state(DWORD state) const {
+  return poll([&] { return this->state() == state; });
+}
 
 }  // namespace kestrom::test

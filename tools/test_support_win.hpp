@@ -108,4 +108,28 @@ class SavedValue {
   bool existed_ = false;
 };
 
+// A service of the test, created through the service manager (own process, demand start) and
+// stopped and deleted when the object goes. `arguments` follow the quoted program path.
+class TestService {
+ public:
+  TestService(std::string key_name, std::string display_name, const std::string& program,
+              std::string_view arguments = {}, DWORD start_type = SERVICE_DEMAND_START);
+  ~TestService();
+  TestService(const TestService&) = delete;
+  TestService& operator=(const TestService&) = delete;
+  explicit operator bool() const noexcept { return created_; }
+  const std::string& key_name() const noexcept { return key_; }
+  const std::string& display_name() const noexcept { return display_; }
+  // Starts it and waits until it reports `state` (SERVICE_RUNNING, SERVICE_START_PENDING).
+  bool start(DWORD state = SERVICE_RUNNING);
+  // The state and start type the service manager reports; 0 when it cannot be read.
+  DWORD state() const;
+  DWORD start_type() const;
+  bool wait_state(DWORD state) const;
+
+ private:
+  std::string key_, display_;
+  bool created_ = false;
+};
+
 }  // namespace kestrom::test

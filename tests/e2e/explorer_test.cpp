@@ -30,15 +30,6 @@ int current_tab(HWND sheet) {
   return static_cast<int>(sel);
 }
 
-// Options is the last tab, whatever other pages are built before it.
-int options_tab(HWND sheet) {
-  DWORD_PTR tab = 0, count = 0;
-  if (!SendMessageTimeoutA(sheet, PSM_GETTABCONTROL, 0, 0, SMTO_ABORTIFHUNG, 5000, &tab) || !tab) return -1;
-  if (!SendMessageTimeoutA(reinterpret_cast<HWND>(tab), TCM_GETITEMCOUNT, 0, 0, SMTO_ABORTIFHUNG, 5000, &count))
-    return -1;
-  return static_cast<int>(count) - 1;
-}
-
 // The list view of the page on show.
 HWND list_of(HWND sheet) {
   for (const auto& c : driver::children(sheet))

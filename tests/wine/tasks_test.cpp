@@ -45,7 +45,7 @@ class SchedulerStartType {
   }
 
  private:
-  platform::UniqueServiceHandle manager_, service_;
+  platform::UniqueService manager_, service_;
   DWORD original_ = SERVICE_DEMAND_START;
 };
 

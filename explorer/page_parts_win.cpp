@@ -1,0 +1,56 @@
+#include "explorer/page_parts_win.hpp"
+
+#include <commctrl.h>
+
+#include "common/info_server_win.hpp"
+#include "explorer/settings_win.hpp"
+#include "explorer/string_ids.h"
+
+namespace kestrom::explorer {
+
+void set_page_texts(HWND page, std::span<const std::pair<int, int>> texts, bool trim_leading_breaks) {
+  for (const auto& [control, string] : texts) {
+    std::string text = settings::text(string, 256);
+    if (trim_leading_breaks) text.erase(0, text.find_first_not_of("\r\n"));
+    SetDlgItemTextA(page, control, text.c_str());
+  }
+}
+
+std::vector<int> selected_records(HWND list) {
+  std::vector<int> out;
+  for (int row = ListView_GetNextItem(list, -1, LVNI_SELECTED); row >= 0;
+       row = ListView_GetNextItem(list, row, LVNI_SELECTED)) {
+    LVITEMA item{};
+    item.mask = LVIF_PARAM;
+    item.iItem = row;
+    if (SendMessageA(list, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item))) out.push_back(static_cast<int>(item.lParam));
+  }
+  return out;
+}
+
+void look_up_selected(const App& app, HWND page, const ListPage& list, const ItemList& items) {
+  const int index = list.first_selected();
+  if (index < 0 || static_cast<std::size_t>(index) >= items.size()) {
+    MessageBoxA(page, settings::text(IDS_NO_SELECTION).c_str(), app.title.c_str(), MB_OK | MB_TOPMOST);
+    return;
+  }
+  const StartupItem& item = items[static_cast<std::size_t>(index)];
+  info_server::look_up_program(app.owner, item.code, item.file, item.title);
+}
+
+ListPage::Comparator key_comparator(std::function<std::string(int index, int column)> key) {
+  return [key = std::move(key)](int a, int b, int column, int flag) {
+    const int r = compare_keys(key(a, column), key(b, column));
+    return flag ? -r : r;
+  };
+}
+
+void end_on_reset(App& app, const ListPage& list) {
+  if (app.current_page != list.page_command()) return;
+  list.save_position();
+  list.save_column_widths();
+  app.current_page = 0;
+  PostMessageA(app.owner, WM_CLOSE, 0, 0);
+}
+
+}  // namespace kestrom::explorer

@@ -1,0 +1,29 @@
+// Pieces the list pages share beyond the framework: their texts, the records of the selected
+// rows, the lookup of the selected item, the key comparison and the end of the sheet.
+#pragma once
+#include <windows.h>
+
+#include <functional>
+#include <span>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "common/item_list.hpp"
+#include "explorer/list_page_win.hpp"
+
+namespace kestrom::explorer {
+
+// Sets each control's caption from its string. With `trim_leading_breaks` the line breaks a
+// text begins with go (explanations that stand one above the other).
+void set_page_texts(HWND page, std::span<const std::pair<int, int>> texts, bool trim_leading_breaks);
+// The record indexes of every selected row, in row order.
+std::vector<int> selected_records(HWND list);
+// The program information lookup for the selected record, or message 57 without one.
+void look_up_selected(const App& app, HWND page, const ListPage& list, const ItemList& items);
+// A comparator over one text key per record and column (`key`), ascending or descending.
+ListPage::Comparator key_comparator(std::function<std::string(int index, int column)> key);
+// PSN_RESET on the page on show: save its place and widths and end the program.
+void end_on_reset(App& app, const ListPage& list);
+
+}  // namespace kestrom::explorer

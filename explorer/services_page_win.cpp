@@ -1,0 +1,185 @@
+// The Services tab: the installed services through the list page framework, with their state
+// and start type, and the choice to leave out Microsoft's own.
+#include <windows.h>
+#include <commctrl.h>
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "categories/services_win.hpp"
+#include "common/detected.hpp"
+#include "common/paths.hpp"
+#include "explorer/list_page_win.hpp"
+#include "explorer/page_parts_win.hpp"
+#include "explorer/page_switch.hpp"
+#include "explorer/pages_win.hpp"
+#include "explorer/resource_ids.h"
+#include "explorer/settings_win.hpp"
+#include "explorer/string_ids.h"
+#include "startup/enumerate.hpp"
+
+namespace kestrom::explorer {
+
+namespace {
+
+constexpr int kColumns = 6;
+
+// What the comparator needs of each service, read once per fill.
+struct ServiceFacts {
+  std::string company;
+  std::string state;
+  std::string date_key;
+};
+
+class ServicesPage final : public SheetPage {
+ public:
+  using SheetPage::SheetPage;
+
+ protected:
+  INT_PTR handle(HWND page, UINT msg, WPARAM wp, LPARAM lp) override {
+    switch (msg) {
+      case WM_INITDIALOG: init(page); return TRUE;
+      case WM_NOTIFY: return notify(page, reinterpret_cast<NMHDR*>(lp));
+      case WM_COMMAND: command(page, LOWORD(wp)); return TRUE;
+      case WM_DESTROY: list_.reset(); return FALSE;
+      default: return FALSE;
+    }
+  }
+
+ private:
+  void init(HWND page) {
+    list_.emplace(app_, page, IDC_LIST, cmd::kServices);
+    const std::pair<int, int> texts[] = {
+        {IDC_EXPLANATION, IDS_SERVICES_EXPLANATION}, {IDC_HINT, IDS_SERVICES_HINT},
+        {IDC_SHOW_ALL, IDS_NON_MICROSOFT_SERVICES},  {IDC_INFO, IDS_MENU_INFO},
+        {IDC_CLOSE_PAGE, IDS_CLOSE_BUTTON},          {IDC_HELP_CAPTION, IDS_HELP_CAPTION},
+        {IDC_MONITOR_CAPTION, IDS_MONITOR_CAPTION},
+    };
+    // The two explanations stand one above the other, so their leading line breaks go.
+    set_page_texts(page, texts, true);
+    icon_button(page, IDC_HELP_IMAGE, IDI_UNKNOWN_PROGRAM);
+    icon_button(page, IDC_MONITOR_IMAGE, IDI_PROGRAM);
+    list_->add_columns();
+  }
+
+  void icon_button(HWND page, int control, int icon_id) {
+    auto icon = static_cast<HICON>(LoadImageA(app_.instance, MAKEINTRESOURCEA(icon_id), IMAGE_ICON, 16, 16, LR_SHARED));
+    SendDlgItemMessageA(page, control, BM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(icon));
+  }
+
+  void fill(HWND page) {
+    list_->begin_fill();
+    items_.clear();
+    facts_.clear();
+    const bool hide_microsoft = settings::option(Opt::HideMicrosoftServices) > 0;
+    services::list_services(items_, services::ListMode::Full, system_item_rules(), hide_microsoft);
+    for (std::size_t i = 0; i < items_.size(); ++i) {
+      const StartupItem& item = items_[i];
+      ServiceFacts f;
+      const std::string program = command_to_file(item.file);
+      if (!program.empty()) f.company = version_information(program).company_name;
+      f.state = services::service_status_text(item.title);
+      std::string date = first_sighting(item.file, item.code);
+      if (date.empty()) {
+        note_first_sighting(item.file, detected::kServices);
+        date = first_sighting(item.file, item.code);
+      }
+      f.date_key = first_detected_key(date);
+      const int row = list_->add_row(item.title, static_cast<int>(i), program);
+      list_->set_text(row, 1, item.file);
+      list_->set_text(row, 2, f.company);
+      list_->set_text(row, 3, f.state);
+      list_->set_text(row, 4, item.command);
+      list_->set_text(row, 5, date);
+      facts_.push_back(std::move(f));
+    }
+    list_->end_fill(comparator());
+    CheckDlgButton(page, IDC_SHOW_ALL, hide_microsoft ? BST_CHECKED : BST_UNCHECKED);
+  }
+
+  ListPage::Comparator comparator() const {
+    return key_comparator([this](int index, int column) { return key(index, column); });
+  }
+
+  std::string key(int index, int column) const {
+    if (index < 0 || static_cast<std::size_t>(index) >= facts_.size()) return {};
+    const StartupItem& item = items_[static_cast<std::size_t>(index)];
+    const ServiceFacts& f = facts_[static_cast<std::size_t>(index)];
+    switch (column) {
+      case 0: return item.title;
+      case 1: return file_name_key(item.file);
+      case 2: return f.company;
+      case 3: return f.state;
+      case 4: return item.command;
+      case 5: return f.date_key;
+      default: return {};
+    }
+  }
+
+  INT_PTR notify(HWND page, const NMHDR* n) {
+    switch (n->code) {
+      case PSN_SETACTIVE: {
+        HCURSOR old = SetCursor(LoadCursor(nullptr, IDC_WAIT));
+        fill(page);
+        SetCursor(old);
+        break;
+      }
+      case PSN_KILLACTIVE:
+        list_->deactivate();
+        items_.clear();
+        facts_.clear();
+        break;
+      case PSN_RESET: end_on_reset(app_, *list_); break;
+      case LVN_COLUMNCLICK: {
+        const int column = reinterpret_cast<const NMLISTVIEW*>(n)->iSubItem;
+        if (column < kColumns + 1) list_->sort_click(column, comparator());
+        break;
+      }
+      case LVN_ITEMCHANGED: {
+        const auto* change = reinterpret_cast<const NMLISTVIEW*>(n);
+        if ((change->uNewState & LVIS_SELECTED) && !(change->uOldState & LVIS_SELECTED)) show_command();
+        break;
+      }
+      case NM_DBLCLK:
+        if (n->idFrom == IDC_LIST) command(page, menu::kLookup);
+        break;
+      default: break;
+    }
+    SetWindowLongPtrA(page, DWLP_MSGRESULT, 0);
+    return TRUE;
+  }
+
+  void command(HWND page, int id) {
+    switch (id) {
+      case cmd::kRelayout: list_->relayout({{IDC_INFO, 0}, {IDC_CLOSE_PAGE, 0}}); break;
+      case menu::kLookup: look_up_selected(app_, page, *list_, items_); break;
+      case menu::kHelp: list_->open_help(); break;
+      case IDC_SHOW_ALL:
+        settings::set_option(Opt::HideMicrosoftServices, IsDlgButtonChecked(page, IDC_SHOW_ALL) == BST_CHECKED ? 1 : 0);
+        fill(page);
+        break;
+      case IDC_CLOSE_PAGE: close_sheet(page); break;
+      default: break;  // the information window arrives with its own work
+    }
+  }
+
+  // The selected service's start type in the status bar.
+  void show_command() {
+    const int index = list_->first_selected();
+    if (index < 0 || static_cast<std::size_t>(index) >= items_.size()) return;
+    list_->set_status(items_[static_cast<std::size_t>(index)].command);
+  }
+
+  std::optional<ListPage> list_;
+  ItemList items_;
+  std::vector<ServiceFacts> facts_;
+};
+
+}  // namespace
+
+std::unique_ptr<SheetPage> make_services_page(App& app, SheetContext& sheet) {
+  return std::make_unique<ServicesPage>(app, sheet);
+}
+
+}  // namespace kestrom::explorer
