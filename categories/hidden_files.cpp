@@ -57,14 +57,25 @@ bool hidden_snapshot_built(std::string_view default_value) noexcept {
   return default_value.substr(0, kHiddenSnapshotBuilt.size()) == kHiddenSnapshotBuilt;
 }
 
+std::optional<std::string> vault_file_name(std::string_view recorded_path) {
+  const auto slash = recorded_path.find_last_of("\\/");
+  std::string_view name = slash == std::string_view::npos ? recorded_path : recorded_path.substr(slash + 1);
+  if (name.empty() || name == "." || name == "..") return std::nullopt;
+  for (char c : name)
+    if (c == ':' || static_cast<unsigned char>(c) < 32) return std::nullopt;
+  // Windows drops trailing dots and blanks, so "..." or ". ." would name the folder above.
+  if (name.find_first_not_of(". ") == std::string_view::npos) return std::nullopt;
+  return std::string(name);
+}
+
 std::string hidden_vault_copy(std::string_view vault, std::string_view path) {
-  const std::string_view name = file_name_of_path(path);
-  if (vault.empty() || name.empty()) return {};
+  const auto name = vault_file_name(path);
+  if (vault.empty() || !name) return {};
   std::string copy(vault);
   copy += '\\';
   copy += kHiddenVaultFolder;
   copy += '\\';
-  copy += name;
+  copy += *name;
   return copy;
 }
 

@@ -5,6 +5,7 @@
 #pragma once
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -49,6 +50,10 @@ using EntryVisitor = std::function<void(const std::string& path, std::uint32_t a
 // whose names do not begin with "." while levels remain.
 void walk_folder(const std::string& folder, int levels, const FolderLister& list, const EntryVisitor& visit);
 
+// The name of the Vault copy of a recorded path: its last part. Nothing when that part could
+// name anything outside the Vault (empty, "." or "..", a drive or stream colon, a separator
+// of either kind, a control character): the path comes from a text file anyone can edit.
+std::optional<std::string> vault_file_name(std::string_view recorded_path);
 // An entry is a hidden-file item when it is flagged hidden and is not a folder.
 bool is_hidden_file(std::uint32_t attributes) noexcept;
 // The item's value: 1 unless the file is a system file too.

@@ -18,9 +18,4 @@ std::vector<HistoryRecord> newest_history_rows(std::vector<HistoryRecord> record
 // The records "&Restore" undoes: a removed startup entry and a deleted hidden file.
 bool history_restorable(int action) noexcept;
 
-// The name of the Vault copy of a recorded path: its last part. Nothing when that part could
-// name anything outside the Vault (empty, "." or "..", a drive or stream colon, a separator
-// of either kind, a control character): the path comes from a text file anyone can edit.
-std::optional<std::string> vault_file_name(std::string_view recorded_path);
-
 }  // namespace kestrom::explorer

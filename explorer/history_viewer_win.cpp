@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "categories/hidden_files_win.hpp"
 #include "common/history_log.hpp"
 #include "explorer/page_switch.hpp"
 #include "common/paths.hpp"
@@ -109,26 +110,10 @@ class HistoryViewer {
       // The History Log's third field is the entry's command; the path field is its file.
       const ActionResult done = restore_startup_entry(r.third, r.code, r.title, r.path);
       if (done != ActionResult::Done) tell(dialog, IDS_CANNOT_RESTORE);
-    } else if (!restore_from_vault(r.path)) {
+    } else if (!restore_hidden_file(r.path)) {
       tell(dialog, IDS_NO_VAULT_COPY);
     }
     fill(dialog);
-  }
-
-  // The deleted hidden file comes back from its Vault copy; the copy goes only once the file
-  // is back in its place.
-  static bool restore_from_vault(const std::string& path) {
-    const auto name = vault_file_name(path);
-    const std::string vault = vault_folder();
-    if (!name || vault.empty()) return false;
-    const std::string copy = vault + "\\" + *name;
-    if (!file_exists(std::string_view(copy))) return false;
-    if (!CopyFileA(copy.c_str(), path.c_str(), FALSE)) return false;
-    SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_HIDDEN);
-    SetFileAttributesA(copy.c_str(), FILE_ATTRIBUTE_NORMAL);
-    DeleteFileA(copy.c_str());
-    reg::write_string(HKEY_CURRENT_USER, keys::kHiddenSnapshot, path, date_text_now());
-    return true;
   }
 
   void clear(HWND dialog) {

@@ -117,3 +117,12 @@ TEST(HiddenItems, ValueAndSnapshotMarkerAndVaultCopy) {
   EXPECT_EQ(hidden_vault_copy("", "C:\\x\\HOSTS"), "");
   EXPECT_EQ(hidden_vault_copy("C:\\v", "C:\\x\\"), "");
 }
+
+TEST(HiddenFiles, VaultNameCannotLeaveTheVault) {
+  EXPECT_EQ(vault_file_name("C:\\Windows\\hidden.dll"), "hidden.dll");
+  EXPECT_EQ(vault_file_name("hidden.dll"), "hidden.dll");
+  EXPECT_EQ(vault_file_name("C:\\a/b\\..\\evil.dll"), "evil.dll");
+  for (const char* bad : {"", "C:\\Windows\\", "C:\\x\\..", "C:\\x\\.", "C:\\x\\...", "C:\\x\\. .", "C:evil.dll",
+                          "C:\\x\\file.txt:stream", "C:\\x/..", "C:\\x\\a\tb"})
+    EXPECT_EQ(vault_file_name(bad), std::nullopt) << bad;
+}
