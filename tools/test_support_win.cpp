@@ -268,7 +268,8 @@ std::string job_file(const std::string& name) {
 }  // namespace
 
 bool rename_job_file(const std::string& from, const std::string& to) {
-  return MoveFileExA(job_file(from).c_str(), job_file(to).c_str(), MOVEFILE_REPLACE_EXISTING) != 0;
+  // A new prefix's scheduler writes its first job a moment after the save returned.
+  return poll([&] { return MoveFileExA(job_file(from).c_str(), job_file(to).c_str(), MOVEFILE_REPLACE_EXISTING) != 0; });
 }
 
 void delete_job_file(const std::string& name) { DeleteFileA(job_file(name).c_str()); }
