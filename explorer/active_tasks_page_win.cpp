@@ -29,23 +29,12 @@ struct TaskFacts {
   std::string date_key;
 };
 
-class ActiveTasksPage final : public SheetPage {
+class ActiveTasksPage final : public ListSheetPage {
  public:
-  using SheetPage::SheetPage;
-
- protected:
-  INT_PTR handle(HWND page, UINT msg, WPARAM wp, LPARAM lp) override {
-    switch (msg) {
-      case WM_INITDIALOG: init(page); return TRUE;
-      case WM_NOTIFY: return notify(page, reinterpret_cast<NMHDR*>(lp));
-      case WM_COMMAND: command(page, LOWORD(wp)); return TRUE;
-      case WM_DESTROY: list_.reset(); return FALSE;
-      default: return FALSE;
-    }
-  }
+  using ListSheetPage::ListSheetPage;
 
  private:
-  void init(HWND page) {
+  void init(HWND page) override {
     list_.emplace(app_, page, IDC_LIST, cmd::kActiveTasks);
     app_.directions.reset(0, 3);
     const std::pair<int, int> texts[] = {
@@ -118,7 +107,7 @@ class ActiveTasksPage final : public SheetPage {
     fill();
   }
 
-  INT_PTR notify(HWND page, const NMHDR* n) {
+  INT_PTR notify(HWND page, const NMHDR* n) override {
     switch (n->code) {
       case PSN_SETACTIVE:
         if (items_.size() == 0) fill();
@@ -141,7 +130,7 @@ class ActiveTasksPage final : public SheetPage {
     return TRUE;
   }
 
-  void command(HWND page, int id) {
+  void command(HWND page, int id) override {
     switch (id) {
       case cmd::kRelayout:
         list_->relayout({{IDC_INFO, 0}, {IDC_REFRESH, 0}, {IDC_KILL_TASK, 0}, {IDC_CLOSE_PAGE, 0}});
@@ -161,8 +150,6 @@ class ActiveTasksPage final : public SheetPage {
     list_->set_status(items_[static_cast<std::size_t>(index)].file);
   }
 
-  std::optional<ListPage> list_;
-  ItemList items_;
   std::vector<TaskFacts> facts_;
 };
 

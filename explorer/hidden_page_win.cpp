@@ -32,23 +32,12 @@ struct HiddenRow {
   std::string date_key, written_key;
 };
 
-class HiddenPage final : public SheetPage {
+class HiddenPage final : public ListSheetPage {
  public:
-  using SheetPage::SheetPage;
-
- protected:
-  INT_PTR handle(HWND page, UINT msg, WPARAM wp, LPARAM lp) override {
-    switch (msg) {
-      case WM_INITDIALOG: init(page); return TRUE;
-      case WM_NOTIFY: return notify(page, reinterpret_cast<NMHDR*>(lp));
-      case WM_COMMAND: command(page, LOWORD(wp)); return TRUE;
-      case WM_DESTROY: list_.reset(); return FALSE;
-      default: return FALSE;
-    }
-  }
+  using ListSheetPage::ListSheetPage;
 
  private:
-  void init(HWND page) {
+  void init(HWND page) override {
     list_.emplace(app_, page, IDC_LIST, cmd::kHiddenFiles);
     app_.directions.reset(0, 5);
     const std::pair<int, int> texts[] = {
@@ -126,7 +115,7 @@ class HiddenPage final : public SheetPage {
     return &items_[static_cast<std::size_t>(index)];
   }
 
-  INT_PTR notify(HWND page, const NMHDR* n) {
+  INT_PTR notify(HWND page, const NMHDR* n) override {
     switch (n->code) {
       case PSN_SETACTIVE: fill(); break;
       case PSN_KILLACTIVE:
@@ -169,7 +158,7 @@ class HiddenPage final : public SheetPage {
     return TRUE;
   }
 
-  void command(HWND page, int id) {
+  void command(HWND page, int id) override {
     switch (id) {
       case cmd::kRelayout:
         list_->relayout({{IDC_INFO, 0}, {IDC_REFRESH, 0}, {IDC_UNHIDE, 0}, {IDC_DELETE_HIDDEN, 0},
@@ -217,8 +206,6 @@ class HiddenPage final : public SheetPage {
     return text;
   }
 
-  std::optional<ListPage> list_;
-  ItemList items_;
   std::vector<HiddenRow> rows_;
 };
 

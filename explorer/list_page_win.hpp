@@ -6,12 +6,15 @@
 #include <commctrl.h>
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "explorer/app_win.hpp"
 #include "explorer/list_rules.hpp"
 #include "explorer/sheet_geometry.hpp"
+#include "explorer/sheet_win.hpp"
+#include "common/item_list.hpp"
 
 namespace kestrom::explorer {
 
@@ -81,6 +84,30 @@ class ListPage {
   int page_command_;
   bool columns_added_ = false;
   HIMAGELIST images_ = nullptr;
+};
+
+// A page whose body is one list of items: the dialog messages reach the page's own init,
+// notify and command, and the list goes with the page's window.
+class ListSheetPage : public SheetPage {
+ public:
+  using SheetPage::SheetPage;
+
+ protected:
+  INT_PTR handle(HWND page, UINT msg, WPARAM wp, LPARAM lp) final {
+    switch (msg) {
+      case WM_INITDIALOG: init(page); return TRUE;
+      case WM_NOTIFY: return notify(page, reinterpret_cast<NMHDR*>(lp));
+      case WM_COMMAND: command(page, LOWORD(wp)); return TRUE;
+      case WM_DESTROY: list_.reset(); return FALSE;
+      default: return FALSE;
+    }
+  }
+  virtual void init(HWND page) = 0;
+  virtual INT_PTR notify(HWND page, const NMHDR* n) = 0;
+  virtual void command(HWND page, int id) = 0;
+
+  std::optional<ListPage> list_;
+  ItemList items_;
 };
 
 }  // namespace kestrom::explorer

@@ -32,23 +32,12 @@ struct ServiceFacts {
   std::string date_key;
 };
 
-class ServicesPage final : public SheetPage {
+class ServicesPage final : public ListSheetPage {
  public:
-  using SheetPage::SheetPage;
-
- protected:
-  INT_PTR handle(HWND page, UINT msg, WPARAM wp, LPARAM lp) override {
-    switch (msg) {
-      case WM_INITDIALOG: init(page); return TRUE;
-      case WM_NOTIFY: return notify(page, reinterpret_cast<NMHDR*>(lp));
-      case WM_COMMAND: command(page, LOWORD(wp)); return TRUE;
-      case WM_DESTROY: list_.reset(); return FALSE;
-      default: return FALSE;
-    }
-  }
+  using ListSheetPage::ListSheetPage;
 
  private:
-  void init(HWND page) {
+  void init(HWND page) override {
     list_.emplace(app_, page, IDC_LIST, cmd::kServices);
     const std::pair<int, int> texts[] = {
         {IDC_EXPLANATION, IDS_SERVICES_EXPLANATION}, {IDC_HINT, IDS_SERVICES_HINT},
@@ -117,7 +106,7 @@ class ServicesPage final : public SheetPage {
     }
   }
 
-  INT_PTR notify(HWND page, const NMHDR* n) {
+  INT_PTR notify(HWND page, const NMHDR* n) override {
     switch (n->code) {
       case PSN_SETACTIVE: {
         HCURSOR old = SetCursor(LoadCursor(nullptr, IDC_WAIT));
@@ -150,7 +139,7 @@ class ServicesPage final : public SheetPage {
     return TRUE;
   }
 
-  void command(HWND page, int id) {
+  void command(HWND page, int id) override {
     switch (id) {
       case cmd::kRelayout: list_->relayout({{IDC_INFO, 0}, {IDC_CLOSE_PAGE, 0}}); break;
       case menu::kLookup: look_up_selected(app_, page, *list_, items_); break;
@@ -171,8 +160,6 @@ class ServicesPage final : public SheetPage {
     list_->set_status(items_[static_cast<std::size_t>(index)].command);
   }
 
-  std::optional<ListPage> list_;
-  ItemList items_;
   std::vector<ServiceFacts> facts_;
 };
 

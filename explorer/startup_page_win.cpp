@@ -86,23 +86,12 @@ INT_PTR default_warning_proc(HWND dialog, UINT msg, WPARAM wp, LPARAM lp) {
 
 std::string user_run_key() { return run_key_path(RunKey::Run); }
 
-class StartupPage final : public SheetPage {
+class StartupPage final : public ListSheetPage {
  public:
-  using SheetPage::SheetPage;
-
- protected:
-  INT_PTR handle(HWND page, UINT msg, WPARAM wp, LPARAM lp) override {
-    switch (msg) {
-      case WM_INITDIALOG: init(page); return TRUE;
-      case WM_NOTIFY: return notify(page, reinterpret_cast<NMHDR*>(lp));
-      case WM_COMMAND: command(page, LOWORD(wp)); return TRUE;
-      case WM_DESTROY: list_.reset(); return FALSE;
-      default: return FALSE;
-    }
-  }
+  using ListSheetPage::ListSheetPage;
 
  private:
-  void init(HWND page) {
+  void init(HWND page) override {
     list_.emplace(app_, page, IDC_LIST, cmd::kStartup);
     // The page's first start: every sort direction starts ascending.
     app_.directions.reset(0, 5);
@@ -200,7 +189,7 @@ class StartupPage final : public SheetPage {
     return k;
   }
 
-  INT_PTR notify(HWND page, const NMHDR* n) {
+  INT_PTR notify(HWND page, const NMHDR* n) override {
     switch (n->code) {
       case PSN_SETACTIVE: fill(page); break;
       case PSN_KILLACTIVE:
@@ -245,7 +234,7 @@ class StartupPage final : public SheetPage {
     return TRUE;
   }
 
-  void command(HWND page, int id) {
+  void command(HWND page, int id) override {
     switch (id) {
       case cmd::kRelayout:
         list_->relayout({{IDC_INFO, 0},
@@ -475,8 +464,6 @@ class StartupPage final : public SheetPage {
     list_->set_status(settings::text(IDS_STARTUP_LOCATION, 64) + where);
   }
 
-  std::optional<ListPage> list_;
-  ItemList items_;
   std::vector<RowFacts> facts_;
 };
 

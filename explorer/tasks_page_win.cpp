@@ -24,23 +24,12 @@ namespace kestrom::explorer {
 
 namespace {
 
-class TasksPage final : public SheetPage {
+class TasksPage final : public ListSheetPage {
  public:
-  using SheetPage::SheetPage;
-
- protected:
-  INT_PTR handle(HWND page, UINT msg, WPARAM wp, LPARAM lp) override {
-    switch (msg) {
-      case WM_INITDIALOG: init(page); return TRUE;
-      case WM_NOTIFY: return notify(page, reinterpret_cast<NMHDR*>(lp));
-      case WM_COMMAND: command(page, LOWORD(wp)); return TRUE;
-      case WM_DESTROY: list_.reset(); return FALSE;
-      default: return FALSE;
-    }
-  }
+  using ListSheetPage::ListSheetPage;
 
  private:
-  void init(HWND page) {
+  void init(HWND page) override {
     list_.emplace(app_, page, IDC_LIST, cmd::kScheduledTasks);
     app_.directions.reset(0, 5);
     const std::pair<int, int> texts[] = {
@@ -99,7 +88,7 @@ class TasksPage final : public SheetPage {
     }
   }
 
-  INT_PTR notify(HWND page, const NMHDR* n) {
+  INT_PTR notify(HWND page, const NMHDR* n) override {
     switch (n->code) {
       case PSN_SETACTIVE: fill(); break;
       case PSN_KILLACTIVE:
@@ -131,7 +120,7 @@ class TasksPage final : public SheetPage {
     return TRUE;
   }
 
-  void command(HWND page, int id) {
+  void command(HWND page, int id) override {
     switch (id) {
       case cmd::kRelayout: list_->relayout({{IDC_INFO, 0}, {IDC_REMOVE, 0}, {IDC_CLOSE_PAGE, 0}}); break;
       case menu::kHelp: list_->open_help(); break;
@@ -161,8 +150,6 @@ class TasksPage final : public SheetPage {
     fill();
   }
 
-  std::optional<ListPage> list_;
-  ItemList items_;
   TaskListing listing_;
   std::vector<std::string> companies_;
 };
