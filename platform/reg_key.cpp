@@ -70,6 +70,12 @@ bool RegKey::set_binary(std::string_view name, std::string_view bytes) const noe
                         static_cast<DWORD>(bytes.size())) == ERROR_SUCCESS;
 }
 
+bool RegKey::set_raw(std::string_view name, const RawValue& value) const noexcept {
+  if (!key_) return false;
+  return RegSetValueExA(key_.get(), z(name).c_str(), 0, value.type, reinterpret_cast<const BYTE*>(value.data.data()),
+                        static_cast<DWORD>(value.data.size())) == ERROR_SUCCESS;
+}
+
 bool RegKey::delete_value(std::string_view name) const noexcept {
   return key_ && RegDeleteValueA(key_.get(), z(name).c_str()) == ERROR_SUCCESS;
 }
