@@ -1,6 +1,7 @@
 #include "categories/register_sources.hpp"
 
 #include "categories/active_tasks.hpp"
+#include "categories/file_types_win.hpp"
 #include "categories/tasks.hpp"
 #include "categories/hidden_files_win.hpp"
 #include "categories/services_win.hpp"
@@ -15,6 +16,7 @@ RegisterSources detected_register_sources(bool wow64_view) {
   sources.tasks = [] { return task_files(); };
   sources.hidden = [] { return hidden_file_paths(); };
   sources.services = [] { return services::service_files(); };
+  sources.file_types = [] { return file_types::file_type_commands(); };
   return sources;
 }
 
