@@ -155,6 +155,23 @@ Recorded recorded_association(std::string_view extension, int source) {
   return r;
 }
 
+RecordReader::RecordReader() : commands_(platform::RegKey::open_read(HKEY_CURRENT_USER, kClassKey)) {
+  for (int source = kFirstSource; source <= kLastSource; ++source)
+    names_[source - 1] = platform::RegKey::open_read(HKEY_CURRENT_USER, snapshot_key(source));
+}
+
+Recorded RecordReader::read(std::string_view extension, int source) const {
+  Recorded r;
+  if (source < kFirstSource || source > kLastSource || bare(extension).empty()) return r;
+  const platform::RegKey& names = names_[source - 1];
+  if (!names) return r;
+  // Read as read_string reads: expanded, nothing beyond the registry layer's longest text.
+  if (auto raw = names.query(dotted(bare(extension)))) r.name = reg::read_text(*raw, reg::kMaxString, reg::Expand::Yes);
+  if (r.name.empty() || !commands_) return r;
+  if (auto raw = commands_.query(r.name)) r.command = reg::read_text(*raw, reg::kMaxString, reg::Expand::Yes);
+  return r;
+}
+
 bool record_file_type(const Association& a) {
   const std::string_view key = snapshot_key(a.source);
   if (key.empty() || a.name.empty() || bare(a.extension).empty()) return false;

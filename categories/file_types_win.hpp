@@ -8,6 +8,7 @@
 
 #include "categories/file_types.hpp"
 #include "common/item_list.hpp"
+#include "platform/reg_key.hpp"
 #include "startup/actions.hpp"
 
 namespace kestrom::file_types {
@@ -25,6 +26,16 @@ std::vector<Association> list_file_types(ItemList& list, const ItemRules& rules)
 std::string watched_list();
 // What the snapshot holds for the extension and source.
 Recorded recorded_association(std::string_view extension, int source);
+// The same reads with the snapshot's keys opened once, for a patrol step that reads hundreds.
+class RecordReader {
+ public:
+  RecordReader();
+  Recorded read(std::string_view extension, int source) const;
+
+ private:
+  platform::RegKey names_[kLastSource];
+  platform::RegKey commands_;
+};
 // `record file type`: the association as it is now becomes the recorded one.
 bool record_file_type(const Association& association);
 // `restore file type`: writes the recorded association back into the source. NotDone when

@@ -97,9 +97,7 @@ class SystemFileTypesOperations final : public FileTypesStepOperations {
   explicit SystemFileTypesOperations(FileTypesStepSignals signals) : signals_(std::move(signals)) {}
 
   std::vector<Association> list_associations() override { return file_types::list_associations(); }
-  Recorded recorded(std::string_view extension, int source) override {
-    return file_types::recorded_association(extension, source);
-  }
+  Recorded recorded(std::string_view extension, int source) override { return records_.read(extension, source); }
   void record(const Association& current) override { file_types::record_file_type(current); }
   ActionResult restore(const Association& current, const Recorded& old) override {
     const ActionResult result = file_types::restore_file_type(current.extension, current.source);
@@ -132,6 +130,8 @@ class SystemFileTypesOperations final : public FileTypesStepOperations {
 
  private:
   FileTypesStepSignals signals_;
+  // Opened once for the step; records written meanwhile are read through the same keys.
+  file_types::RecordReader records_;
 };
 
 class DialogFileTypesAsker final : public FileTypesAsker {
