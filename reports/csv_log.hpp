@@ -22,7 +22,4 @@ std::string csv_row(const CsvRow& row);
 std::string_view run_entry_type(int code) noexcept;
 std::string_view run_entry_subtype(int code) noexcept;
 
-// ActiveX controls whose compatibility flags carry the kill bit get no row.
-inline constexpr unsigned kKillBit = 0x400;
-
 }  // namespace kestrom::reports
