@@ -14,6 +14,7 @@
 #include "platform/process.hpp"
 #include "reports/csv_log.hpp"
 #include "reports/report_text_win.hpp"
+#include "startup/delay_store.hpp"
 #include "startup/enumerate.hpp"
 
 namespace kestrom::reports {
@@ -53,6 +54,7 @@ CsvListers system_csv_listers() {
   l.startup = [wow64](ItemList& list) {
     list_startup_programs(list, StartupScan{false, 0, wow64}, system_item_rules());
   };
+  l.delayed = [](ItemList& list) { delay::list_delayed_programs(list, system_item_rules()); };
   l.active_tasks = [](ItemList& list) { list_active_tasks(list, system_item_rules()); };
   l.services = [](ItemList& list) {
     services::list_services(list, services::ListMode::Full, system_item_rules());

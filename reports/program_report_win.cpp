@@ -16,6 +16,7 @@
 #include "common/textloader.hpp"
 #include "platform/process.hpp"
 #include "reports/report_text_win.hpp"
+#include "startup/delay_store.hpp"
 #include "startup/enumerate.hpp"
 
 namespace kestrom::reports {
@@ -93,6 +94,7 @@ SectionListers system_section_listers() {
   l[kStartupSection] = [wow64](ItemList& list) {
     list_startup_programs(list, StartupScan{false, 0, wow64}, system_item_rules());
   };
+  l[kDelayedSection] = [](ItemList& list) { delay::list_delayed_programs(list, system_item_rules()); };
   l[kActiveTasksSection] = [](ItemList& list) { list_active_tasks(list, system_item_rules()); };
   l[kScheduledTasksSection] = [](ItemList& list) { list_tasks(list, system_item_rules()); };
   l[kServicesSection] = [](ItemList& list) {
