@@ -7,6 +7,8 @@
 #include <vector>
 
 #include "categories/file_types_win.hpp"
+#include "common/info_server.hpp"
+#include "common/info_server_win.hpp"
 #include "common/options_table.hpp"
 #include "common/paths.hpp"
 #include "common/pathtext.hpp"
@@ -160,6 +162,16 @@ class FileTypesPage final : public ListSheetPage {
         }
         break;
       case LVN_COLUMNCLICK: list_->sort_click(reinterpret_cast<const NMLISTVIEW*>(n)->iSubItem, comparator()); break;
+      case NM_RCLICK:
+        if (n->idFrom == IDC_LIST && list_->first_selected() >= 0) {
+          std::vector<MenuEntry> entries{{IDS_MENU_ADD, menu::kAdd}, {IDS_MENU_REMOVE, menu::kRemove}};
+          append_common_menu_end(entries, cmd::kFileTypes);
+          list_->context_menu(entries);
+        }
+        break;
+      case NM_DBLCLK:
+        if (n->idFrom == IDC_LIST) command(page, menu::kLookup);
+        break;
       case LVN_ITEMCHANGED: {
         const auto* change = reinterpret_cast<const NMLISTVIEW*>(n);
         if ((change->uNewState & LVIS_SELECTED) && !(change->uOldState & LVIS_SELECTED)) {
@@ -180,11 +192,23 @@ class FileTypesPage final : public ListSheetPage {
         list_->relayout({{IDC_INFO, 0}, {IDC_ADD, 0}, {IDC_REMOVE, 0}, {IDC_CLOSE_PAGE, 0}});
         break;
       case menu::kHelp: list_->open_help(); break;
+      case menu::kLookup: look_up(page); break;
       case IDC_ADD: add(page); break;
       case IDC_REMOVE: remove(page); break;
       case IDC_CLOSE_PAGE: close_sheet(page); break;
       default: break;
     }
+  }
+
+  // The program of the selected association, asked about as a file type.
+  void look_up(HWND page) {
+    const int index = list_->first_selected();
+    if (index < 0 || static_cast<std::size_t>(index) >= items_.size()) {
+      MessageBoxA(page, settings::text(IDS_NO_SELECTION).c_str(), app_.title.c_str(), MB_OK | MB_TOPMOST);
+      return;
+    }
+    const StartupItem& item = items_[static_cast<std::size_t>(index)];
+    info_server::look_up_program(app_.owner, info_server::kFromFileTypes, item.file, item.title);
   }
 
   void add(HWND page) {
