@@ -116,9 +116,11 @@ std::optional<Association> find_association(std::string_view extension, int sour
   return Association{std::string(name_of_extension), source, name, std::move(command)};
 }
 
-std::vector<Association> list_associations() {
+std::vector<Association> list_associations() { return associations_of_list(watched_list()); }
+
+std::vector<Association> associations_of_list(std::string_view list) {
   std::vector<Association> out;
-  for (const std::string& extension : watched_extensions(watched_list())) {
+  for (const std::string& extension : watched_extensions(list)) {
     auto found = associations_of(extension);
     for (auto& a : found) out.push_back(std::move(a));
   }
@@ -229,8 +231,12 @@ void build_file_type_snapshot() {
 }
 
 std::vector<std::string> file_type_commands() {
+  // The register is filled at the first start before the snapshot writes the list: the list
+  // it will write stands in for it then.
+  std::string list = watched_list();
+  if (list.empty()) list = text::load(IDS_FILE_TYPES_WATCHED);
   std::vector<std::string> out;
-  for (const Association& a : list_associations()) out.push_back(strip_quotes(a.command));
+  for (const Association& a : associations_of_list(list)) out.push_back(strip_quotes(a.command));
   return out;
 }
 

@@ -18,6 +18,8 @@ namespace kestrom::file_types {
 std::optional<Association> find_association(std::string_view extension, int source);
 // Every association of the watched list: extensions in list order, sources in type order.
 std::vector<Association> list_associations();
+// The same for a list given.
+std::vector<Association> associations_of_list(std::string_view list);
 // `list file types`: clears the list and adds an item per association (code 400, value = the
 // source, detail = the dotted extension). The associations come back index for index.
 std::vector<Association> list_file_types(ItemList& list, const ItemRules& rules);

@@ -239,3 +239,14 @@ TEST_F(FileTypes, StartUpBuildsTheSnapshotOnceAndRecordsAgainAfterAnOldMarker) {
   EXPECT_EQ(get_value(HKEY_CURRENT_USER, kExt, ""), "Do not edit.");
   EXPECT_EQ(watched_list(), "KT1;");
 }
+
+TEST_F(FileTypes, TheRegisterSourceGivesTheProgramsAndTheDefaultListBeforeOneIsWritten) {
+  EXPECT_EQ(file_type_commands(),
+            (std::vector<std::string>{"C:\\Program Files\\Kt One\\kt1.exe %1", "C:\\Kt\\ktapp.exe /open %1",
+                                      "C:\\Kt Prog\\ktprog.exe %1"}));
+  // No list yet (the first start fills the register before it builds the snapshot).
+  delete_tree(HKEY_CURRENT_USER, kClass);
+  const auto commands = file_type_commands();
+  EXPECT_FALSE(commands.empty()) << "Wine associates txt, exe and others of the default list";
+  EXPECT_EQ(commands.size(), associations_of_list(text::load(IDS_FILE_TYPES_WATCHED)).size());
+}
