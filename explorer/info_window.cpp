@@ -111,7 +111,7 @@ std::string note_file_name(std::string_view program_file) {
   const auto first = out.find_first_not_of(' ');
   out.erase(0, first == std::string::npos ? out.size() : first);
   if (out.empty()) return {};
-  if (reserved_device(out)) out.insert(0, "_");
+  if (reserved_device(out)) out = std::string(1, '_') + out;
   return out + ".txt";
 }
 
