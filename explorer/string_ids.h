@@ -166,3 +166,6 @@
 #define IDS_ACTIVE_TASKS_HINT 222
 #define IDS_KILL_TASK 306
 #define IDS_REFRESH_BUTTON 3196
+/* The program report and the CSV log. */
+#define IDS_REPORT_LOCATION 716
+#define IDS_REPORT_NOT_WRITTEN 3640
