@@ -16,6 +16,7 @@
 #include "common/product_keys.hpp"
 #include "common/registry.hpp"
 #include "common/string_ids.h"
+#include "common/text.hpp"
 #include "common/textloader.hpp"
 #include "explorer/app_win.hpp"
 #include "explorer/page_switch.hpp"
@@ -25,6 +26,8 @@
 #include "platform/callback_guard.hpp"
 #include "platform/com.hpp"
 #include "platform/process.hpp"
+#include "reports/registry_backup.hpp"
+#include "reports/registry_backup_win.hpp"
 #include "startup/enumerate.hpp"
 #include "startup/snapshot.hpp"
 
@@ -70,6 +73,17 @@ bool run_repair(App& app, Repair repair) {
   }
   if (!held) message_box(nullptr, settings::text(IDS_REPAIR_REFUSED), MB_OK | MB_ICONEXCLAMATION);
   return held;
+}
+
+// "E&xport Settings": the saved file is named only once it was written whole.
+void export_settings_and_tell(const App& app) {
+  const HWND owner = app.sheet ? app.sheet : app.owner;
+  if (const auto path = reports::export_settings()) {
+    message_box(owner, fill_question(settings::text(IDS_SETTINGS_EXPORTED), *path), MB_OK | MB_ICONINFORMATION);
+  } else {
+    const std::string wanted = program_folder() + "\\" + user_name() + std::string(reports::kBackupFileEnding);
+    message_box(owner, fill_question(settings::text(IDS_EXPORT_FAILED), wanted), MB_OK | MB_ICONEXCLAMATION);
+  }
 }
 
 void toggle_always_run(App& app) {
@@ -198,6 +212,8 @@ int run(HINSTANCE instance, const char* command_line) {
   const platform::ComApartment com;
   INITCOMMONCONTROLSEX icc{sizeof icc, ICC_WIN95_CLASSES | ICC_LISTVIEW_CLASSES | ICC_TAB_CLASSES | ICC_BAR_CLASSES};
   InitCommonControlsEx(&icc);
+
+  app.hooks.export_settings = [&app] { export_settings_and_tell(app); };
 
   InitHooks& init = app.init_hooks;
   const bool wow64 = wow64_view_present();

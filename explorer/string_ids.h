@@ -165,3 +165,6 @@
 #define IDS_ACTIVE_TASKS_HINT 222
 #define IDS_KILL_TASK 306
 #define IDS_REFRESH_BUTTON 3196
+/* The registry backup and the scan log. */
+#define IDS_SETTINGS_EXPORTED 854
+#define IDS_EXPORT_FAILED 3330
