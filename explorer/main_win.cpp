@@ -28,6 +28,7 @@
 #include "platform/process.hpp"
 #include "reports/registry_backup.hpp"
 #include "reports/registry_backup_win.hpp"
+#include "reports/scan_log_win.hpp"
 #include "startup/enumerate.hpp"
 #include "startup/snapshot.hpp"
 
@@ -84,6 +85,16 @@ void export_settings_and_tell(const App& app) {
     const std::string wanted = program_folder() + "\\" + user_name() + std::string(reports::kBackupFileEnding);
     message_box(owner, fill_question(settings::text(IDS_EXPORT_FAILED), wanted), MB_OK | MB_ICONEXCLAMATION);
   }
+}
+
+// The scan log, by its button and when the program's file is named "hijack...".
+void write_scan_log(const App& app, const std::string& path) {
+  reports::ScanTexts texts;
+  texts.product_title = settings::text(IDS_PRODUCT_NAME);
+  texts.processes_heading = settings::text(IDS_RUNNING_PROCESSES);
+  for (int level = 1; level <= 4; ++level)
+    texts.auto_update[static_cast<std::size_t>(level)] = settings::text(IDS_AUTO_UPDATE_CAPTION + level);
+  reports::write_scan_log(app.sheet ? app.sheet : app.owner, path, texts);
 }
 
 void toggle_always_run(App& app) {
@@ -214,6 +225,7 @@ int run(HINSTANCE instance, const char* command_line) {
   InitCommonControlsEx(&icc);
 
   app.hooks.export_settings = [&app] { export_settings_and_tell(app); };
+  app.hooks.write_scan_log = [&app](const std::string& path) { write_scan_log(app, path); };
 
   InitHooks& init = app.init_hooks;
   const bool wow64 = wow64_view_present();

@@ -168,3 +168,4 @@
 /* The registry backup and the scan log. */
 #define IDS_SETTINGS_EXPORTED 854
 #define IDS_EXPORT_FAILED 3330
+#define IDS_RUNNING_PROCESSES 818
