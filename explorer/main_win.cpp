@@ -16,19 +16,16 @@
 #include "common/product_keys.hpp"
 #include "common/registry.hpp"
 #include "common/string_ids.h"
-#include "common/text.hpp"
 #include "common/textloader.hpp"
 #include "explorer/app_win.hpp"
 #include "explorer/page_switch.hpp"
+#include "explorer/report_commands_win.hpp"
 #include "explorer/resource_ids.h"
 #include "explorer/settings_win.hpp"
 #include "explorer/string_ids.h"
 #include "platform/callback_guard.hpp"
 #include "platform/com.hpp"
 #include "platform/process.hpp"
-#include "reports/registry_backup.hpp"
-#include "reports/registry_backup_win.hpp"
-#include "reports/scan_log_win.hpp"
 #include "startup/enumerate.hpp"
 #include "startup/snapshot.hpp"
 
@@ -74,27 +71,6 @@ bool run_repair(App& app, Repair repair) {
   }
   if (!held) message_box(nullptr, settings::text(IDS_REPAIR_REFUSED), MB_OK | MB_ICONEXCLAMATION);
   return held;
-}
-
-// "E&xport Settings": the saved file is named only once it was written whole.
-void export_settings_and_tell(const App& app) {
-  const HWND owner = app.sheet ? app.sheet : app.owner;
-  if (const auto path = reports::export_settings()) {
-    message_box(owner, fill_question(settings::text(IDS_SETTINGS_EXPORTED), *path), MB_OK | MB_ICONINFORMATION);
-  } else {
-    const std::string wanted = program_folder() + "\\" + user_name() + std::string(reports::kBackupFileEnding);
-    message_box(owner, fill_question(settings::text(IDS_EXPORT_FAILED), wanted), MB_OK | MB_ICONEXCLAMATION);
-  }
-}
-
-// The scan log, by its button and when the program's file is named "hijack...".
-void write_scan_log(const App& app, const std::string& path) {
-  reports::ScanTexts texts;
-  texts.product_title = settings::text(IDS_PRODUCT_NAME);
-  texts.processes_heading = settings::text(IDS_RUNNING_PROCESSES);
-  for (int level = 1; level <= 4; ++level)
-    texts.auto_update[static_cast<std::size_t>(level)] = settings::text(IDS_AUTO_UPDATE_CAPTION + level);
-  reports::write_scan_log(app.sheet ? app.sheet : app.owner, path, texts);
 }
 
 void toggle_always_run(App& app) {
@@ -224,9 +200,6 @@ int run(HINSTANCE instance, const char* command_line) {
   INITCOMMONCONTROLSEX icc{sizeof icc, ICC_WIN95_CLASSES | ICC_LISTVIEW_CLASSES | ICC_TAB_CLASSES | ICC_BAR_CLASSES};
   InitCommonControlsEx(&icc);
 
-  app.hooks.export_settings = [&app] { export_settings_and_tell(app); };
-  app.hooks.write_scan_log = [&app](const std::string& path) { write_scan_log(app, path); };
-
   InitHooks& init = app.init_hooks;
   const bool wow64 = wow64_view_present();
   init.initialise_register = [wow64] { initialise_register(detected_register_sources(wow64)); };
@@ -248,6 +221,7 @@ int run(HINSTANCE instance, const char* command_line) {
   };
   ProductState state = initialise_product(Program::Explorer, init);
   app.options = state.options;
+  wire_report_commands(app);
 
   advance_start_counter();
 

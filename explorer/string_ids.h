@@ -165,7 +165,9 @@
 #define IDS_ACTIVE_TASKS_HINT 222
 #define IDS_KILL_TASK 306
 #define IDS_REFRESH_BUTTON 3196
+/* The program report and the CSV log. */
+#define IDS_REPORT_LOCATION 716
+#define IDS_REPORT_NOT_WRITTEN 3640
 /* The registry backup and the scan log. */
 #define IDS_SETTINGS_EXPORTED 854
-#define IDS_EXPORT_FAILED 3330
 #define IDS_RUNNING_PROCESSES 818

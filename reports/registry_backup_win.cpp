@@ -1,13 +1,12 @@
 #include "reports/registry_backup_win.hpp"
 
-#include <algorithm>
-
 #include "common/paths.hpp"
 #include "common/product_keys.hpp"
 #include "platform/handles.hpp"
 #include "platform/reg_key.hpp"
 #include "platform/wide_text.hpp"
 #include "reports/registry_backup.hpp"
+#include "reports/report_text_win.hpp"
 
 namespace kestrom::reports {
 
@@ -61,21 +60,6 @@ void append_tree(std::string& out, HKEY root, std::string_view path) {
   }
 }
 
-bool write_whole_file(const std::string& path, std::string_view content) {
-  platform::UniqueFile file(CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                        CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!file) return false;
-  std::size_t done = 0;
-  while (done < content.size()) {
-    DWORD written = 0;
-    const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(content.size() - done, 1u << 20));
-    if (!WriteFile(file.get(), content.data() + done, chunk, &written, nullptr) || written == 0) return false;
-    done += written;
-  }
-  // A close that fails may have lost what the system still held for the file.
-  return CloseHandle(file.release()) != 0;
-}
-
 }  // namespace
 
 std::string settings_backup_text() {
@@ -91,7 +75,9 @@ std::optional<std::string> export_settings(const std::string& folder, const std:
   // In UTF-16 with its byte-order mark, as the editor writes this format itself: every editor
   // then reads the hex(1), hex(2) and hex(7) data as UTF-16, while one reading an 8-bit file
   // may take those bytes for 8-bit text and store something else.
-  if (!write_whole_file(path, "\xff\xfe" + utf16_bytes(settings_backup_text()))) return std::nullopt;
+  ReportFile file(path, true);
+  file.write("\xff\xfe" + utf16_bytes(settings_backup_text()));
+  if (!file.close()) return std::nullopt;
   const std::string full = long_path(path);
   return full.empty() ? path : full;
 }

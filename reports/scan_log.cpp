@@ -5,6 +5,7 @@
 
 #include "common/pathtext.hpp"
 #include "common/text.hpp"
+#include "reports/report_text.hpp"
 
 namespace kestrom::reports {
 
@@ -281,17 +282,6 @@ std::string digit_groups(std::uint64_t number) {
   return out;
 }
 
-// Noon is "12:mm:ss PM" and midnight "12:mm:ss AM": hour 0 and hour 12 are the ones a plain
-// "above 12" rule gets wrong.
-std::string scan_time_text(const LocalTime& t) {
-  const bool afternoon = t.hour >= 12;
-  int hour = t.hour % 12;
-  if (hour == 0) hour = 12;
-  char text[32];
-  std::snprintf(text, sizeof text, "%2d:%02d:%02d %s", hour, t.minute, t.second, afternoon ? "PM" : "AM");
-  return text;
-}
-
 std::string o4_line(int code, std::string_view title, std::string_view file) {
   std::string_view place;
   switch (code) {
@@ -388,9 +378,7 @@ std::vector<std::string> multi_strings(std::string_view data) {
 std::string scan_log_text(const ScanFacts& f) {
   Log log;
   log.raw("Log created by ").field(f.product_title).raw(" version ").field(f.program_version).end();
-  char date[32];
-  std::snprintf(date, sizeof date, "%2d/%02d/%4d", f.time.month, f.time.day, f.time.year);
-  log.raw("Scan saved at ").raw(scan_time_text(f.time)).raw(", on ").raw(date).end();
+  log.raw("Scan saved at ").raw(report_clock_text(f.time)).raw(", on ").raw(report_date_text(f.time)).end();
   log.raw("Platform: ").field(f.platform).end();
   write_msie(log, f.msie);
   switch (f.boot_mode) {

@@ -134,7 +134,6 @@ std::string scan_log_text(const ScanFacts& facts);
 
 // Parts with rules of their own, for the tests.
 std::string digit_groups(std::uint64_t number);            // 1234567 -> "1,234,567"
-std::string scan_time_text(const LocalTime& t);            // "%2d:%02d:%02d %s"
 std::string o4_line(int code, std::string_view title, std::string_view file);
 std::string hosts_lines(std::string_view content);         // the O1 lines
 std::string iereset_lines(std::string_view content);       // the third O14 template's lines

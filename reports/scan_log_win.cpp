@@ -17,6 +17,7 @@
 #include "platform/handles.hpp"
 #include "platform/process.hpp"
 #include "platform/reg_key.hpp"
+#include "reports/report_text_win.hpp"
 #include "startup/enumerate.hpp"
 
 namespace kestrom::reports {
@@ -97,21 +98,6 @@ std::optional<ProductVersion> internet_explorer() {
   if (folder.empty() || !file_exists(std::string_view(file))) return std::nullopt;
   const VersionInfo v = version_information(file);
   return ProductVersion{v.file_description, v.product_version};
-}
-
-std::string platform_text() {
-  std::string text = text_of(HKEY_LOCAL_MACHINE, kWindowsNt, "ProductName");
-  const std::string version = text_of(HKEY_LOCAL_MACHINE, kWindowsNt, "CurrentVersion");
-  const std::string pack = text_of(HKEY_LOCAL_MACHINE, kWindowsNt, "CSDVersion");
-  if (!pack.empty()) text += " " + pack;
-  if (!version.empty()) text += " (WinNT " + version + ")";
-  return text;
-}
-
-std::string running_version() {
-  char module[MAX_PATH] = {};
-  GetModuleFileNameA(nullptr, module, MAX_PATH);
-  return version_information(module).product_version;
 }
 
 void gather_browser_objects(ScanFacts& f) {
@@ -265,25 +251,14 @@ void gather_additional(ScanFacts& f, const ScanTexts& texts) {
     f.memory = {memory.dwMemoryLoad, memory.ullAvailPhys, memory.ullAvailPageFile, memory.ullAvailVirtual};
 }
 
-bool write_whole_file(const std::string& path, std::string_view content) {
-  platform::UniqueFile file(
-      CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!file) return false;
-  DWORD written = 0;
-  if (!WriteFile(file.get(), content.data(), static_cast<DWORD>(content.size()), &written, nullptr) ||
-      written != content.size())
-    return false;
-  return CloseHandle(file.release()) != 0;
-}
-
 }  // namespace
 
 ScanFacts gather_scan_facts(const ScanTexts& texts) {
   ScanFacts f;
   f.product_title = texts.product_title;
-  f.program_version = running_version();
+  f.program_version = running_program_version();
   f.time = local_now();
-  f.platform = platform_text();
+  f.platform = platform_description();
   f.msie = internet_explorer();
   f.boot_mode = GetSystemMetrics(SM_CLEANBOOT);
   f.processes_heading = texts.processes_heading;
@@ -314,13 +289,18 @@ ScanFacts gather_scan_facts(const ScanTexts& texts) {
 }
 
 bool save_scan_log(const std::string& path, const ScanTexts& texts) {
-  return write_whole_file(path, scan_log_text(gather_scan_facts(texts)));
+  ReportFile file(path);
+  if (!file.created()) return false;
+  file.write(scan_log_text(gather_scan_facts(texts)));
+  return file.close();
 }
 
 bool write_scan_log(HWND owner, const std::string& path, const ScanTexts& texts) {
-  HCURSOR previous = SetCursor(LoadCursor(nullptr, IDC_WAIT));
-  const bool written = save_scan_log(path, texts);
-  SetCursor(previous);
+  bool written = false;
+  {
+    const WaitCursor wait;
+    written = save_scan_log(path, texts);
+  }
   if (written) platform::open_in_shell(owner, path);
   return written;
 }
