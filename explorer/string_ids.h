@@ -169,3 +169,6 @@
 /* The program report and the CSV log. */
 #define IDS_REPORT_LOCATION 716
 #define IDS_REPORT_NOT_WRITTEN 3640
+/* The registry backup and the scan log. */
+#define IDS_SETTINGS_EXPORTED 854
+#define IDS_RUNNING_PROCESSES 818
