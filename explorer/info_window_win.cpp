@@ -404,7 +404,7 @@ bool open_info_for_selection(App& app, HWND page, const ListPage& list, const It
 }
 
 std::string helper_location(std::string_view key) {
-  return info::helper_location_line(settings::text(IDS_LOCATION_WORD, 64), key);
+  return info::helper_location_line(settings::text(IDS_REPORT_LOCATION, 64), key);
 }
 
 std::string file_type_location(std::string_view extension) {

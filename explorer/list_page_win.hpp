@@ -114,7 +114,14 @@ class ListSheetPage : public SheetPage {
         }
         return notify(page, n);
       }
-      case WM_COMMAND: command(page, LOWORD(wp)); return TRUE;
+      case WM_COMMAND:
+        // Command 9 writes the program report from every list page.
+        if (LOWORD(wp) == menu::kLog && HIWORD(wp) == 0) {
+          if (app_.hooks.program_report) app_.hooks.program_report();
+        } else {
+          command(page, LOWORD(wp));
+        }
+        return TRUE;
       case WM_DESTROY:
         if (list_) release_enter_key(list_->list());
         list_.reset();
