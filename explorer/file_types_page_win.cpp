@@ -14,6 +14,7 @@
 #include "common/pathtext.hpp"
 #include "common/product.hpp"
 #include "common/text.hpp"
+#include "explorer/info_window_win.hpp"
 #include "explorer/list_page_win.hpp"
 #include "explorer/page_switch.hpp"
 #include "explorer/pages_win.hpp"
@@ -40,7 +41,7 @@ INT_PTR add_dialog_proc(HWND dialog, UINT msg, WPARAM wp, LPARAM lp) {
     case WM_INITDIALOG: {
       SetWindowLongPtrA(dialog, DWLP_USER, lp);
       const std::pair<int, int> texts[] = {{IDC_ADD_TYPE_PROMPT, IDS_ADD_TYPE_PROMPT},
-                                           {IDC_ADD_TYPE_LABEL, IDS_ADD_TYPE_LABEL},
+                                           {IDC_ADD_TYPE_LABEL, IDS_FILE_TYPE_EXTENSION},
                                            {IDOK, IDS_ADD_TYPE_BUTTON},
                                            {IDCANCEL, IDS_CLOSE_BUTTON}};
       for (const auto& [control, string] : texts) SetDlgItemTextA(dialog, control, settings::text(string, 512).c_str());
@@ -84,14 +85,13 @@ class FileTypesPage final : public ListSheetPage {
     app_.directions.reset(0, 6);
     const std::pair<int, int> texts[] = {
         {IDC_EXPLANATION, IDS_FILE_TYPES_EXPLANATION}, {IDC_EXPLANATION_2, IDS_FILE_TYPES_EXPLANATION_2},
-        {IDC_ADD, IDS_MENU_ADD},                       {IDC_REMOVE, IDS_MENU_REMOVE},
+        {IDC_INFO, IDS_MENU_INFO},                     {IDC_ADD, IDS_MENU_ADD},
+        {IDC_REMOVE, IDS_MENU_REMOVE},
         {IDC_CLOSE_PAGE, IDS_CLOSE_BUTTON},            {IDC_HELP_CAPTION, IDS_HELP_CAPTION},
         {IDC_MONITOR_CAPTION, IDS_MONITOR_CAPTION},
     };
     for (const auto& [control, string] : texts)
       SetDlgItemTextA(page, control, settings::text(string, 256).c_str());
-    // The information window arrives with its own work; until then the page offers no Info.
-    ShowWindow(GetDlgItem(page, IDC_INFO), SW_HIDE);
     icon_button(page, IDC_HELP_IMAGE, IDI_UNKNOWN_PROGRAM);
     icon_button(page, IDC_MONITOR_IMAGE, IDI_PROGRAM);
     list_->add_columns();
@@ -164,13 +164,11 @@ class FileTypesPage final : public ListSheetPage {
       case LVN_COLUMNCLICK: list_->sort_click(reinterpret_cast<const NMLISTVIEW*>(n)->iSubItem, comparator()); break;
       case NM_RCLICK:
         if (n->idFrom == IDC_LIST && list_->first_selected() >= 0) {
-          std::vector<MenuEntry> entries{{IDS_MENU_ADD, menu::kAdd}, {IDS_MENU_REMOVE, menu::kRemove}};
+          std::vector<MenuEntry> entries{
+              {IDS_MENU_INFO, menu::kInfo}, {IDS_MENU_ADD, menu::kAdd}, {IDS_MENU_REMOVE, menu::kRemove}};
           append_common_menu_end(entries, cmd::kFileTypes);
           list_->context_menu(entries);
         }
-        break;
-      case NM_DBLCLK:
-        if (n->idFrom == IDC_LIST) command(page, menu::kLookup);
         break;
       case LVN_ITEMCHANGED: {
         const auto* change = reinterpret_cast<const NMLISTVIEW*>(n);
@@ -193,6 +191,12 @@ class FileTypesPage final : public ListSheetPage {
         break;
       case menu::kHelp: list_->open_help(); break;
       case menu::kLookup: look_up(page); break;
+      case menu::kInfo: {
+        InfoWindowOptions options;
+        options.location_line = [](const StartupItem& item) { return file_type_location(item.detail); };
+        if (open_info_for_selection(app_, page, *list_, items_, options)) fill();
+        break;
+      }
       case IDC_ADD: add(page); break;
       case IDC_REMOVE: remove(page); break;
       case IDC_CLOSE_PAGE: close_sheet(page); break;
@@ -200,7 +204,7 @@ class FileTypesPage final : public ListSheetPage {
     }
   }
 
-  // The program of the selected association, asked about as a file type.
+  // The program of the selected association, looked up as a file type (the menu's lookup).
   void look_up(HWND page) {
     const int index = list_->first_selected();
     if (index < 0 || static_cast<std::size_t>(index) >= items_.size()) {
