@@ -52,7 +52,7 @@ void add_control(ItemList& list, std::string_view clsid, int hide_microsoft, con
   if (!activex_used(number_value(HKEY_CURRENT_USER, joined(joined(kStatsKey, clsid), "iexplore"), "Type"))) return;
   if (activex_hidden(hide_microsoft, vi.company_name)) return;
   const HelperVersion version{vi.product_name, vi.file_description, vi.company_name};
-  list.add(activex_title(server.name, version, file), file, clsid, vi.product_version, code::kActiveXControl,
+  list.add(activex_title(server.name, version, file), server.library, clsid, vi.product_version, code::kActiveXControl,
            static_cast<int>(activex_flags(clsid)), rules);
 }
 
