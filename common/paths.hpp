@@ -46,6 +46,12 @@ struct FileFacts {
 };
 bool file_facts(std::string_view file, FileFacts& out);
 std::string creation_time_text(std::string_view file);
+// The file's creation, last access and last write times in the creation-time form; false (and
+// empty texts) when the file cannot be opened.
+struct FileTimes {
+  std::string created, accessed, written;
+};
+bool file_times(std::string_view file, FileTimes& out);
 
 LocalTime local_now();
 std::string date_text(const LocalTime& t);  // with the user's formats from the registry

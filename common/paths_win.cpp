@@ -214,6 +214,19 @@ std::string creation_time_text(std::string_view file) {
   return format_creation_time(t);
 }
 
+bool file_times(std::string_view file, FileTimes& out) {
+  out = FileTimes{};
+  auto h = open_for_facts(file);
+  FILETIME times[3];
+  if (!h || !GetFileTime(h.get(), &times[0], &times[1], &times[2])) return false;
+  std::string* texts[3] = {&out.created, &out.accessed, &out.written};
+  for (int i = 0; i < 3; ++i) {
+    LocalTime t;
+    if (local_time_of(times[i], t)) *texts[i] = format_creation_time(t);
+  }
+  return true;
+}
+
 LocalTime local_now() {
   SYSTEMTIME st;
   GetLocalTime(&st);

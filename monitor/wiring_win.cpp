@@ -25,6 +25,7 @@
 #include "monitor/alerts/startup_step_system.hpp"
 #include "monitor/alerts/tasks_step_system.hpp"
 #include "monitor/string_ids.h"
+#include "startup/delay_store.hpp"
 #include "startup/enumerate.hpp"
 #include "startup/snapshot.hpp"
 
@@ -73,6 +74,9 @@ InitHooks MonitorWiring::product_hooks() {
     return remove_entries_containing_hook(part, wow64);
   };
   h.clear_item_list = [this] { list_.clear(); };
+  h.load_delayed_programs = [this] {
+    return static_cast<int>(delay::list_delayed_programs(list_, system_item_rules()));
+  };
   return h;
 }
 
@@ -89,6 +93,11 @@ MonitorHooks MonitorWiring::hooks() {
   };
   h.release_lists = [this] { list_.clear(); };
   h.clear_alert_memory = [this] { alerts_.repeat.clear(); };
+  h.launch_delayed = [this](int time) {
+    delay_started_ = delay::launch_delayed_programs(
+        time, delay_started_, [](std::string_view program) { return find_program_process(program) != 0; });
+    return delay_started_;
+  };
   return h;
 }
 

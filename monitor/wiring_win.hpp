@@ -56,6 +56,8 @@ class MonitorWiring {
   // The browser kind the cookie steps work on: Firefox (3) once the default browser was found
   // to be of the Mozilla family, else Internet Explorer (1).
   int cookie_mode_ = 1;
+  // Delayed programs the launcher has counted as started in this run.
+  int delay_started_ = 0;
 };
 
 }  // namespace kestrom::monitor

@@ -35,6 +35,11 @@ struct Started {
 Started start_program(std::string_view program, std::span<const std::string> arguments = {},
                       const StartOptions& options = {});
 
+// A program with its parameters kept as text (the tail of a stored command): the program is
+// quoted, the parameters are passed on unchanged, through the shell when a verb is given.
+Started start_program_with_parameters(std::string_view program, std::string_view parameters,
+                                      const StartOptions& options = {});
+
 // A command line that exists as text (a stored command, a browser's): passed on unchanged.
 Started start_command_line(std::string_view command_line, const StartOptions& options = {});
 

@@ -2,6 +2,8 @@
 
 #include <shellapi.h>
 
+#include <utility>
+
 #include "platform/command_line.hpp"
 
 namespace kestrom::platform {
@@ -66,6 +68,14 @@ Started shell_execute(std::string_view file, const std::string& parameters, cons
 Started start_program(std::string_view program, std::span<const std::string> arguments, const StartOptions& options) {
   if (!options.verb.empty()) return shell_execute(program, argument_text(arguments), options);
   return create_process(command_line(program, arguments), options);
+}
+
+Started start_program_with_parameters(std::string_view program, std::string_view parameters,
+                                      const StartOptions& options) {
+  if (!options.verb.empty()) return shell_execute(program, std::string(parameters), options);
+  std::string line = command_line(program);
+  if (!parameters.empty()) line += ' ' + std::string(parameters);
+  return create_process(std::move(line), options);
 }
 
 Started start_command_line(std::string_view text, const StartOptions& options) {

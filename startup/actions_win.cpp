@@ -459,8 +459,9 @@ ActionResult remove_protected_entry(std::string_view title, std::string_view fil
 ActionResult restore_startup_entry(std::string_view command, int code, std::string_view title,
                                    std::string_view file) {
   bool written = false;
-  if (is_run_family(code) && code < code::kWow64Base) {
-    // Records of removed Run values hold the stored data; older ones only the file text.
+  if (toggleable_run_code(code)) {
+    // Records of removed Run values hold the stored data; older ones only the file text. The
+    // 32-bit view's Run keys take their entries back as well (a delayed one comes back there).
     written = reg::write_string(run_family_root_key(code), run_family_key(code), title, command.empty() ? file : command);
   } else if (winini_code(code)) {
     written = winini_list_add(winini_key(code), file);

@@ -73,8 +73,4 @@ bool run_startup_step_with_alerts(HWND owner, AlertContext& context, ItemList& l
 // The current item of an alert about a startup entry.
 AlertItem alert_item_of(const StartupItem& item);
 
-// Deletes the delayed program `name` from the Delay List under HKEY_LOCAL_MACHINE or
-// HKEY_CURRENT_USER (every subkey but OpenAs). False when a value stayed because Windows refused.
-bool forget_delayed_program(std::string_view name, bool machine);
-
 }  // namespace kestrom::alerts

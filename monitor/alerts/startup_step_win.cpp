@@ -12,27 +12,10 @@
 #include "common/string_ids.h"
 #include "common/textloader.hpp"
 #include "monitor/alerts/startup_step_system.hpp"
+#include "startup/delay_store.hpp"
 #include "startup/snapshot.hpp"
 
 namespace kestrom::alerts {
-namespace {
-
-constexpr std::string_view kDelayKeys[] = {
-    "Software\\Orvane\\Kestrom\\Delay",           "Software\\Orvane\\Kestrom\\Delay\\Time",
-    "Software\\Orvane\\Kestrom\\Delay\\Parameters", "Software\\Orvane\\Kestrom\\Delay\\Shortcuts",
-    "Software\\Orvane\\Kestrom\\Delay\\Applet",     "Software\\Orvane\\Kestrom\\Delay\\Title",
-};
-
-}  // namespace
-
-bool forget_delayed_program(std::string_view name, bool machine) {
-  // The window mode (Delay\OpenAs) stays, so a program delayed again keeps it.
-  const HKEY root = machine ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER;
-  bool forgotten = true;
-  for (std::string_view key : kDelayKeys)
-    if (!reg::delete_value(root, key, name) && reg::value_exists(root, key, name)) forgotten = false;
-  return forgotten;
-}
 
 AlertItem alert_item_of(const StartupItem& item) {
   AlertItem a;
@@ -90,7 +73,7 @@ void SystemStartupOperations::tell_refused(const StartupItem& item, RefusedActio
 }
 
 bool SystemStartupOperations::forget_delayed_program(std::string_view name, bool machine) {
-  return alerts::forget_delayed_program(name, machine);
+  return delay::forget_delayed_program(name, machine);
 }
 
 void SystemStartupOperations::show_alert_icon() {
