@@ -76,6 +76,15 @@ void delete_registration(int code, std::string_view command) {
 
 }  // namespace
 
+std::string registration_key(int code, std::string_view command) {
+  switch (code) {
+    case code::kTypeBho: return joined(kHelperObjectsKey, command);
+    case code::kTypeToolbar: return joined(kToolbarKey, command);
+    case code::kTypeExtension: return joined(kExtensionsKey, command);
+    default: return {};
+  }
+}
+
 ClassServer class_server(std::string_view clsid) {
   const std::string key = "CLSID\\" + braced_class(clsid);
   return {reg::read_string(HKEY_CLASSES_ROOT, key, ""), reg::read_string(HKEY_CLASSES_ROOT, key + "\\InprocServer32", "")};

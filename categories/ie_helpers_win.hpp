@@ -27,6 +27,10 @@ struct ClassServer {
 };
 ClassServer class_server(std::string_view clsid);
 
+// Where a helper of kind `code` registered as `command` lives under HKLM: its key, and for a
+// toolbar the Toolbar key with the value's name after it.
+std::string registration_key(int code, std::string_view command);
+
 // `list IE helpers`: clears the list and adds the helper objects (900), the toolbars (901) and
 // the extensions (902), in that order; the count. command = the registration's name.
 std::size_t list_ie_helpers(ItemList& list, const ItemRules& rules);

@@ -14,6 +14,7 @@
 #include "common/pathtext.hpp"
 #include "common/string_ids.h"
 #include "common/text.hpp"
+#include "explorer/info_window_win.hpp"
 #include "explorer/list_page_win.hpp"
 #include "explorer/page_parts_win.hpp"
 #include "explorer/page_switch.hpp"
@@ -45,8 +46,7 @@ class BrowserPage : public ListSheetPage {
  protected:
   void init_common(HWND page, int page_command) {
     list_.emplace(app_, page, IDC_LIST, page_command);
-    // The information window arrives with its own work; until then the page offers no Info.
-    ShowWindow(GetDlgItem(page, IDC_INFO), SW_HIDE);
+    SetDlgItemTextA(page, IDC_INFO, settings::text(IDS_MENU_INFO, 256).c_str());
     icon_button(page, IDC_HELP_IMAGE, IDI_UNKNOWN_PROGRAM);
     icon_button(page, IDC_MONITOR_IMAGE, IDI_PROGRAM);
     list_->add_columns();
@@ -122,9 +122,6 @@ class BrowserPage : public ListSheetPage {
         if ((change->uNewState & LVIS_SELECTED) && !(change->uOldState & LVIS_SELECTED)) selection_changed(page);
         break;
       }
-      case NM_DBLCLK:
-        if (n->idFrom == IDC_LIST) look_up_selected(app_, page, *list_, items_);
-        break;
       default: break;
     }
     SetWindowLongPtrA(page, DWLP_MSGRESULT, 0);
@@ -132,6 +129,14 @@ class BrowserPage : public ListSheetPage {
   }
 
   virtual void fill(HWND page) = 0;
+  // The information window's location line of an item.
+  virtual std::string location_line(const StartupItem& item) const = 0;
+
+  void open_info(HWND page) {
+    InfoWindowOptions options;
+    options.location_line = [this](const StartupItem& item) { return location_line(item); };
+    if (open_info_for_selection(app_, page, *list_, items_, options)) fill(page);
+  }
   virtual void selection_changed(HWND page) {
     if (const StartupItem* item = selected_item()) list_->set_status(item->file);
     (void)page;
@@ -174,6 +179,10 @@ class HelpersPage final : public BrowserPage {
     return string ? settings::text(string) : std::string();
   }
 
+  std::string location_line(const StartupItem& item) const override {
+    return helper_location(helpers::registration_key(item.code, item.command));
+  }
+
   void fill(HWND) override {
     list_->begin_fill();
     helpers::list_ie_helpers(items_, system_item_rules());
@@ -186,6 +195,7 @@ class HelpersPage final : public BrowserPage {
   void command(HWND page, int id) override {
     switch (id) {
       case cmd::kRelayout: list_->relayout({{IDC_INFO, 0}, {IDC_REMOVE, 0}, {IDC_CLOSE_PAGE, 0}}); break;
+      case menu::kInfo: open_info(page); break;
       case menu::kLookup: look_up_selected(app_, page, *list_, items_); break;
       case menu::kHelp: list_->open_help(); break;
       case IDC_REMOVE: remove(page); break;
@@ -228,6 +238,8 @@ class ActiveXPage final : public BrowserPage {
                                                                                   : IDS_ACTIVEX_DISABLED);
   }
 
+  std::string location_line(const StartupItem& item) const override { return clsid_location(item.command); }
+
   void fill(HWND page) override {
     list_->begin_fill();
     const bool all = settings::option(Opt::ActiveXListAll) > 0;
@@ -258,6 +270,7 @@ class ActiveXPage final : public BrowserPage {
       case cmd::kRelayout:
         list_->relayout({{IDC_INFO, 0}, {IDC_DISABLE, IDC_ENABLE}, {IDC_CLOSE_PAGE, 0}});
         break;
+      case menu::kInfo: open_info(page); break;
       case menu::kLookup: look_up_selected(app_, page, *list_, items_); break;
       case menu::kHelp: list_->open_help(); break;
       case IDC_DISABLE: switch_controls(page, true); break;
