@@ -44,6 +44,8 @@ class MonitorWiring {
   alerts::SettingWatchSignals setting_signals(Monitor& monitor, int tooltip);
   void services_step(Monitor& monitor);
   void file_types_step(Monitor& monitor);
+  void ie_helpers_step(Monitor& monitor);
+  void activex_step(Monitor& monitor);
   InitHooks product_hooks();
 
   bool wow64_view_;
