@@ -1,10 +1,11 @@
 // The IE helpers and ActiveX steps of the first half, each through the monitor's wiring, with
 // a few hundred helper objects and used controls that the snapshots already approve (so no
 // question opens), against plain loops of the calls the steps cannot do without:
-//  - helpers: the helper-object subkeys enumerated; per helper its class's InprocServer32 and
-//    the library's version texts (product name and version), then one snapshot query;
+//  - helpers: the helper-object subkeys enumerated; per helper its class's InprocServer32, the
+//    library's long path (every listing keeps long paths) and its version texts (product name
+//    and version), then one snapshot query;
 //  - controls: the statistics subkeys enumerated; per control its class's name and library,
-//    the version texts (product, version, description, company), its "iexplore" Type, its
+//    its long path, the version texts (product, version, description, company), its "iexplore" Type, its
 //    "Compatibility Flags" and one snapshot query.
 // Included by patrol_bench.cpp, whose main runs it after the cycle rounds.
 #pragma once
@@ -133,6 +134,8 @@ inline std::size_t baseline_helpers() {
   for (const auto& c : subkeys(HKEY_LOCAL_MACHINE, kBho)) {
     const std::string file = text(HKEY_CLASSES_ROOT, "CLSID\\" + c + "\\InprocServer32", nullptr);
     if (file.empty()) continue;
+    char long_form[MAX_PATH];
+    GetLongPathNameA(file.c_str(), long_form, MAX_PATH);
     version_texts(file, {"ProductName", "ProductVersion"});
     char value[64];
     DWORD size = sizeof value;
@@ -154,6 +157,8 @@ inline std::size_t baseline_controls() {
     text(HKEY_CLASSES_ROOT, key, nullptr);
     const std::string file = text(HKEY_CLASSES_ROOT, key + "\\InprocServer32", nullptr);
     if (file.empty()) continue;
+    char long_form[MAX_PATH];
+    GetLongPathNameA(file.c_str(), long_form, MAX_PATH);
     version_texts(file, {"ProductName", "ProductVersion", "FileDescription", "CompanyName"});
     DWORD type = 0, size = sizeof type;
     RegGetValueA(HKEY_CURRENT_USER, (std::string(kStats) + "\\" + c + "\\iexplore").c_str(), "Type", RRF_RT_REG_DWORD,

@@ -26,22 +26,19 @@ std::string joined(std::string_view key, std::string_view name) {
   return path;
 }
 
-HelperVersion helper_version(std::string_view file) {
-  if (file.empty()) return {};
-  const VersionInfo vi = version_information(command_to_file(file));
-  return {vi.product_name, vi.file_description, vi.company_name};
+// The file's version texts, read once for both the title and the product version.
+VersionInfo version_of(std::string_view file) {
+  return file.empty() ? VersionInfo{} : version_information(command_to_file(file));
 }
 
-std::string product_version_of(std::string_view file) {
-  return file.empty() ? std::string() : version_information(command_to_file(file)).product_version;
-}
+HelperVersion helper_version(const VersionInfo& vi) { return {vi.product_name, vi.file_description, vi.company_name}; }
 
 // Helper objects and toolbars: a class registration whose library names the file.
 void add_class_helper(ItemList& list, std::string_view clsid, int code, const ItemRules& rules) {
   const ClassServer server = class_server(clsid);
   if (server.library.empty()) return;
-  list.add(helper_title(helper_version(server.library), server.library), server.library, clsid,
-           product_version_of(server.library), code, 0, rules);
+  const VersionInfo vi = version_of(server.library);
+  list.add(helper_title(helper_version(vi), server.library), server.library, clsid, vi.product_version, code, 0, rules);
 }
 
 void add_extension(ItemList& list, std::string_view name, const ItemRules& rules) {
@@ -52,7 +49,8 @@ void add_extension(ItemList& list, std::string_view name, const ItemRules& rules
   if (file.empty()) file = reg::read_string(HKEY_LOCAL_MACHINE, key, "script");
   std::string detail = reg::read_string(HKEY_LOCAL_MACHINE, key, "HotIcon");
   if (detail.empty()) detail = file;
-  list.add(extension_title(button, helper_version(file), file), file, name, detail, code::kTypeExtension, 0, rules);
+  list.add(extension_title(button, helper_version(version_of(file)), file), file, name, detail, code::kTypeExtension, 0,
+           rules);
 }
 
 // Where a helper of kind `code` is registered: the key and, for a toolbar, the value.
