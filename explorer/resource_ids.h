@@ -97,3 +97,6 @@
 #define IDC_UNHIDE 1012
 #define IDC_VIEW_NOTEPAD 1180
 #define IDC_DELETE_HIDDEN 1184
+/* The Recent page. */
+#define IDD_RECENT 214
+#define IDC_RECENT_ACTION 1246
