@@ -18,6 +18,7 @@
 #include "common/paths.hpp"
 #include "common/pathtext.hpp"
 #include "common/text.hpp"
+#include "explorer/info_window_win.hpp"
 #include "explorer/list_page_win.hpp"
 #include "explorer/page_parts_win.hpp"
 #include "explorer/page_switch.hpp"
@@ -259,9 +260,6 @@ class RecentPage final : public ListSheetPage {
         }
         break;
       }
-      case NM_DBLCLK:
-        if (n->idFrom == IDC_LIST) command(page, menu::kLookup);
-        break;
       default: break;
     }
     SetWindowLongPtrA(page, DWLP_MSGRESULT, 0);
@@ -284,6 +282,9 @@ class RecentPage final : public ListSheetPage {
       case recent::kDelete:
       case recent::kStop:
       case menu::kRemove: act(page, id); break;
+      case menu::kInfo:
+        if (open_info_for_selection(app_, page, *list_, items_)) fill(page);
+        break;
       case menu::kLookup: look_up_selected(app_, page, *list_, items_); break;
       case menu::kHelp: list_->open_help(); break;
       case IDC_CLOSE_PAGE: close_sheet(page); break;
