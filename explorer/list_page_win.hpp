@@ -54,6 +54,8 @@ class ListPage {
 
   // A click on a column header.
   void sort_click(int column, const Comparator& compare);
+  // Sorts by `column` in the direction `flag` (0 ascending, 1 descending), leaving the flags.
+  void sort(int column, int flag, const Comparator& compare);
 
   // Shows `entries` at the cursor when a row is selected; the chosen command goes to the page.
   void context_menu(const std::vector<MenuEntry>& entries) const;
@@ -76,7 +78,6 @@ class ListPage {
   void set_status(const std::string& text) const;
 
  private:
-  void sort(int column, int flag, const Comparator& compare);
 
   App& app_;
   HWND page_;

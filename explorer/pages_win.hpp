@@ -15,5 +15,6 @@ std::unique_ptr<SheetPage> make_active_tasks_page(App& app, SheetContext& sheet)
 std::unique_ptr<SheetPage> make_file_types_page(App& app, SheetContext& sheet);
 std::unique_ptr<SheetPage> make_ie_helpers_page(App& app, SheetContext& sheet);
 std::unique_ptr<SheetPage> make_activex_page(App& app, SheetContext& sheet);
+std::unique_ptr<SheetPage> make_recent_page(App& app, SheetContext& sheet);
 
 }  // namespace kestrom::explorer

@@ -141,3 +141,6 @@
 #define IDC_INFO_RUN 4
 #define IDC_INFO_APPLY 12
 #define IDC_INFO_EXPAND 5
+/* The Recent page. */
+#define IDD_RECENT 214
+#define IDC_RECENT_ACTION 1246

@@ -294,6 +294,7 @@ std::vector<BuiltPage> build_pages(App& app, SheetContext& context) {
     if (def.command == cmd::kFileTypes) page = make_file_types_page(app, context);
     if (def.command == cmd::kIEHelpers) page = make_ie_helpers_page(app, context);
     if (def.command == cmd::kActiveX) page = make_activex_page(app, context);
+    if (def.command == cmd::kRecent) page = make_recent_page(app, context);
     if (!page) continue;  // pages that do not exist yet keep their place in the order
     context.pages.push_back(std::move(page));
     context.page_icons.push_back(def.icon);

@@ -18,6 +18,7 @@
 #include "platform/process.hpp"
 #include "platform/reg_key.hpp"
 #include "reports/report_text_win.hpp"
+#include "startup/delay_store.hpp"
 #include "startup/enumerate.hpp"
 
 namespace kestrom::reports {
@@ -241,6 +242,8 @@ void gather_additional(ScanFacts& f, const ScanTexts& texts) {
   }
   ItemList list;
   const ItemRules rules = system_item_rules();
+  delay::list_delayed_programs(list, rules);
+  for (const StartupItem& item : list.items()) f.delayed.push_back({item.title, item.file, item.command, item.detail, 0});
   list_tasks(list, rules);
   for (const StartupItem& item : list.items()) f.tasks.push_back({item.title, item.file, item.command, item.detail, 0});
   list_hidden_files(list, rules);

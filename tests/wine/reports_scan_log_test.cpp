@@ -20,6 +20,7 @@ const std::string kSession = "SYSTEM\\CurrentControlSet\\Control\\Session Manage
 const std::string kBho = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Browser Helper Objects";
 const std::string kClass = "{0B5E1D7A-7E57-4C1A-9E57-5CA11065CA11}";
 const std::string kIeMain = "Software\\Microsoft\\Internet Explorer\\Main";
+const std::string kDelay = "Software\\Orvane\\Kestrom\\Delay";
 
 std::string read_file(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
@@ -57,6 +58,7 @@ class ScanLog : public ::testing::Test {
     delete_tree(HKEY_LOCAL_MACHINE, kBho + "\\" + kClass);
     delete_tree(HKEY_CLASSES_ROOT, "CLSID\\" + kClass);
     DeleteFileA(log_.c_str());
+    delete_tree(HKEY_CURRENT_USER, kDelay);
   }
   std::string hosts_ = windows_folder() + "\\system32\\drivers\\etc\\hosts";
   std::string hosts_before_;
@@ -79,6 +81,9 @@ TEST_F(ScanLog, LogOfAPrefixWithEntries) {
   const char boot[] = "autocheck autochk *\0scan.exe \"x\"\0\0";
   ASSERT_TRUE(set_raw(HKEY_LOCAL_MACHINE, kSession, "BootExecute", REG_MULTI_SZ, boot, sizeof boot - 1));
   ASSERT_TRUE(set_value(HKEY_CURRENT_USER, kIeMain, "Start Page", "http://start.example/\r\nO2 - BHO: fake"));
+
+  ASSERT_TRUE(set_value(HKEY_CURRENT_USER, kDelay, agent, "11"));
+  ASSERT_TRUE(set_value(HKEY_CURRENT_USER, kDelay + "\\Time", agent, "30"));
 
   reports::ScanTexts texts;
   texts.product_title = "Kestrom";
@@ -109,6 +114,13 @@ TEST_F(ScanLog, LogOfAPrefixWithEntries) {
   EXPECT_TRUE(has_line(lines, "KT00 - HKLM\\CCS: BootExecute = autocheck autochk *"));
   EXPECT_TRUE(has_line(lines, "KT00 - HKLM\\CCS: BootExecute = scan.exe \"x\""));
   EXPECT_TRUE(has_line(lines, "---  Additional Kestrom Info  ---"));
+  // The delayed program, and the empty line after the delayed list.
+  const auto delayed = std::find_if(lines.begin(), lines.end(),
+                                    [](const std::string& l) { return l.rfind("KT06 - Delayed Start: [", 0) == 0; });
+  ASSERT_NE(delayed, lines.end());
+  EXPECT_EQ(delayed->substr(delayed->size() - agent.size()), agent) << *delayed;
+  ASSERT_NE(delayed + 1, lines.end());
+  EXPECT_EQ(*(delayed + 1), "");
 
   // The trailer, and the memory lines in groups of three digits.
   ASSERT_GE(lines.size(), 8u);
