@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <functional>
+#include <optional>
 #include <span>
 #include <string>
 #include <utility>
@@ -23,6 +24,9 @@ std::vector<int> selected_records(HWND list);
 void look_up_selected(const App& app, HWND page, const ListPage& list, const ItemList& items);
 // A comparator over one text key per record and column (`key`), ascending or descending.
 ListPage::Comparator key_comparator(std::function<std::string(int index, int column)> key);
+// The file-open dialog of the pages' Add buttons (a program, from the Program Files folder on);
+// the chosen path, or nothing when the user cancelled.
+std::optional<std::string> pick_program(HWND owner);
 // PSN_RESET on the page on show: save its place and widths and end the program.
 void end_on_reset(App& app, const ListPage& list);
 

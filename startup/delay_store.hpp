@@ -59,6 +59,10 @@ bool item_machine(const StartupItem& item) noexcept;
 // only when that held. Refused: the entry stays in the list as it was.
 ActionResult undelay_entry(const StartupItem& item);
 
+// "&Restore All Delayed" and the explorer's "-Restore": every program of the list back, in list
+// order; false when Windows refused any (those stay in the list).
+bool undelay_all();
+
 // `forget delayed program`: deletes the program's values (but its window mode) under the root.
 // A refused deletion puts back what was deleted; false then.
 bool forget_delayed_program(std::string_view name, bool machine);

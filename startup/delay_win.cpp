@@ -181,6 +181,14 @@ ActionResult undelay_entry(const StartupItem& item) {
   return forget_delayed_program(p->name, p->machine) ? ActionResult::Done : ActionResult::Refused;
 }
 
+bool undelay_all() {
+  ItemList list;
+  list_delayed_programs(list, system_item_rules());
+  bool held = true;
+  for (const StartupItem& item : list.items()) held = undelay_entry(item) != ActionResult::Refused && held;
+  return held;
+}
+
 bool forget_delayed_program(std::string_view name, bool machine) {
   ValueChanges changes;
   if (erase_program(changes, name, machine)) return true;
