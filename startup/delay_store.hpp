@@ -44,6 +44,9 @@ bool program_delayed(std::string_view name);
 // root index); returns the count.
 std::size_t list_delayed_programs(ItemList& list, const ItemRules& rules);
 
+// The program a startup entry's file text starts: the name of its Delay List values.
+std::string program_of(std::string_view file);
+
 // Why the Startup Programs page's entry cannot be delayed (None when it can).
 Refusal refusal_of(const StartupItem& item);
 // `delay entry`: writes the entry's values (delay 30 seconds), removes the entry from its

@@ -134,9 +134,13 @@ std::size_t list_delayed_programs(ItemList& list, const ItemRules& rules) {
   return list.size();
 }
 
+std::string program_of(std::string_view file) {
+  return split_command(file, [](std::string_view c) { return command_to_file(c); }).program;
+}
+
 Refusal refusal_of(const StartupItem& item) {
-  const SplitCommand split = split_command(item.file, [](std::string_view c) { return command_to_file(c); });
-  return delay_refusal(item.code, item.file, !split.program.empty() && program_delayed(split.program));
+  const std::string program = program_of(item.file);
+  return delay_refusal(item.code, item.file, !program.empty() && program_delayed(program));
 }
 
 ActionResult delay_entry(const StartupItem& item) {
