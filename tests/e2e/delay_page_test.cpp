@@ -24,6 +24,9 @@ constexpr int kDelayedStartTab = 1;  // right after the Startup Programs tab
 constexpr const char* kTitle = "Probe Delayed Entry";
 constexpr const char* kRecorder = "Software\\KestromTest\\Recorder";
 constexpr const char* kDelay = "Software\\Orvane\\Kestrom\\Delay";
+constexpr const char* kDesktop = "Control Panel\\Desktop";
+constexpr int kFileNameBox = 1148;  // the file-open dialog's name field
+constexpr int kCurrentUserChoice = 1323;
 
 // The list of the page on show.
 HWND visible_list(HWND sheet, HWND other_than = nullptr) {
@@ -66,6 +69,7 @@ class DelayedStart : public ::testing::Test {
     reset_state();
     delete_value(HKEY_CURRENT_USER, kUserRun, kTitle);
     test::delete_tree(HKEY_CURRENT_USER, kRecorder);
+    test::delete_tree(HKEY_CURRENT_USER, kDelay);
   }
 };
 
@@ -130,6 +134,50 @@ TEST_F(DelayedStart, MovedEntryStartsAfterTheMonitorsRestartInTheChosenWindow) {
   EXPECT_EQ(args.front(), '"') << "the program's path is quoted: " << args;
   EXPECT_EQ(wait_exit(start_monitor("alone", "-Q")), 0);
   EXPECT_EQ(wait_exit(again), 0);
+}
+
+// At 144 dots per inch (a process reads the setting when it starts): the page, the options
+// dialog and Startup Program Type laid out at that scale, and a program added for the current
+// user through the file dialog and dialog 199.
+TEST_F(DelayedStart, PageAndDialogsAt144DpiAddAProgramForTheCurrentUser) {
+  test::SavedValue dpi(HKEY_CURRENT_USER, kDesktop, "LogPixels");
+  ASSERT_TRUE(test::set_dword(HKEY_CURRENT_USER, kDesktop, "LogPixels", 144));
+  const std::string recorder = test::fixture("kt_recorder.exe");
+  Process explorer = start_explorer("-DELAY");
+  ASSERT_TRUE(explorer);
+  HWND sheet = dialog_of(explorer.pid);
+  ASSERT_NE(sheet, nullptr);
+  HWND list = visible_list(sheet);
+  ASSERT_NE(list, nullptr);
+  HWND page = GetParent(list);
+
+  driver::press(page, 1064);  // &Add
+  HWND open = dialog_of(explorer.pid, "Add AutoStart Program");
+  ASSERT_NE(open, nullptr);
+  ASSERT_TRUE(poll([&] { return GetDlgItem(open, kFileNameBox) != nullptr; }));
+  SendMessageA(GetDlgItem(open, kFileNameBox), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(recorder.c_str()));
+  driver::press(open, IDOK);
+  HWND who = dialog_of(explorer.pid, "Startup Program Type");
+  ASSERT_NE(who, nullptr);
+  EXPECT_EQ(IsDlgButtonChecked(who, kCurrentUserChoice), static_cast<UINT>(BST_CHECKED));
+  EXPECT_TRUE(test::screenshot("delay_who_dialog_144dpi"));
+  driver::press(who, IDOK);
+  ASSERT_TRUE(poll([&] { return get_value(HKEY_CURRENT_USER, kDelay, recorder) == "11"; }));
+  EXPECT_EQ(get_value(HKEY_CURRENT_USER, std::string(kDelay) + "\\Time", recorder), "30");
+  EXPECT_EQ(get_value(HKEY_LOCAL_MACHINE, kDelay, recorder), "<missing>");
+
+  int row = -1;
+  ASSERT_TRUE(poll([&] { return (row = row_titled(list, "Recorder Suite", 4)) >= 0; }));
+  EXPECT_TRUE(test::screenshot("delayed_start_page_144dpi"));
+  ASSERT_TRUE(driver::select_list_row(list, row));
+  driver::post_command(page, kDelayOptions);
+  HWND options = dialog_of(explorer.pid, "Options");
+  ASSERT_NE(options, nullptr);
+  EXPECT_TRUE(test::screenshot("delay_options_dialog_144dpi"));
+  driver::press(options, IDCANCEL);
+  ASSERT_TRUE(driver::wait_until_gone(options));
+  EXPECT_EQ(get_value(HKEY_CURRENT_USER, std::string(kDelay) + "\\OpenAs", recorder), "<missing>");
+  EXPECT_EQ(quit_explorer(explorer), 0);
 }
 
 }  // namespace
