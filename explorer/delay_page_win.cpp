@@ -27,8 +27,11 @@ namespace kestrom::explorer {
 namespace {
 
 constexpr int kColumns = 4;
-// The right-click menu's "&Restore Program to Windows Startup List".
-constexpr int kUndelayCommand = 1124;
+// The right-click menu's own commands: "&Launch Program", "&Delay Start Options..." (the
+// button's twin) and "&Restore Program to Windows Startup List".
+constexpr int kLaunchCommand = 1065;
+constexpr int kOptionsCommand = 1197;
+constexpr int kUndelayCommand = 1198;
 constexpr int kWindowModeStrings[] = {IDS_DELAY_NORMAL_WINDOW, IDS_DELAY_MINIMIZED, IDS_DELAY_MAXIMIZED};
 
 // ---- The options dialog (template 198) -----------------------------------------------------
@@ -219,10 +222,15 @@ class DelayedStartPage final : public ListSheetPage {
         break;
       case NM_RCLICK:
         if (n->idFrom == IDC_LIST) {
-          std::vector<MenuEntry> entries{{IDS_PROPERTIES_BUTTON, IDC_INFO},
-                                         {IDS_DELAY_OPTIONS, IDC_DELAY_OPTIONS},
-                                         {IDS_UNDELAY, kUndelayCommand},
-                                         {IDS_MENU_REMOVE, IDC_REMOVE}};
+          std::vector<MenuEntry> entries{{IDS_MENU_INFO, IDC_INFO},
+                                         {IDS_MENU_EXPLORE, menu::kExploreFolder},
+                                         {IDS_MENU_PROPERTIES, menu::kProperties},
+                                         {IDS_MENU_ADD, IDC_ADD},
+                                         {IDS_MENU_LAUNCH_PROGRAM, kLaunchCommand},
+                                         {IDS_MENU_DELAY_OPTIONS, kOptionsCommand},
+                                         {0, 0},
+                                         {IDS_MENU_REMOVE, IDC_REMOVE},
+                                         {IDS_UNDELAY, kUndelayCommand}};
           append_common_menu_end(entries, cmd::kDelayedStart);
           list_->context_menu(entries);
         }
@@ -241,7 +249,20 @@ class DelayedStartPage final : public ListSheetPage {
       case menu::kHelp: list_->open_help(); break;
       case menu::kLookup: look_up_selected(app_, page, *list_, items_); break;
       case IDC_ADD: add(page); break;
-      case IDC_DELAY_OPTIONS: options(page); break;
+      case IDC_DELAY_OPTIONS:
+      case kOptionsCommand: options(page); break;
+      case kLaunchCommand: launch(page); break;
+      case menu::kExploreFolder:
+      case menu::kProperties: {
+        const int index = list_->first_selected();
+        if (index < 0 || static_cast<std::size_t>(index) >= items_.size()) return no_selection(page);
+        const std::string& file = items_[static_cast<std::size_t>(index)].file;
+        if (id == menu::kExploreFolder)
+          explore_program_folder(page, file);
+        else
+          open_program_properties(page, file);
+        break;
+      }
       case IDC_REMOVE: remove(page); break;
       case kUndelayCommand: undelay(page); break;
       case IDC_CLOSE_PAGE: close_sheet(page); break;
@@ -307,6 +328,14 @@ class DelayedStartPage final : public ListSheetPage {
     }
     fill(page);
     if (refused) offer_elevated_restart(app_, IDS_DELAY_REFUSED);
+  }
+
+  // Starts the selected programs now, as the monitor would.
+  void launch(HWND page) {
+    const std::vector<StartupItem> chosen = selected_items();
+    if (chosen.empty()) return no_selection(page);
+    for (const StartupItem& item : chosen)
+      if (const auto p = delay::read_delayed_program(item.file, delay::item_machine(item))) delay::start_delayed(*p);
   }
 
   void undelay(HWND page) {

@@ -5,6 +5,8 @@
 #include <shlobj.h>
 
 #include "common/info_server_win.hpp"
+#include "common/paths.hpp"
+#include "platform/process.hpp"
 #include "explorer/settings_win.hpp"
 #include "explorer/string_ids.h"
 
@@ -74,6 +76,27 @@ std::optional<std::string> pick_program(HWND owner) {
   ofn.Flags = OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_NOCHANGEDIR;
   if (!GetOpenFileNameA(&ofn)) return std::nullopt;
   return std::string(path);
+}
+
+void explore_program_folder(HWND owner, std::string_view file) {
+  // The program's own folder: parameters after it may hold backslashes of their own.
+  const std::string program = command_to_file(file);
+  const std::size_t slash = program.find_last_of('\\');
+  if (slash == std::string::npos) return;
+  platform::StartOptions options;
+  options.verb = "explore";
+  options.owner = owner;
+  platform::start_program(program.substr(0, slash + 1), {}, options);
+}
+
+void open_program_properties(HWND owner, std::string_view file) {
+  const std::string program = command_to_file(file);
+  if (program.empty()) return;
+  platform::StartOptions options;
+  options.verb = "properties";
+  options.shell_menu_verb = true;
+  options.owner = owner;
+  platform::start_program(program, {}, options);
 }
 
 }  // namespace kestrom::explorer

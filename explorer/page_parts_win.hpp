@@ -7,6 +7,7 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -27,6 +28,10 @@ ListPage::Comparator key_comparator(std::function<std::string(int index, int col
 // The file-open dialog of the pages' Add buttons (a program, from the Program Files folder on);
 // the chosen path, or nothing when the user cancelled.
 std::optional<std::string> pick_program(HWND owner);
+// Menu commands 1201 and 1202 for the program a row's file text starts: its folder opened with
+// the shell's "explore", and the shell's properties sheet of the file.
+void explore_program_folder(HWND owner, std::string_view file);
+void open_program_properties(HWND owner, std::string_view file);
 // PSN_RESET on the page on show: save its place and widths and end the program.
 void end_on_reset(App& app, const ListPage& list);
 

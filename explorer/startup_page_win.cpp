@@ -275,6 +275,17 @@ class StartupPage final : public ListSheetPage {
       case IDC_ADD: add(page); break;
       case menu::kDeleteOnReboot: delete_on_reboot(page); break;
       case menu::kMoveToDelay: move_to_delay(page); break;
+      case menu::kExploreFolder:
+      case menu::kProperties: {
+        const int index = list_->first_selected();
+        if (index < 0 || static_cast<std::size_t>(index) >= items_.size()) return no_selection(page);
+        const std::string& file = items_[static_cast<std::size_t>(index)].file;
+        if (id == menu::kExploreFolder)
+          explore_program_folder(page, file);
+        else
+          open_program_properties(page, file);
+        break;
+      }
       default: break;
     }
   }

@@ -89,6 +89,9 @@ ActionResult add_delayed_program(std::string_view path, bool all_users);
 // and, when that fails, directly; shown as `window_mode` says. True when started.
 bool start_delayed_program(std::string_view program, std::string_view parameters, int window_mode);
 
+// Starts one delayed program as the launcher does (through RUNDLL32 for an applet call).
+bool start_delayed(const DelayedProgram& program);
+
 // `launch delayed programs`: starts every program whose delay equals `time` (HKLM's first) unless
 // `running` says it runs already; returns `started` raised by each program due, started or not.
 using RunningTest = std::function<bool(std::string_view program)>;

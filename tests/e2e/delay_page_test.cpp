@@ -177,6 +177,13 @@ TEST_F(DelayedStart, PageAndDialogsAt144DpiAddAProgramForTheCurrentUser) {
   driver::press(options, IDCANCEL);
   ASSERT_TRUE(driver::wait_until_gone(options));
   EXPECT_EQ(get_value(HKEY_CURRENT_USER, std::string(kDelay) + "\\OpenAs", recorder), "<missing>");
+
+  // "&Launch Program" starts it now, as the monitor would: quoted, in a normal window.
+  ASSERT_TRUE(driver::select_list_row(list, row));
+  driver::post_command(page, 1065);
+  ASSERT_TRUE(poll([] { return recorder_starts() == 1; }));
+  EXPECT_EQ(get_value(HKEY_CURRENT_USER, kRecorder, "Show1"), "1");
+  EXPECT_EQ(get_value(HKEY_CURRENT_USER, kRecorder, "Args1").front(), '"');
   EXPECT_EQ(quit_explorer(explorer), 0);
 }
 
