@@ -40,6 +40,21 @@ HWND visible_list(HWND sheet, HWND other_than = nullptr) {
   return found;
 }
 
+// A visible dialog of the process whose texts hold `part`.
+HWND box_saying(DWORD pid, const std::string& part) {
+  driver::WindowQuery q;
+  q.class_name = "#32770";
+  q.process_id = pid;
+  q.visible_only = true;
+  HWND found = nullptr;
+  poll([&] {
+    for (HWND w : driver::find_windows(q))
+      if (driver::all_texts(w).find(part) != std::string::npos) return (found = w) != nullptr;
+    return false;
+  });
+  return found;
+}
+
 int row_titled(HWND list, const std::string& title, int columns) {
   const auto rows = driver::read_list_view(list, columns);
   for (std::size_t i = 0; i < rows.size(); ++i)
@@ -185,6 +200,49 @@ TEST_F(DelayedStart, PageAndDialogsAt144DpiAddAProgramForTheCurrentUser) {
   EXPECT_EQ(get_value(HKEY_CURRENT_USER, kRecorder, "Show1"), "1");
   EXPECT_EQ(get_value(HKEY_CURRENT_USER, kRecorder, "Args1").front(), '"');
   EXPECT_EQ(quit_explorer(explorer), 0);
+}
+
+// Remove asks whether the program goes back to the Windows startup list: Yes writes its Run value
+// back (quoted, with its parameters) and takes it off the list, No only takes it off.
+TEST_F(DelayedStart, RemoveWithYesRestoresTheRunValueAndWithNoOnlyForgets) {
+  const std::string agent = test::fixture("kt_agent.exe");
+  const std::string recorder = test::fixture("kt_recorder.exe");
+  const std::string kept = "Probe Kept Entry", dropped = "Probe Dropped Entry";
+  for (const auto& [program, title] : {std::pair{agent, kept}, std::pair{recorder, dropped}}) {
+    set_value(HKEY_CURRENT_USER, kDelay, program, "11");
+    set_value(HKEY_CURRENT_USER, std::string(kDelay) + "\\Time", program, "30");
+    set_value(HKEY_CURRENT_USER, std::string(kDelay) + "\\Title", program, title);
+    set_value(HKEY_CURRENT_USER, std::string(kDelay) + "\\Parameters", program, "/again");
+  }
+  Process explorer = start_explorer("-DELAY");
+  ASSERT_TRUE(explorer);
+  HWND sheet = dialog_of(explorer.pid);
+  ASSERT_NE(sheet, nullptr);
+  HWND list = visible_list(sheet);
+  ASSERT_NE(list, nullptr);
+  HWND page = GetParent(list);
+
+  int row = -1;
+  ASSERT_TRUE(poll([&] { return (row = row_titled(list, kept, 4)) >= 0; }));
+  ASSERT_TRUE(driver::select_list_row(list, row));
+  driver::press(page, 1003);
+  HWND ask = box_saying(explorer.pid, "removed from the Delayed Start list");
+  ASSERT_NE(ask, nullptr);
+  driver::press(ask, IDYES);
+  ASSERT_TRUE(poll([&] { return get_value(HKEY_CURRENT_USER, kDelay, agent) == "<missing>"; }));
+  EXPECT_EQ(get_value(HKEY_CURRENT_USER, kUserRun, kept), "\"" + agent + "\" /again");
+
+  ASSERT_TRUE(poll([&] { return row_titled(list, kept, 4) < 0 && (row = row_titled(list, dropped, 4)) >= 0; }));
+  ASSERT_TRUE(driver::select_list_row(list, row));
+  driver::press(page, 1003);
+  ask = box_saying(explorer.pid, "removed from the Delayed Start list");
+  ASSERT_NE(ask, nullptr);
+  driver::press(ask, IDNO);
+  ASSERT_TRUE(poll([&] { return get_value(HKEY_CURRENT_USER, kDelay, recorder) == "<missing>"; }));
+  EXPECT_EQ(get_value(HKEY_CURRENT_USER, kUserRun, dropped), "<missing>");
+  EXPECT_EQ(get_value(HKEY_CURRENT_USER, std::string(kDelay) + "\\Parameters", recorder), "<missing>");
+  EXPECT_EQ(quit_explorer(explorer), 0);
+  delete_value(HKEY_CURRENT_USER, kUserRun, kept);
 }
 
 }  // namespace
