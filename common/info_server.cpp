@@ -78,6 +78,14 @@ std::string build_address(std::string_view base, Form form, const Facts& f, std:
     add("&Type=", type);
     add("&Loc=", language);
     add("&ext=", extension_of_name(f.file_name));
+  } else if (form == Form::Report) {
+    a += "/cgi-bin/vantinfo.pl?program=";
+    a += escape_for_query(f.file_name);
+    add("&vendor=", f.company);
+    add("&version=", f.product_version);
+    add("&build=", f.build);
+    add("&Type=", type);
+    add("&Loc=", language.empty() ? std::string_view("en") : language);
   } else {
     a += "/cgi-bin/vantinfo12.pl?program=";
     a += escape_for_query(f.file_name);

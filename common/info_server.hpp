@@ -20,7 +20,8 @@ inline constexpr std::size_t kMaxAddress = 259;
 inline constexpr std::string_view kServerValue = "InfoServer";
 inline constexpr std::string_view kDefaultServer = "https://www.orvane.com";
 
-enum class Form { Basic, DataCollecting };
+// Report: the program report's link per item (the basic form's fields without "&ext=").
+enum class Form { Basic, DataCollecting, Report };
 
 // What the request says about the program. Every text may be empty.
 struct Facts {

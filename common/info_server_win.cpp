@@ -40,6 +40,17 @@ std::string aol_command_for(std::string_view address) {
 
 }  // namespace
 
+std::string configured_server_base() { return configured_base(); }
+
+std::string programs_build_text() {
+  const std::string folder = program_folder();
+  const std::string monitor = folder + "\\Kestrom.exe";
+  std::string explorer = folder + "\\KestromEx.exe";
+  const bool explorer_present = file_exists(explorer);
+  return build_text(product_version_of(monitor), explorer_present,
+                    explorer_present ? product_version_of(explorer) : std::string());
+}
+
 Request prepare_request(int type, std::string_view path, std::string_view current_item_name) {
   const bool data_form = read_option(Opt::VantFormat, Program::Explorer) != 0;
   Facts facts;
@@ -55,12 +66,7 @@ Request prepare_request(int type, std::string_view path, std::string_view curren
   facts.copyright = vi.legal_copyright;
   facts.description = vi.file_description;
 
-  const std::string folder = program_folder();
-  const std::string monitor = folder + "\\Kestrom.exe";
-  std::string explorer = folder + "\\KestromEx.exe";
-  const bool explorer_present = file_exists(explorer);
-  facts.build = build_text(product_version_of(monitor), explorer_present,
-                           explorer_present ? product_version_of(explorer) : std::string());
+  facts.build = programs_build_text();
 
   std::string language;
   if (data_form) {

@@ -20,6 +20,11 @@ struct Request {
   std::string ie_command;        // "<IE folder>\iexplore.exe address"
 };
 
+// The information server's base address: the configured one (HKLM, "InfoServer") or the default.
+std::string configured_server_base();
+// The build text of the two programs in the program folder.
+std::string programs_build_text();
+
 // `current_item_name` is sent when the path names no file.
 Request prepare_request(int type, std::string_view path, std::string_view current_item_name = {});
 

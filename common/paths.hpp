@@ -21,6 +21,8 @@ std::string product_data_folder();  // AppData\Kestrom (creating it and its vaul
 // AppData\Kestrom\vault, created when missing; empty when it cannot be made (no AppData folder).
 std::string vault_folder();
 std::string windows_folder();
+// The logged-on user's name; empty when the system does not tell it.
+std::string user_name();
 std::string system_folder();
 
 // True when the path names an existing file; a bare name of fewer than 32 characters is
@@ -46,6 +48,12 @@ struct FileFacts {
 };
 bool file_facts(std::string_view file, FileFacts& out);
 std::string creation_time_text(std::string_view file);
+// The file's creation, last access and last write times in the creation-time form; false (and
+// empty texts) when the file cannot be opened.
+struct FileTimes {
+  std::string created, accessed, written;
+};
+bool file_times(std::string_view file, FileTimes& out);
 
 LocalTime local_now();
 std::string date_text(const LocalTime& t);  // with the user's formats from the registry

@@ -129,6 +129,12 @@ bool file_exists(std::string_view path) {
   return file_exists(copy);
 }
 
+std::string user_name() {
+  char name[257] = {};
+  DWORD n = sizeof name;
+  return GetUserNameA(name, &n) ? std::string(name) : std::string();
+}
+
 std::string long_path(std::string_view path) {
   std::string in(path);
   char buf[MAX_PATH + 1];
@@ -212,6 +218,19 @@ std::string creation_time_text(std::string_view file) {
   LocalTime t;
   if (!GetFileTime(h.get(), &created, nullptr, nullptr) || !local_time_of(created, t)) return {};
   return format_creation_time(t);
+}
+
+bool file_times(std::string_view file, FileTimes& out) {
+  out = FileTimes{};
+  auto h = open_for_facts(file);
+  FILETIME times[3];
+  if (!h || !GetFileTime(h.get(), &times[0], &times[1], &times[2])) return false;
+  std::string* texts[3] = {&out.created, &out.accessed, &out.written};
+  for (int i = 0; i < 3; ++i) {
+    LocalTime t;
+    if (local_time_of(times[i], t)) *texts[i] = format_creation_time(t);
+  }
+  return true;
 }
 
 LocalTime local_now() {

@@ -97,7 +97,14 @@ class ListSheetPage : public SheetPage {
     switch (msg) {
       case WM_INITDIALOG: init(page); return TRUE;
       case WM_NOTIFY: return notify(page, reinterpret_cast<NMHDR*>(lp));
-      case WM_COMMAND: command(page, LOWORD(wp)); return TRUE;
+      case WM_COMMAND:
+        // Command 9 writes the program report from every list page.
+        if (LOWORD(wp) == menu::kLog && HIWORD(wp) == 0) {
+          if (app_.hooks.program_report) app_.hooks.program_report();
+        } else {
+          command(page, LOWORD(wp));
+        }
+        return TRUE;
       case WM_DESTROY: list_.reset(); return FALSE;
       default: return FALSE;
     }

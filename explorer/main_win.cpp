@@ -19,6 +19,7 @@
 #include "common/textloader.hpp"
 #include "explorer/app_win.hpp"
 #include "explorer/page_switch.hpp"
+#include "explorer/report_commands_win.hpp"
 #include "explorer/resource_ids.h"
 #include "explorer/settings_win.hpp"
 #include "explorer/string_ids.h"
@@ -224,6 +225,7 @@ int run(HINSTANCE instance, const char* command_line) {
   };
   ProductState state = initialise_product(Program::Explorer, init);
   app.options = state.options;
+  wire_report_commands(app);
 
   advance_start_counter();
 
