@@ -11,6 +11,7 @@
 #include "common/msgbox.hpp"
 #include "common/paths.hpp"
 #include "common/text.hpp"
+#include "explorer/info_window_win.hpp"
 #include "explorer/list_page_win.hpp"
 #include "explorer/page_parts_win.hpp"
 #include "explorer/page_switch.hpp"
@@ -217,9 +218,6 @@ class DelayedStartPage final : public ListSheetPage {
         if (column < kColumns) list_->sort_click(column, comparator());
         break;
       }
-      case NM_DBLCLK:
-        if (n->idFrom == IDC_LIST) command(page, IDC_INFO);
-        break;
       case NM_RCLICK:
         if (n->idFrom == IDC_LIST) {
           std::vector<MenuEntry> entries{{IDS_MENU_INFO, IDC_INFO},
@@ -266,7 +264,9 @@ class DelayedStartPage final : public ListSheetPage {
       case IDC_REMOVE: remove(page); break;
       case kUndelayCommand: undelay(page); break;
       case IDC_CLOSE_PAGE: close_sheet(page); break;
-      // IDC_INFO ("&Properties", Enter, double-click): the information window plugs in here.
+      case IDC_INFO:  // "&Properties", and Enter and double-click on the list
+        if (open_info_for_selection(app_, page, *list_, items_)) fill(page);
+        break;
       default: break;
     }
   }
