@@ -118,6 +118,11 @@
 #define IDC_DELAY_ALL_USERS 1322
 #define IDC_DELAY_CURRENT_USER 1323
 
+/* The IE Helpers and ActiveX pages. */
+#define IDD_IE_HELPERS 139
+#define IDD_ACTIVEX 201
+#define IDC_LIST_ALL 1015
+
 /* The information window. */
 #define IDD_INFO 121
 #define IDC_INFO_ICON 117
