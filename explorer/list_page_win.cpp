@@ -283,4 +283,24 @@ void ListPage::deactivate() const {
   set_status("");
 }
 
+namespace {
+constexpr UINT_PTR kEnterSubclassId = 0x4B45;  // "KE"
+
+LRESULT enter_key_proc(HWND w, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_PTR) {
+  if (msg == WM_GETDLGCODE) {
+    const auto* m = reinterpret_cast<const MSG*>(lp);
+    if (m && m->message == WM_KEYDOWN && m->wParam == VK_RETURN) return DLGC_WANTALLKEYS | DefSubclassProc(w, msg, wp, lp);
+  }
+  return DefSubclassProc(w, msg, wp, lp);
+}
+}  // namespace
+
+void take_enter_key(HWND list) {
+  if (list) SetWindowSubclass(list, &platform::subclass_procedure<&enter_key_proc>, kEnterSubclassId, 0);
+}
+
+void release_enter_key(HWND list) {
+  if (list && IsWindow(list)) RemoveWindowSubclass(list, &platform::subclass_procedure<&enter_key_proc>, kEnterSubclassId);
+}
+
 }  // namespace kestrom::explorer

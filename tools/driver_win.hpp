@@ -62,5 +62,7 @@ bool select_list_row(HWND list_view, int row);
 // would; and whether a row's box is ticked.
 bool set_list_check(HWND list_view, int row, bool checked);
 bool list_checked(HWND list_view, int row);
+// Double-clicks the middle of this row's label (the row should be selected first).
+bool double_click_list_row(HWND list_view, int row);
 
 }  // namespace kestrom::driver
