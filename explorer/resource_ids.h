@@ -118,6 +118,11 @@
 #define IDC_COOKIE_VIEW_FILE 1008
 #define IDC_COOKIE_REMOVE_UNCHECKED 1004
 #define IDC_COOKIE_REMOVE_CHECKED 1103
+/* The IE Helpers and ActiveX pages. */
+#define IDD_IE_HELPERS 139
+#define IDD_ACTIVEX 201
+#define IDC_LIST_ALL 1015
+
 /* The information window. */
 #define IDD_INFO 121
 #define IDC_INFO_ICON 117
