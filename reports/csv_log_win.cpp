@@ -32,18 +32,17 @@ class RowMaker {
     r.path = item.file;
     const std::string program = command_to_file(item.file);
     if (!program.empty()) {
-      auto [it, fresh] = versions_.try_emplace(program);
-      if (fresh) version_information(program, it->second);
-      r.company = it->second.company_name;
-      r.description = it->second.file_description;
-      r.version = it->second.product_version;
+      const VersionInfo& vi = versions_.of(program);
+      r.company = vi.company_name;
+      r.description = vi.file_description;
+      r.version = vi.product_version;
     }
     r.detected = first_sighting(item.file, item.code);
     return r;
   }
 
  private:
-  std::map<std::string, VersionInfo> versions_;  // the shared service host is read once
+  VersionCache versions_;
 };
 
 }  // namespace
@@ -89,8 +88,12 @@ bool write_csv_log_file(const std::string& path, const CsvListers& listers) {
     if (activex_enabled(static_cast<std::uint32_t>(item.value))) file.write(csv_row(rows.row("ActiveX", "", item)));
   for (const StartupItem& item : helpers)
     if (item.code == code::kTypeToolbar) file.write(csv_row(rows.row("IE Helpers", "Toolbar", item)));
-  for (const StartupItem& item : fill(listers.services))
-    file.write(csv_row(rows.row("Services", services::service_status_text(item.title), item)));
+  const auto service_items = fill(listers.services);
+  if (!service_items.empty()) {
+    const services::ServiceStateTexts states;
+    for (const StartupItem& item : service_items)
+      file.write(csv_row(rows.row("Services", states.text_of(item.title), item)));
+  }
   for (const StartupItem& item : fill(listers.tasks)) file.write(csv_row(rows.row("Scheduled Tasks", "", item)));
   return file.close();
 }

@@ -37,6 +37,14 @@ bool ReportFile::close() {
   return closed && !failed_;
 }
 
+const VersionInfo& VersionCache::of(const std::string& program) {
+  auto [it, fresh] = cache_.try_emplace(program);
+  const bool full_path = program.size() > 2 && (program[1] == ':' || program.starts_with("\\\\"));
+  if (fresh && (!full_path || GetFileAttributesA(program.c_str()) != INVALID_FILE_ATTRIBUTES))
+    version_information(program, it->second);
+  return it->second;
+}
+
 std::string running_program_version() {
   char module[MAX_PATH + 1] = {};
   const DWORD n = GetModuleFileNameA(nullptr, module, MAX_PATH);
