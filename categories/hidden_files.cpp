@@ -39,12 +39,30 @@ void walk_folder(const std::string& folder, int levels, const FolderLister& list
   list(folder, [&](const FolderEntry& entry) {
     if (entry.name.empty()) return;
     std::string path = join(folder, entry.name);
-    visit(path, entry.attributes);
+    visit(path, entry);
     if (levels > 0 && (entry.attributes & attribute::kFolder) && entry.name.front() != '.')
       below.push_back(std::move(path));
   });
   // Sub-folders are walked after the listing has ended, so only one listing is open at a time.
   for (const auto& sub : below) walk_folder(sub, levels - 1, list, visit);
+}
+
+bool may_carry_version(std::uint64_t size) noexcept { return size >= kShortestVersionedFile; }
+
+std::optional<std::string> HiddenTitleCache::find(const std::string& path, std::uint64_t size,
+                                                  std::uint64_t write_time) const {
+  const auto it = last_.find(path);
+  if (it == last_.end() || it->second.size != size || it->second.write_time != write_time) return std::nullopt;
+  return it->second.title;
+}
+
+void HiddenTitleCache::keep(const std::string& path, std::uint64_t size, std::uint64_t write_time, std::string title) {
+  next_[path] = Entry{size, write_time, std::move(title)};
+}
+
+void HiddenTitleCache::end_scan() {
+  last_ = std::move(next_);
+  next_.clear();
 }
 
 bool is_hidden_file(std::uint32_t attributes) noexcept {
@@ -68,12 +86,27 @@ std::optional<std::string> vault_file_name(std::string_view recorded_path) {
   return std::string(name);
 }
 
+std::string hidden_vault_folder_name(std::string_view path) {
+  std::uint64_t hash = 0xcbf29ce484222325ull;
+  for (char c : path) {
+    const unsigned char u = static_cast<unsigned char>(c);
+    hash ^= (u >= 'a' && u <= 'z') ? u - ('a' - 'A') : u;
+    hash *= 0x100000001b3ull;
+  }
+  static constexpr char kDigits[] = "0123456789abcdef";
+  std::string name(16, '0');
+  for (int i = 15; i >= 0; --i, hash >>= 4) name[static_cast<std::size_t>(i)] = kDigits[hash & 0xf];
+  return name;
+}
+
 std::string hidden_vault_copy(std::string_view vault, std::string_view path) {
   const auto name = vault_file_name(path);
   if (vault.empty() || !name) return {};
   std::string copy(vault);
   copy += '\\';
   copy += kHiddenVaultFolder;
+  copy += '\\';
+  copy += hidden_vault_folder_name(path);
   copy += '\\';
   copy += *name;
   return copy;

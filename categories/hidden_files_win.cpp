@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <mutex>
+
 #include "categories/active_tasks.hpp"
 #include "common/history_log.hpp"
 #include "common/paths.hpp"
@@ -25,10 +27,14 @@ std::string temp_folder() {
 bool list_folder(const std::string& folder, const std::function<void(const FolderEntry&)>& each) {
   const std::string pattern = folder + (folder.ends_with('\\') ? "*.*" : "\\*.*");
   WIN32_FIND_DATAA data;
-  platform::UniqueFind find(FindFirstFileA(pattern.c_str(), &data));
+  // The basic level leaves out the short names, which nothing here reads.
+  platform::UniqueFind find(
+      FindFirstFileExA(pattern.c_str(), FindExInfoBasic, &data, FindExSearchNameMatch, nullptr, FIND_FIRST_EX_LARGE_FETCH));
   if (!find) return false;
   do {
-    each(FolderEntry{data.cFileName, data.dwFileAttributes});
+    each(FolderEntry{data.cFileName, data.dwFileAttributes,
+                     (std::uint64_t{data.nFileSizeHigh} << 32) | data.nFileSizeLow,
+                     (std::uint64_t{data.ftLastWriteTime.dwHighDateTime} << 32) | data.ftLastWriteTime.dwLowDateTime});
   } while (FindNextFileA(find.get(), &data));
   return true;
 }
@@ -43,6 +49,8 @@ bool may_have_version(const std::string& path) {
   return file && ReadFile(file.get(), header, sizeof header, &read, nullptr) && read == 2 && header[0] == 'M' &&
          header[1] == 'Z';
 }
+
+std::string folder_of(const std::string& path) { return path.substr(0, path.find_last_of('\\')); }
 
 bool folder_ready(const std::string& folder) {
   return CreateDirectoryA(folder.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS;
@@ -69,19 +77,29 @@ std::size_t list_hidden_files(ItemList& list, const ItemRules& rules) {
   std::vector<ScanFolder> folders = hidden_scan_folders();
   if (rules.long_path)
     for (auto& folder : folders) folder.path = rules.long_path(folder.path);
-  walk_hidden_scan(folders, [&](const std::string& path, std::uint32_t attributes) {
-    if (!is_hidden_file(attributes)) return;
-    std::string title = may_have_version(path) ? version_information(path).product_name : std::string();
-    if (title.empty()) title = std::string(file_name_of_path(path));
-    list.add(title, path, path, "", kTypeHidden, hidden_item_value(attributes), walked);
+  static std::mutex cache_guard;
+  static HiddenTitleCache titles;
+  const std::lock_guard lock(cache_guard);
+  walk_hidden_scan(folders, [&](const std::string& path, const FolderEntry& entry) {
+    if (!is_hidden_file(entry.attributes)) return;
+    std::string title;
+    if (auto known = titles.find(path, entry.size, entry.write_time)) {
+      title = std::move(*known);
+    } else {
+      if (may_carry_version(entry.size) && may_have_version(path)) title = version_information(path).product_name;
+      if (title.empty()) title = std::string(file_name_of_path(path));
+    }
+    titles.keep(path, entry.size, entry.write_time, title);
+    list.add(title, path, path, "", kTypeHidden, hidden_item_value(entry.attributes), walked);
   });
+  titles.end_scan();
   return list.size();
 }
 
 std::vector<std::string> hidden_file_paths() {
   std::vector<std::string> paths;
-  walk_hidden_scan(hidden_scan_folders(), [&](const std::string& path, std::uint32_t attributes) {
-    if (is_hidden_file(attributes)) paths.push_back(path);
+  walk_hidden_scan(hidden_scan_folders(), [&](const std::string& path, const FolderEntry& entry) {
+    if (is_hidden_file(entry.attributes)) paths.push_back(path);
   });
   return paths;
 }
@@ -113,7 +131,7 @@ ActionResult delete_hidden_file(std::string_view path_view, std::string_view tit
   const DWORD attributes = GetFileAttributesA(path.c_str());
   // Without a copy that held, the file stays: nothing deleted through the product is lost.
   if (!copy.empty() && attributes != kNoAttributes && folder_ready(vault) &&
-      folder_ready(vault + "\\" + std::string(kHiddenVaultFolder))) {
+      folder_ready(vault + "\\" + std::string(kHiddenVaultFolder)) && folder_ready(folder_of(copy))) {
     SetFileAttributesA(copy.c_str(), FILE_ATTRIBUTE_NORMAL);
     if (CopyFileA(path.c_str(), copy.c_str(), FALSE)) {
       SetFileAttributesA(copy.c_str(), FILE_ATTRIBUTE_NORMAL);
@@ -125,6 +143,7 @@ ActionResult delete_hidden_file(std::string_view path_view, std::string_view tit
         const DWORD error = GetLastError();
         SetFileAttributesA(path.c_str(), attributes);
         DeleteFileA(copy.c_str());
+        RemoveDirectoryA(folder_of(copy).c_str());
         if (error == ERROR_ACCESS_DENIED) result = ActionResult::Refused;
       }
     }
@@ -146,12 +165,24 @@ bool restore_hidden_file(std::string_view path_view) {
   SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_HIDDEN);
   SetFileAttributesA(copy.c_str(), FILE_ATTRIBUTE_NORMAL);
   DeleteFileA(copy.c_str());
+  RemoveDirectoryA(folder_of(copy).c_str());  // only when empty
   approve_hidden_file(path);
   return true;
 }
 
 bool unhide_file(std::string_view path) {
   return SetFileAttributesA(std::string(path).c_str(), FILE_ATTRIBUTE_NORMAL) != 0;
+}
+
+ActionResult delete_at_restart(std::string_view path_view) {
+  const std::string path(path_view);
+  if (path.empty()) return ActionResult::NotDone;
+  const DWORD attributes = GetFileAttributesA(path.c_str());
+  if (attributes != kNoAttributes) SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+  if (MoveFileExA(path.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT)) return ActionResult::Done;
+  const DWORD error = GetLastError();
+  if (attributes != kNoAttributes) SetFileAttributesA(path.c_str(), attributes);
+  return error == ERROR_ACCESS_DENIED ? ActionResult::Refused : ActionResult::NotDone;
 }
 
 }  // namespace kestrom

@@ -39,5 +39,9 @@ ActionResult delete_hidden_file(std::string_view path, std::string_view title);
 bool restore_hidden_file(std::string_view path);
 // Takes the hidden, system and read-only flags off the file.
 bool unhide_file(std::string_view path);
+// `delete at restart`: asks the system to delete the file at the next restart, its flags taken
+// off first (the restart's delete would fail on a read-only file). Refused when Windows denies
+// the request (a standard user may not schedule it); the flags are put back whenever it fails.
+ActionResult delete_at_restart(std::string_view path);
 
 }  // namespace kestrom

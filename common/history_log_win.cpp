@@ -43,12 +43,6 @@ platform::UniqueFile open_for_append(const std::string& file) {
   }
 }
 
-std::string user_name() {
-  char name[257] = {};
-  DWORD n = sizeof name;
-  return GetUserNameA(name, &n) ? std::string(name) : std::string();
-}
-
 }  // namespace
 
 std::string history_file_path() { return program_folder() + "\\history.txt"; }

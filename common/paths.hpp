@@ -21,6 +21,8 @@ std::string product_data_folder();  // AppData\Kestrom (creating it and its vaul
 // AppData\Kestrom\vault, created when missing; empty when it cannot be made (no AppData folder).
 std::string vault_folder();
 std::string windows_folder();
+// The logged-on user's name; empty when the system does not tell it.
+std::string user_name();
 std::string system_folder();
 
 // True when the path names an existing file; a bare name of fewer than 32 characters is

@@ -129,6 +129,12 @@ bool file_exists(std::string_view path) {
   return file_exists(copy);
 }
 
+std::string user_name() {
+  char name[257] = {};
+  DWORD n = sizeof name;
+  return GetUserNameA(name, &n) ? std::string(name) : std::string();
+}
+
 std::string long_path(std::string_view path) {
   std::string in(path);
   char buf[MAX_PATH + 1];

@@ -16,6 +16,8 @@
 #include "common/text.hpp"
 #include "explorer/list_page_win.hpp"
 #include "explorer/page_switch.hpp"
+#include "explorer/patrol_time.hpp"
+#include "explorer/patrol_time_win.hpp"
 #include "explorer/pages_win.hpp"
 #include "explorer/resource_ids.h"
 #include "explorer/settings_win.hpp"
@@ -48,11 +50,19 @@ class HiddenPage final : public ListSheetPage {
         {IDC_HELP_CAPTION, IDS_HELP_CAPTION},      {IDC_MONITOR_CAPTION, IDS_MONITOR_CAPTION},
     };
     for (const auto& [control, string] : texts) SetDlgItemTextA(page, control, settings::text(string, 256).c_str());
-    for (const auto& [control, icon_id] : {std::pair{IDC_HELP_IMAGE, IDI_UNKNOWN_PROGRAM}, {IDC_MONITOR_IMAGE, IDI_PROGRAM}}) {
-      auto icon = static_cast<HICON>(LoadImageA(app_.instance, MAKEINTRESOURCEA(icon_id), IMAGE_ICON, 16, 16, LR_SHARED));
-      SendDlgItemMessageA(page, control, BM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(icon));
-    }
+    icon_button(page, IDC_HELP_IMAGE, IDI_UNKNOWN_PROGRAM);
+    show_monitor_image(page);
     list_->add_columns();
+  }
+
+  void icon_button(HWND page, int control, int icon_id) const {
+    auto icon = static_cast<HICON>(LoadImageA(app_.instance, MAKEINTRESOURCEA(icon_id), IMAGE_ICON, 16, 16, LR_SHARED));
+    SendDlgItemMessageA(page, control, BM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(icon));
+  }
+
+  // The monitor image: active while hidden files are patrolled.
+  void show_monitor_image(HWND page) const {
+    icon_button(page, IDC_MONITOR_IMAGE, settings::option(Opt::Hidden) > 0 ? IDI_MONITOR_ACTIVE : IDI_MONITOR_INACTIVE);
   }
 
   void fill() {
@@ -137,7 +147,8 @@ class HiddenPage final : public ListSheetPage {
           std::vector<MenuEntry> entries{{IDS_MENU_INFO, menu::kInfo},
                                          {IDS_MENU_REFRESH, IDC_REFRESH},
                                          {IDS_MENU_DELETE_FILE, IDC_DELETE_HIDDEN},
-                                         {IDS_MENU_VIEW_NOTEPAD, IDC_VIEW_NOTEPAD}};
+                                         {IDS_MENU_VIEW_NOTEPAD, IDC_VIEW_NOTEPAD},
+                                         {IDS_MENU_DELETE_ON_REBOOT, menu::kDeleteOnReboot}};
           append_common_menu_end(entries, cmd::kHiddenFiles);
           list_->context_menu(entries);
         }
@@ -185,6 +196,17 @@ class HiddenPage final : public ListSheetPage {
           platform::start_program("notepad.exe", arguments);
         }
         break;
+      case menu::kDeleteOnReboot:
+        if (const StartupItem* item = selected(page)) delete_on_reboot(page, *item);
+        break;
+      case IDC_MONITOR_IMAGE: {
+        const int minutes = set_patrol_time(app_, page, IDS_PATROL_TIME_HIDDEN, settings::option(Opt::Hidden));
+        if (minutes != kPatrolClosed) {
+          settings::set_option(Opt::Hidden, minutes);
+          show_monitor_image(page);
+        }
+        break;
+      }
       case menu::kHelp: list_->open_help(); break;
       case IDC_CLOSE_PAGE: close_sheet(page); break;
       default: break;
@@ -199,6 +221,13 @@ class HiddenPage final : public ListSheetPage {
       MessageBoxA(page, text.c_str(), app_.title.c_str(), MB_OK | MB_ICONEXCLAMATION | MB_TOPMOST);
     }
     fill();
+  }
+
+  // Nothing is recorded for a deletion at restart; one Windows did not take is told.
+  void delete_on_reboot(HWND page, const StartupItem& item) {
+    const std::string question = settings::text(IDS_DELETE_ON_REBOOT_QUESTION);
+    if (MessageBoxA(page, question.c_str(), app_.title.c_str(), MB_YESNO | MB_ICONSTOP | MB_TOPMOST) != IDYES) return;
+    if (delete_at_restart(item.file) != ActionResult::Done) offer_elevated_restart(app_, IDS_DELETE_ON_REBOOT_REFUSED);
   }
 
   static std::string fill_first_blank(std::string text, const std::string& inserted) {

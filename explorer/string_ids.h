@@ -156,6 +156,7 @@
 #define IDS_MENU_VIEW_NOTEPAD 3172
 #define IDS_HIDDEN_TYPE_HIDDEN 3173
 #define IDS_HIDDEN_TYPE_SYSTEM 3174
+#define IDS_PATROL_TIME_HIDDEN 924
 /* The Services page. */
 #define IDS_SERVICES_EXPLANATION 638
 #define IDS_SERVICES_HINT 639
@@ -168,3 +169,6 @@
 /* The program report and the CSV log. */
 #define IDS_REPORT_LOCATION 716
 #define IDS_REPORT_NOT_WRITTEN 3640
+/* The registry backup and the scan log. */
+#define IDS_SETTINGS_EXPORTED 854
+#define IDS_RUNNING_PROCESSES 818

@@ -50,6 +50,45 @@ bool RegKey::has_value(std::string_view name) const noexcept {
   return key_ && RegQueryValueExA(key_.get(), z(name).c_str(), nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
 }
 
+std::vector<RegKey::NamedValue> RegKey::all_values() const {
+  std::vector<NamedValue> out;
+  if (!key_) return out;
+  DWORD count = 0, longest_name = 0, largest_data = 0;
+  if (RegQueryInfoKeyA(key_.get(), nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &count, &longest_name,
+                       &largest_data, nullptr, nullptr) != ERROR_SUCCESS)
+    return out;
+  std::vector<char> name(2 * longest_name + 2);  // counted in characters; a double-byte name needs more
+  std::vector<BYTE> data(largest_data + 2);
+  for (DWORD i = 0; i < count; ++i) {
+    DWORD name_length = static_cast<DWORD>(name.size());
+    DWORD size = static_cast<DWORD>(data.size());
+    DWORD type = REG_NONE;
+    const LONG rc = RegEnumValueA(key_.get(), i, name.data(), &name_length, nullptr, &type, data.data(), &size);
+    if (rc == ERROR_NO_MORE_ITEMS) break;
+    if (rc != ERROR_SUCCESS) continue;
+    out.push_back({std::string(name.data(), name_length),
+                   RawValue{type, std::string(reinterpret_cast<const char*>(data.data()), size)}});
+  }
+  return out;
+}
+
+std::vector<std::string> RegKey::subkey_names() const {
+  std::vector<std::string> out;
+  if (!key_) return out;
+  DWORD count = 0, longest = 0;
+  if (RegQueryInfoKeyA(key_.get(), nullptr, nullptr, nullptr, &count, &longest, nullptr, nullptr, nullptr, nullptr,
+                       nullptr, nullptr) != ERROR_SUCCESS)
+    return out;
+  std::vector<char> name(2 * longest + 2);
+  for (DWORD i = 0; i < count; ++i) {
+    DWORD length = static_cast<DWORD>(name.size());
+    const LONG rc = RegEnumKeyExA(key_.get(), i, name.data(), &length, nullptr, nullptr, nullptr, nullptr);
+    if (rc == ERROR_NO_MORE_ITEMS) break;
+    if (rc == ERROR_SUCCESS) out.emplace_back(name.data(), length);
+  }
+  return out;
+}
+
 bool RegKey::set_string(std::string_view name, std::string_view text) const noexcept {
   if (!key_) return false;
   std::string t = z(text);

@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/handles.hpp"
 
@@ -37,6 +38,14 @@ class RegKey {
   };
   std::optional<RawValue> query(std::string_view name) const;
   bool has_value(std::string_view name) const noexcept;
+  // Every value of the key, whole, in enumeration order (a value that changes while it is
+  // read is left out); and the names of its direct subkeys.
+  struct NamedValue {
+    std::string name;
+    RawValue value;
+  };
+  std::vector<NamedValue> all_values() const;
+  std::vector<std::string> subkey_names() const;
   bool set_string(std::string_view name, std::string_view text) const noexcept;
   bool set_dword(std::string_view name, std::uint32_t value) const noexcept;
   bool set_binary(std::string_view name, std::string_view bytes) const noexcept;

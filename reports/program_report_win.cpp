@@ -27,23 +27,11 @@ namespace {
 constexpr std::string_view kAppPaths = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\";
 constexpr std::string_view kIEMain = "Software\\Microsoft\\Internet Explorer\\Main";
 constexpr std::string_view kWinlogon = "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon";
-constexpr std::string_view kWindowsNT = "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion";
 constexpr std::string_view kHttpOpen = "http\\shell\\open\\command";
 
 std::optional<std::string> value_if_present(HKEY root, std::string_view key, std::string_view name) {
   if (!reg::value_exists(root, key, name)) return std::nullopt;
   return reg::read_string(root, key, name);
-}
-
-std::string platform_text() {
-  std::string text = reg::read_string(HKEY_LOCAL_MACHINE, kWindowsNT, "ProductName");
-  if (text.empty()) text = "Windows";
-  const std::string version = reg::read_string(HKEY_LOCAL_MACHINE, kWindowsNT, "CurrentVersion");
-  const std::string build = reg::read_string(HKEY_LOCAL_MACHINE, kWindowsNT, "CurrentBuildNumber");
-  const std::string pack = reg::read_string(HKEY_LOCAL_MACHINE, kWindowsNT, "CSDVersion");
-  if (!version.empty()) text += " (Version " + version + (build.empty() ? "" : ", Build " + build) +
-                                (pack.empty() ? "" : ", " + pack) + ")";
-  return text;
 }
 
 // Version facts by program file, so a program behind many items (the shared service host) is
@@ -113,7 +101,7 @@ SystemHeader gather_system_header() {
   h.product_title = text::load(IDS_PRODUCT_NAME);
   h.version = running_program_version();
   h.now = local_now();
-  h.platform = platform_text();
+  h.platform = platform_description();
 
   std::string browser = command_to_file(reg::read_string(HKEY_CLASSES_ROOT, kHttpOpen, ""));
   if (!browser.empty() && file_exists(browser)) {

@@ -3,15 +3,18 @@
 #include <windows.h>
 
 #include "common/paths.hpp"
+#include "common/registry.hpp"
 
 namespace kestrom::reports {
 
 namespace {
 constexpr std::size_t kBlockSize = 64 * 1024;
+constexpr std::string_view kWindowsNt = "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion";
 }  // namespace
 
-ReportFile::ReportFile(const std::string& path)
-    : file_(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr)) {}
+ReportFile::ReportFile(const std::string& path, bool shared)
+    : file_(CreateFileA(path.c_str(), GENERIC_WRITE, shared ? FILE_SHARE_READ | FILE_SHARE_WRITE : 0, nullptr,
+                        CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr)) {}
 
 void ReportFile::write(std::string_view text) {
   pending_ += text;
@@ -43,6 +46,17 @@ const VersionInfo& VersionCache::of(const std::string& program) {
   if (fresh && (!full_path || GetFileAttributesA(program.c_str()) != INVALID_FILE_ATTRIBUTES))
     version_information(program, it->second);
   return it->second;
+}
+
+std::string platform_description() {
+  std::string text = reg::read_string(HKEY_LOCAL_MACHINE, kWindowsNt, "ProductName");
+  if (text.empty()) text = "Windows";
+  const std::string version = reg::read_string(HKEY_LOCAL_MACHINE, kWindowsNt, "CurrentVersion");
+  const std::string build = reg::read_string(HKEY_LOCAL_MACHINE, kWindowsNt, "CurrentBuildNumber");
+  const std::string pack = reg::read_string(HKEY_LOCAL_MACHINE, kWindowsNt, "CSDVersion");
+  if (!version.empty()) text += " (Version " + version + (build.empty() ? "" : ", Build " + build) +
+                                (pack.empty() ? "" : ", " + pack) + ")";
+  return text;
 }
 
 std::string running_program_version() {

@@ -12,7 +12,8 @@ namespace kestrom::reports {
 
 class ReportFile {
  public:
-  explicit ReportFile(const std::string& path);
+  // `shared`: others may read and write the file while it is written.
+  explicit ReportFile(const std::string& path, bool shared = false);
   ReportFile(const ReportFile&) = delete;
   ReportFile& operator=(const ReportFile&) = delete;
 
@@ -41,6 +42,9 @@ class VersionCache {
  private:
   std::map<std::string, VersionInfo> cache_;
 };
+
+// The operating system's name, version, build and service pack, as the reports show it.
+std::string platform_description();
 
 // The product version of the running program.
 std::string running_program_version();

@@ -11,6 +11,7 @@
 #include "categories/hidden_files.hpp"
 #include "common/paths.hpp"
 #include "tests/e2e/e2e_support_win.hpp"
+#include "tools/denied_key.hpp"
 
 namespace kestrom::e2e {
 namespace {
@@ -20,6 +21,9 @@ using test::poll;
 constexpr int kListId = 1000;
 constexpr int kUnhide = 1012;
 constexpr int kDelete = 1184;
+constexpr int kDeleteOnReboot = 1144;
+constexpr int kMonitorImage = 1112;
+constexpr char kSessionManager[] = "System\\CurrentControlSet\\Control\\Session Manager";
 // Sorted by its first column, the file's name puts it on the first row, which the page selects.
 const std::string kName = "!kt_page.hid";
 
@@ -109,6 +113,88 @@ TEST_F(HiddenFilesPage, ListsUnhidesAndDeletesThroughTheVault) {
   bytes << copy.rdbuf();
   EXPECT_EQ(bytes.str(), "hidden page\r\n");
   EXPECT_TRUE(poll([&] { return !first_row_is_the_file(list); }));
+  EXPECT_EQ(quit_explorer(e), 0);
+}
+
+// The system's deletions at restart, upper-cased (Wine keeps the NT paths so).
+std::string pending_operations() {
+  const wchar_t* key = L"System\\CurrentControlSet\\Control\\Session Manager";
+  DWORD size = 0;
+  if (RegGetValueW(HKEY_LOCAL_MACHINE, key, L"PendingFileRenameOperations", RRF_RT_ANY | RRF_NOEXPAND, nullptr, nullptr,
+                   &size) != ERROR_SUCCESS)
+    return {};
+  std::wstring data(size / sizeof(wchar_t) + 1, L'\0');
+  if (RegGetValueW(HKEY_LOCAL_MACHINE, key, L"PendingFileRenameOperations", RRF_RT_ANY | RRF_NOEXPAND, nullptr,
+                   data.data(), &size) != ERROR_SUCCESS)
+    return {};
+  std::string narrow;
+  for (wchar_t c : data) narrow += c < 128 ? static_cast<char>(toupper(c)) : '?';
+  return narrow;
+}
+
+// Delete File on Reboot from the page's menu: asked first; a refusal by Windows is told and
+// schedules nothing; allowed, the file is in the system's list.
+TEST_F(HiddenFilesPage, DeleteFileOnRebootIsAskedToldWhenRefusedAndScheduled) {
+  test::SavedValue saved(HKEY_LOCAL_MACHINE, kSessionManager, "PendingFileRenameOperations");
+  test::delete_value(HKEY_LOCAL_MACHINE, kSessionManager, "PendingFileRenameOperations");
+  std::string upper_name = kName;
+  for (char& c : upper_name) c = static_cast<char>(toupper(static_cast<unsigned char>(c)));
+  Process e = start_explorer("-HIDDEN");
+  ASSERT_TRUE(e);
+  HWND sheet = dialog_of(e.pid);
+  ASSERT_NE(sheet, nullptr);
+  HWND list = nullptr;
+  ASSERT_TRUE(poll([&] { return (list = list_of(sheet)) != nullptr && first_row_is_the_file(list); }));
+  HWND page = GetParent(list);
+  const DWORD before = GetFileAttributesA(path.c_str());
+  {
+    test::DeniedKey denied(HKEY_LOCAL_MACHINE, kSessionManager);
+    ASSERT_TRUE(denied.denied);
+    PostMessageA(page, WM_COMMAND, MAKEWPARAM(kDeleteOnReboot, 0), 0);
+    HWND question = box_saying(e.pid, "before Windows is fully loaded");
+    ASSERT_NE(question, nullptr);
+    driver::press(question, IDYES);
+    HWND told = box_saying(e.pid, "did not let Kestrom Explorer schedule");
+    ASSERT_NE(told, nullptr) << "a refused deletion at restart is not told";
+    test::screenshot("hidden_page_reboot_refused");
+    driver::press(told, IDNO);  // no restart as administrator
+    ASSERT_TRUE(driver::wait_until_gone(told));
+  }
+  EXPECT_EQ(pending_operations().find(upper_name), std::string::npos);
+  EXPECT_EQ(GetFileAttributesA(path.c_str()), before);
+
+  PostMessageA(page, WM_COMMAND, MAKEWPARAM(kDeleteOnReboot, 0), 0);
+  HWND question = box_saying(e.pid, "before Windows is fully loaded");
+  ASSERT_NE(question, nullptr);
+  driver::press(question, IDYES);
+  EXPECT_TRUE(poll([&] { return pending_operations().find(upper_name) != std::string::npos; })) << "not scheduled";
+  EXPECT_EQ(quit_explorer(e), 0);
+}
+
+// The monitor image sets the hidden files' patrol time, with the page's own caption.
+TEST_F(HiddenFilesPage, MonitorImageSetsThePatrolTimeOfHiddenFiles) {
+  constexpr int kBox = 1165;
+  test::set_value(HKEY_CURRENT_USER, kOptions, "Hidden", "0");
+  Process e = start_explorer("-HIDDEN");
+  ASSERT_TRUE(e);
+  HWND sheet = dialog_of(e.pid);
+  ASSERT_NE(sheet, nullptr);
+  HWND list = nullptr;
+  ASSERT_TRUE(poll([&] { return (list = list_of(sheet)) != nullptr; }));
+  HWND page = GetParent(list);
+  driver::WindowQuery q;
+  q.class_name = "#32770";
+  q.title = "Patrol Time for checking hidden files.";
+  q.process_id = e.pid;
+  driver::press(page, kMonitorImage);
+  HWND dialog = driver::wait_for_window(q);
+  ASSERT_NE(dialog, nullptr) << "no Set Patrol Time with the hidden files' caption";
+  EXPECT_EQ(driver::text_of(GetDlgItem(dialog, kBox)), "0");
+  SendMessageTimeoutA(GetDlgItem(dialog, kBox), WM_SETTEXT, 0, reinterpret_cast<LPARAM>("12"), SMTO_ABORTIFHUNG, 5000,
+                      nullptr);
+  driver::press(dialog, IDOK);
+  ASSERT_TRUE(driver::wait_until_gone(dialog));
+  EXPECT_TRUE(poll([&] { return test::get_value(HKEY_CURRENT_USER, kOptions, "Hidden") == "12"; }));
   EXPECT_EQ(quit_explorer(e), 0);
 }
 

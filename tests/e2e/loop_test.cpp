@@ -226,7 +226,8 @@ TEST_F(Loop, YesKeepsTheEntryAndTheExplorerListsIt) {
   };
   EXPECT_TRUE(poll([&] { return traced("Exit Normal Verify"); })) << file_text(trace_file());
   for (const char* point : {"Check for Task Change", "Enter Verify function", "NanoCycles: Startup Programs = 1"})
-    EXPECT_TRUE(traced(point)) << point << " not in " << file_text(trace_file());
+    // The monitor rewrites the trace file whole, so a read can catch it half written.
+    EXPECT_TRUE(poll([&] { return traced(point); })) << point << " not in " << file_text(trace_file());
 
   // The monitor's "Display Startup Info" opens the real explorer on its Startup Programs page.
   ASSERT_TRUE(driver::post_command(window_, kShowStartupCommand));

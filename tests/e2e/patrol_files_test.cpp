@@ -10,6 +10,7 @@
 #include <iterator>
 #include <string>
 
+#include "categories/hidden_files.hpp"
 #include "tests/e2e/e2e_support_win.hpp"
 
 using namespace kestrom;
@@ -118,9 +119,11 @@ TEST_F(PatrolFiles, NewHiddenFileRaisesItsAlertAndDeleteKeepsAVaultCopy) {
   EXPECT_TRUE(test::poll([&] { return GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES; }));
   const std::string app_data = test::get_value(
       HKEY_CURRENT_USER, "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders", "AppData");
-  const std::string copy = app_data + "\\Kestrom\\vault\\Hidden\\kt_e2e_new.hid";
+  // The Vault as the product names it from the application-data folder, the copy's place by the rule.
+  const std::string copy = hidden_vault_copy(app_data + "\\Kestrom\\vault", path);
   EXPECT_EQ(read_file(copy), "new hidden\r\n");
   DeleteFileA(copy.c_str());
+  RemoveDirectoryA(copy.substr(0, copy.rfind('\\')).c_str());
 }
 
 TEST_F(PatrolFiles, ChangedHostsFileRaisesTheFileChangeAlertAndRejectRestoresIt) {

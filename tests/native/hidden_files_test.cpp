@@ -34,8 +34,8 @@ struct FakeTree {
   std::vector<std::string> hidden_files(const std::vector<ScanFolder>& scan) {
     std::vector<std::string> found;
     for (const auto& f : scan)
-      walk_folder(f.path, f.levels, lister(), [&](const std::string& path, std::uint32_t attributes) {
-        if (is_hidden_file(attributes)) found.push_back(path);
+      walk_folder(f.path, f.levels, lister(), [&](const std::string& path, const FolderEntry& entry) {
+        if (is_hidden_file(entry.attributes)) found.push_back(path);
       });
     return found;
   }
@@ -112,10 +112,29 @@ TEST(HiddenItems, ValueAndSnapshotMarkerAndVaultCopy) {
   EXPECT_FALSE(hidden_snapshot_built(""));
   EXPECT_FALSE(hidden_snapshot_built("p"));
 
-  // A hidden file named like a watched system file gets its own folder in the Vault.
-  EXPECT_EQ(hidden_vault_copy("C:\\data\\vault", "C:\\x\\HOSTS"), "C:\\data\\vault\\Hidden\\HOSTS");
+  // A hidden file named like a watched system file gets its own folder in the Vault, and keeps
+  // its own name there.
+  const std::string copy = hidden_vault_copy("C:\\data\\vault", "C:\\x\\HOSTS");
+  EXPECT_TRUE(copy.starts_with("C:\\data\\vault\\Hidden\\")) << copy;
+  EXPECT_TRUE(copy.ends_with("\\HOSTS")) << copy;
   EXPECT_EQ(hidden_vault_copy("", "C:\\x\\HOSTS"), "");
   EXPECT_EQ(hidden_vault_copy("C:\\v", "C:\\x\\"), "");
+}
+
+TEST(HiddenFiles, SameNameInTwoFoldersKeepsTwoCopies) {
+  const std::string a = hidden_vault_copy("C:\\v", "C:\\Windows\\system32\\drivers\\x.dat");
+  const std::string b = hidden_vault_copy("C:\\v", "C:\\Windows\\system32\\x.dat");
+  EXPECT_NE(a, b);
+  // The path as the History Log holds it finds the same copy, whatever its letters' case.
+  EXPECT_EQ(a, hidden_vault_copy("C:\\v", "c:\\WINDOWS\\System32\\Drivers\\X.DAT").substr(0, a.size() - 5) + "x.dat");
+  EXPECT_EQ(hidden_vault_folder_name("C:\\A\\b"), hidden_vault_folder_name("c:\\a\\B"));
+  EXPECT_NE(hidden_vault_folder_name("C:\\a\\b"), hidden_vault_folder_name("C:\\a\\c"));
+  // Sixteen hex digits: nothing in it can name another folder.
+  const std::string folder = hidden_vault_folder_name("C:\\..\\..");
+  EXPECT_EQ(folder.size(), 16u);
+  EXPECT_EQ(folder.find_first_not_of("0123456789abcdef"), std::string::npos);
+  // A fixed value: the copies already in a Vault stay found after an update.
+  EXPECT_EQ(hidden_vault_folder_name(""), "cbf29ce484222325");
 }
 
 TEST(HiddenFiles, VaultNameCannotLeaveTheVault) {
@@ -125,4 +144,30 @@ TEST(HiddenFiles, VaultNameCannotLeaveTheVault) {
   for (const char* bad : {"", "C:\\Windows\\", "C:\\x\\..", "C:\\x\\.", "C:\\x\\...", "C:\\x\\. .", "C:evil.dll",
                           "C:\\x\\file.txt:stream", "C:\\x/..", "C:\\x\\a\tb"})
     EXPECT_EQ(vault_file_name(bad), std::nullopt) << bad;
+}
+
+TEST(HiddenFiles, TitlesAreReadAgainOnlyForNewOrChangedFiles) {
+  HiddenTitleCache cache;
+  EXPECT_EQ(cache.find("C:\\a.hid", 10, 100), std::nullopt);
+  cache.keep("C:\\a.hid", 10, 100, "Product A");
+  cache.keep("C:\\b.hid", 20, 200, "b.hid");
+  // Not found before the scan has ended: a scan never reads its own half-made list.
+  EXPECT_EQ(cache.find("C:\\a.hid", 10, 100), std::nullopt);
+  cache.end_scan();
+  EXPECT_EQ(cache.find("C:\\a.hid", 10, 100), "Product A");
+  // A new size or last-write time means new content: read again.
+  EXPECT_EQ(cache.find("C:\\a.hid", 11, 100), std::nullopt);
+  EXPECT_EQ(cache.find("C:\\a.hid", 10, 101), std::nullopt);
+  // The next scan saw only a.hid: b.hid is forgotten.
+  cache.keep("C:\\a.hid", 10, 100, "Product A");
+  cache.end_scan();
+  EXPECT_EQ(cache.size(), 1u);
+  EXPECT_EQ(cache.find("C:\\b.hid", 20, 200), std::nullopt);
+  cache.end_scan();
+  EXPECT_EQ(cache.size(), 0u);
+
+  // A file shorter than an MZ header with its pointer to the new header carries no version texts.
+  EXPECT_FALSE(may_carry_version(0));
+  EXPECT_FALSE(may_carry_version(63));
+  EXPECT_TRUE(may_carry_version(64));
 }
