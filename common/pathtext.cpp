@@ -1,5 +1,7 @@
 #include "common/pathtext.hpp"
 
+#include <algorithm>
+
 #include "common/text.hpp"
 
 namespace kestrom {
@@ -97,6 +99,30 @@ std::string skip_blanks(std::string_view text) {
   std::size_t i = 0;
   while (i < text.size() && (text[i] == ' ' || text[i] == '\t')) ++i;
   return std::string(text.substr(i));
+}
+
+CommandParts split_command(std::string_view command) {
+  CommandParts parts;
+  const std::size_t first = command.find_first_not_of(' ');
+  if (first == std::string_view::npos) return parts;
+  command.remove_prefix(first);
+  if (command.front() == '"') {
+    const std::size_t close = command.find('"', 1);
+    parts.program = std::string(command.substr(1, close == std::string_view::npos ? std::string_view::npos : close - 1));
+    if (close != std::string_view::npos) parts.arguments = std::string(command.substr(close + 1));
+    return parts;
+  }
+  std::size_t end = command.size();
+  for (std::size_t i = 0; i + 2 < command.size(); ++i) {
+    const char second = to_upper_ascii(command[i + 2]);
+    if (command[i] == '.' && (second == 'X' || second == 'L')) {
+      end = std::min(command.size(), i + 4);
+      break;
+    }
+  }
+  parts.program = std::string(command.substr(0, end));
+  parts.arguments = std::string(command.substr(end));
+  return parts;
 }
 
 }  // namespace kestrom

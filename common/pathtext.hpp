@@ -23,4 +23,13 @@ std::string_view file_name_of_path(std::string_view path) noexcept;
 std::string extension_of_name(std::string_view name);
 std::string skip_blanks(std::string_view text);
 
+// A command line taken apart where `command to file` ends the program (".EXE", ".DLL"-like
+// names; an opening quote runs to the closing one): the program as written, without quotes,
+// and the rest unchanged, for starting it with the program quoted.
+struct CommandParts {
+  std::string program;
+  std::string arguments;  // from the first character after the program, as written
+};
+CommandParts split_command(std::string_view command);
+
 }  // namespace kestrom

@@ -11,6 +11,7 @@
 #include "common/detected.hpp"
 #include "common/paths.hpp"
 #include "common/pathtext.hpp"
+#include "explorer/info_window_win.hpp"
 #include "explorer/list_page_win.hpp"
 #include "explorer/page_parts_win.hpp"
 #include "explorer/page_switch.hpp"
@@ -121,9 +122,6 @@ class ActiveTasksPage final : public ListSheetPage {
         if ((change->uNewState & LVIS_SELECTED) && !(change->uOldState & LVIS_SELECTED)) show_path();
         break;
       }
-      case NM_DBLCLK:
-        if (n->idFrom == IDC_LIST) command(page, menu::kLookup);
-        break;
       default: break;
     }
     SetWindowLongPtrA(page, DWLP_MSGRESULT, 0);
@@ -137,10 +135,13 @@ class ActiveTasksPage final : public ListSheetPage {
         break;
       case IDC_REFRESH: fill(); break;
       case IDC_KILL_TASK: kill_selected(page); break;
+      case menu::kInfo:
+        if (open_info_for_selection(app_, page, *list_, items_)) fill();
+        break;
       case menu::kLookup: look_up_selected(app_, page, *list_, items_); break;
       case menu::kHelp: list_->open_help(); break;
       case IDC_CLOSE_PAGE: close_sheet(page); break;
-      default: break;  // the information window arrives with its own work
+      default: break;
     }
   }
 

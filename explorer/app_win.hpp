@@ -10,6 +10,7 @@
 #include "common/item_list.hpp"
 #include "common/options_table.hpp"
 #include "common/product.hpp"
+#include "explorer/info_window.hpp"
 #include "explorer/list_rules.hpp"
 #include "platform/handles.hpp"
 
@@ -40,6 +41,7 @@ struct App {
   int current_page = 0;      // Page Command of the page on show
   Options options = Options::defaults(Program::Explorer);
   SortDirections directions;  // one flag per column position for the whole run
+  info::ExpandState info_expand;  // the information window's expanded flag for the whole run
   std::vector<platform::UniqueGdi> fonts;
   ExplorerHooks hooks;
   InitHooks init_hooks;  // the startup steps the shared start-up and always-run need

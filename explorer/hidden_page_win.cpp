@@ -14,6 +14,7 @@
 #include "common/paths.hpp"
 #include "common/string_ids.h"
 #include "common/text.hpp"
+#include "explorer/info_window_win.hpp"
 #include "explorer/list_page_win.hpp"
 #include "explorer/page_switch.hpp"
 #include "explorer/patrol_time.hpp"
@@ -160,9 +161,6 @@ class HiddenPage final : public ListSheetPage {
           list_->set_status(items_[static_cast<std::size_t>(index)].file);
         break;
       }
-      case NM_DBLCLK:
-        if (n->idFrom == IDC_LIST) command(page, menu::kLookup);
-        break;
       default: break;
     }
     SetWindowLongPtrA(page, DWLP_MSGRESULT, 0);
@@ -175,8 +173,10 @@ class HiddenPage final : public ListSheetPage {
         list_->relayout({{IDC_INFO, 0}, {IDC_REFRESH, 0}, {IDC_UNHIDE, 0}, {IDC_DELETE_HIDDEN, 0},
                          {IDC_CLOSE_PAGE, 0}});
         break;
-      case menu::kLookup:
       case menu::kInfo:
+        if (open_info_for_selection(app_, page, *list_, items_)) fill();
+        break;
+      case menu::kLookup:
         if (const StartupItem* item = selected(page))
           info_server::look_up_program(app_.owner, item->code, item->file, item->title);
         break;

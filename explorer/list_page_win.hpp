@@ -86,8 +86,14 @@ class ListPage {
   HIMAGELIST images_ = nullptr;
 };
 
+// The list takes the Enter key for itself (and tells its page with NM_RETURN), so Enter is
+// the page's "Info..." instead of the sheet's hidden default button.
+void take_enter_key(HWND list);
+void release_enter_key(HWND list);
+
 // A page whose body is one list of items: the dialog messages reach the page's own init,
-// notify and command, and the list goes with the page's window.
+// notify and command, and the list goes with the page's window. Enter and a double click on
+// the list are the page's "Info..." (1008).
 class ListSheetPage : public SheetPage {
  public:
   using SheetPage::SheetPage;
@@ -95,8 +101,19 @@ class ListSheetPage : public SheetPage {
  protected:
   INT_PTR handle(HWND page, UINT msg, WPARAM wp, LPARAM lp) final {
     switch (msg) {
-      case WM_INITDIALOG: init(page); return TRUE;
-      case WM_NOTIFY: return notify(page, reinterpret_cast<NMHDR*>(lp));
+      case WM_INITDIALOG:
+        init(page);
+        if (list_) take_enter_key(list_->list());
+        return TRUE;
+      case WM_NOTIFY: {
+        const auto* n = reinterpret_cast<NMHDR*>(lp);
+        if (list_ && n->hwndFrom == list_->list() && (n->code == NM_DBLCLK || n->code == NM_RETURN)) {
+          command(page, menu::kInfo);
+          SetWindowLongPtrA(page, DWLP_MSGRESULT, 0);
+          return TRUE;
+        }
+        return notify(page, n);
+      }
       case WM_COMMAND:
         // Command 9 writes the program report from every list page.
         if (LOWORD(wp) == menu::kLog && HIWORD(wp) == 0) {
@@ -105,7 +122,10 @@ class ListSheetPage : public SheetPage {
           command(page, LOWORD(wp));
         }
         return TRUE;
-      case WM_DESTROY: list_.reset(); return FALSE;
+      case WM_DESTROY:
+        if (list_) release_enter_key(list_->list());
+        list_.reset();
+        return FALSE;
       default: return FALSE;
     }
   }

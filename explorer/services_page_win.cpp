@@ -10,6 +10,7 @@
 #include "categories/services_win.hpp"
 #include "common/detected.hpp"
 #include "common/paths.hpp"
+#include "explorer/info_window_win.hpp"
 #include "explorer/list_page_win.hpp"
 #include "explorer/page_parts_win.hpp"
 #include "explorer/page_switch.hpp"
@@ -130,9 +131,6 @@ class ServicesPage final : public ListSheetPage {
         if ((change->uNewState & LVIS_SELECTED) && !(change->uOldState & LVIS_SELECTED)) show_command();
         break;
       }
-      case NM_DBLCLK:
-        if (n->idFrom == IDC_LIST) command(page, menu::kLookup);
-        break;
       default: break;
     }
     SetWindowLongPtrA(page, DWLP_MSGRESULT, 0);
@@ -142,6 +140,9 @@ class ServicesPage final : public ListSheetPage {
   void command(HWND page, int id) override {
     switch (id) {
       case cmd::kRelayout: list_->relayout({{IDC_INFO, 0}, {IDC_CLOSE_PAGE, 0}}); break;
+      case menu::kInfo:
+        if (open_info_for_selection(app_, page, *list_, items_)) fill(page);
+        break;
       case menu::kLookup: look_up_selected(app_, page, *list_, items_); break;
       case menu::kHelp: list_->open_help(); break;
       case IDC_SHOW_ALL:
@@ -149,7 +150,7 @@ class ServicesPage final : public ListSheetPage {
         fill(page);
         break;
       case IDC_CLOSE_PAGE: close_sheet(page); break;
-      default: break;  // the information window arrives with its own work
+      default: break;
     }
   }
 

@@ -23,6 +23,7 @@
 #include "common/string_ids.h"
 #include "explorer/hide_alerts_win.hpp"
 #include "explorer/history_viewer_win.hpp"
+#include "explorer/info_window_win.hpp"
 #include "explorer/list_page_win.hpp"
 #include "explorer/page_switch.hpp"
 #include "explorer/patrol_time.hpp"
@@ -225,9 +226,6 @@ class StartupPage final : public ListSheetPage {
         }
         break;
       }
-      case NM_DBLCLK:
-        if (n->idFrom == IDC_LIST) command(page, menu::kLookup);
-        break;
       default: break;
     }
     SetWindowLongPtrA(page, DWLP_MSGRESULT, 0);
@@ -253,6 +251,9 @@ class StartupPage final : public ListSheetPage {
         info_server::look_up_program(app_.owner, item.code, item.file, item.title);
         break;
       }
+      case menu::kInfo:
+        if (open_info_for_selection(app_, page, *list_, items_)) fill(page);
+        break;
       case menu::kHelp: list_->open_help(); break;  // the menu entry and the help image button
       case IDC_SHOW_ALL:
         settings::set_option(Opt::ShowAllStartup, IsDlgButtonChecked(page, IDC_SHOW_ALL) == BST_CHECKED ? 1 : 0);

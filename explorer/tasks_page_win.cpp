@@ -12,6 +12,7 @@
 #include "common/pathtext.hpp"
 #include "common/string_ids.h"
 #include "common/text.hpp"
+#include "explorer/info_window_win.hpp"
 #include "explorer/list_page_win.hpp"
 #include "explorer/page_switch.hpp"
 #include "explorer/pages_win.hpp"
@@ -34,13 +35,11 @@ class TasksPage final : public ListSheetPage {
     app_.directions.reset(0, 5);
     const std::pair<int, int> texts[] = {
         {IDC_EXPLANATION, IDS_TASKS_EXPLANATION}, {IDC_EXPLANATION_2, IDS_TASKS_EXPLANATION_2},
-        {IDC_REMOVE, IDS_MENU_REMOVE},            {IDC_CLOSE_PAGE, IDS_CLOSE_BUTTON},
+        {IDC_INFO, IDS_MENU_INFO},                {IDC_REMOVE, IDS_MENU_REMOVE},            {IDC_CLOSE_PAGE, IDS_CLOSE_BUTTON},
         {IDC_HELP_CAPTION, IDS_HELP_CAPTION},     {IDC_MONITOR_CAPTION, IDS_MONITOR_CAPTION},
     };
     for (const auto& [control, string] : texts)
       SetDlgItemTextA(page, control, settings::text(string, 256).c_str());
-    // The information window arrives with its own work; until then the page offers no Info.
-    ShowWindow(GetDlgItem(page, IDC_INFO), SW_HIDE);
     icon_button(page, IDC_HELP_IMAGE, IDI_UNKNOWN_PROGRAM);
     icon_button(page, IDC_MONITOR_IMAGE, IDI_PROGRAM);
     list_->add_columns();
@@ -123,6 +122,9 @@ class TasksPage final : public ListSheetPage {
   void command(HWND page, int id) override {
     switch (id) {
       case cmd::kRelayout: list_->relayout({{IDC_INFO, 0}, {IDC_REMOVE, 0}, {IDC_CLOSE_PAGE, 0}}); break;
+      case menu::kInfo:
+        if (open_info_for_selection(app_, page, *list_, items_)) fill();
+        break;
       case menu::kHelp: list_->open_help(); break;
       case IDC_REMOVE: remove(page); break;
       case IDC_CLOSE_PAGE: close_sheet(page); break;

@@ -208,4 +208,24 @@ bool select_list_row(HWND list_view, int row) {
   return set_state(-1, 0) && set_state(row, LVIS_SELECTED | LVIS_FOCUSED);
 }
 
+bool double_click_list_row(HWND list_view, int row) {
+  DWORD pid = 0;
+  GetWindowThreadProcessId(list_view, &pid);
+  platform::UniqueHandle process(OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid));
+  if (!process) return false;
+  RemoteBuffer remote(process.get(), sizeof(RECT));
+  if (!remote.get()) return false;
+  RECT r{LVIR_LABEL, 0, 0, 0};
+  DWORD_PTR done = 0;
+  if (!WriteProcessMemory(process.get(), remote.get(), &r, sizeof r, nullptr) ||
+      !SendMessageTimeoutA(list_view, LVM_GETITEMRECT, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(remote.get()),
+                           SMTO_ABORTIFHUNG, kTextTimeoutMs, &done) ||
+      done == 0 || !ReadProcessMemory(process.get(), remote.get(), &r, sizeof r, nullptr))
+    return false;
+  const LPARAM at = MAKELPARAM((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+  // The list answers the double click alone (NM_DBLCLK); a posted button-down could start
+  // its drag detection, which waits for a real mouse.
+  return PostMessageA(list_view, WM_LBUTTONDBLCLK, MK_LBUTTON, at) != 0;
+}
+
 }  // namespace kestrom::driver

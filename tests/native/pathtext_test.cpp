@@ -71,3 +71,21 @@ TEST(PathText, StripQuotesKeyNamesFileNamesExtensionsBlanks) {
   EXPECT_EQ(skip_blanks(" \t x"), "x");
   EXPECT_EQ(skip_blanks("   "), "");
 }
+
+TEST(SplitCommand, ProgramEndsWhereCommandToFileEndsItOrAtTheClosingQuote) {
+  auto p = split_command("C:\\Program Files\\App\\app.exe /min /x");
+  EXPECT_EQ(p.program, "C:\\Program Files\\App\\app.exe");
+  EXPECT_EQ(p.arguments, " /min /x");
+  p = split_command("  \"C:\\Program Files\\App\\my app.exe\" -a \"b c\"");
+  EXPECT_EQ(p.program, "C:\\Program Files\\App\\my app.exe");
+  EXPECT_EQ(p.arguments, " -a \"b c\"");
+  p = split_command("rundll32.exe shell32.dll,Control_RunDLL");
+  EXPECT_EQ(p.program, "rundll32.exe");
+  EXPECT_EQ(p.arguments, " shell32.dll,Control_RunDLL");
+  p = split_command("C:\\Tools\\no extension here");
+  EXPECT_EQ(p.program, "C:\\Tools\\no extension here");
+  EXPECT_EQ(p.arguments, "");
+  p = split_command("\"C:\\unclosed\\app.exe");
+  EXPECT_EQ(p.program, "C:\\unclosed\\app.exe");
+  EXPECT_EQ(split_command("   ").program, "");
+}

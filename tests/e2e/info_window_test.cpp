@@ -1,0 +1,211 @@
+// The information window as a user meets it: opened by a double click on the Startup page,
+// stepped with next and previous, expanded, a note written, and the note there again at the
+// next opening; pictures at 96 and 144 DPI.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <string>
+
+#include "tests/e2e/e2e_support_win.hpp"
+
+namespace kestrom::e2e {
+namespace {
+
+using test::delete_value;
+using test::get_value;
+using test::poll;
+using test::set_value;
+
+constexpr int kListId = 1000;
+constexpr int kNote = 1033, kNoteButton = 1069, kNext = 1082, kPrevious = 1083, kExpand = 5, kFile = 1026,
+              kDescription = 1031, kStatus = 1010, kRun = 4, kLocation = 1039, kClose = 1;
+constexpr const char* kTitle = "Info Probe Entry";
+constexpr const char* kSecond = "Info Probe Second";
+constexpr const char* kDesktop = "Control Panel\\Desktop";
+
+HWND page_list(HWND sheet) {
+  HWND found = nullptr;
+  poll([&] {
+    for (const auto& c : driver::children(sheet))
+      if (c.id == kListId && c.class_name == "SysListView32" && IsWindowVisible(c.hwnd)) return (found = c.hwnd) != nullptr;
+    return false;
+  });
+  return found;
+}
+
+int row_of(HWND list, const std::string& title) {
+  const auto rows = driver::read_list_view(list, 2);
+  for (std::size_t i = 0; i < rows.size(); ++i)
+    if (!rows[i].empty() && rows[i][0] == title) return static_cast<int>(i);
+  return -1;
+}
+
+// The information window: a dialog of the explorer with the next button.
+HWND info_window(DWORD pid) {
+  driver::WindowQuery q;
+  q.class_name = "#32770";
+  q.process_id = pid;
+  q.visible_only = true;
+  HWND found = nullptr;
+  poll([&] {
+    for (HWND w : driver::find_windows(q))
+      if (GetDlgItem(w, kNext)) return (found = w) != nullptr;
+    return false;
+  });
+  return found;
+}
+
+std::string text(HWND dialog, int id) { return driver::text_of(GetDlgItem(dialog, id)); }
+bool visible(HWND dialog, int id) { return IsWindowVisible(GetDlgItem(dialog, id)) != FALSE; }
+int height(HWND w) {
+  RECT r{};
+  GetWindowRect(w, &r);
+  return r.bottom - r.top;
+}
+
+std::string notes_file() {
+  char appdata[MAX_PATH] = {};
+  GetEnvironmentVariableA("APPDATA", appdata, MAX_PATH);
+  return std::string(appdata) + "\\Kestrom\\Notes\\KT_AGENT.EXE.txt";
+}
+
+std::string read_file(const std::string& path) {
+  HANDLE f = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+  if (f == INVALID_HANDLE_VALUE) return "<missing>";
+  std::string out(65536, '\0');
+  DWORD read = 0;
+  ReadFile(f, out.data(), static_cast<DWORD>(out.size()), &read, nullptr);
+  CloseHandle(f);
+  out.resize(read);
+  return out;
+}
+
+class InfoWindowE2e : public ::testing::Test {
+ protected:
+  void SetUp() override { clean(); }
+  void TearDown() override {
+    clean();
+    delete_value(HKEY_CURRENT_USER, kDesktop, "LogPixels");
+  }
+  void clean() {
+    reset_state();
+    delete_value(HKEY_CURRENT_USER, kUserRun, kTitle);
+    delete_value(HKEY_CURRENT_USER, kUserRun, kSecond);
+    DeleteFileA(notes_file().c_str());
+  }
+
+  // Starts the explorer on the Startup page with two entries of ours and opens the window on
+  // the first by a double click.
+  HWND open_on_entry(Process& e) {
+    if (!e) {
+      e = start_explorer("-START");
+      if (!e) return nullptr;
+    }
+    HWND sheet = dialog_of(e.pid);
+    if (!sheet) return nullptr;
+    HWND list = page_list(sheet);
+    if (!list) return nullptr;
+    int row = -1;
+    if (!poll([&] { return (row = row_of(list, kTitle)) >= 0; })) return nullptr;
+    if (!driver::select_list_row(list, row) || !driver::double_click_list_row(list, row)) return nullptr;
+    return info_window(e.pid);
+  }
+
+  void add_entries() {
+    set_value(HKEY_CURRENT_USER, kUserRun, kTitle, "\"" + test::fixture("kt_agent.exe") + "\" /info");
+    set_value(HKEY_CURRENT_USER, kUserRun, kSecond, "\"" + test::fixture("kt_sleeper.exe") + "\"");
+  }
+};
+
+TEST_F(InfoWindowE2e, DoubleClickOpensItNextAndPreviousStepExpandShowsTheNoteWhichIsThereAgainLater) {
+  add_entries();
+  Process e;
+  HWND info = open_on_entry(e);
+  ASSERT_NE(info, nullptr);
+  const std::string file = text(info, kFile);
+  EXPECT_NE(file.find("kt_agent.exe"), std::string::npos) << file;
+  EXPECT_EQ(text(info, kDescription), "Agent Helper");
+  EXPECT_EQ(text(info, kLocation).rfind("Startup Location: ", 0), 0u) << text(info, kLocation);
+  // Not running, file there: Ready, with Run.
+  EXPECT_EQ(text(info, kStatus), "Ready");
+  EXPECT_TRUE(visible(info, kRun));
+  // The first opening of the run is shrunk: no note, no file dates.
+  EXPECT_FALSE(visible(info, kNote));
+  EXPECT_FALSE(visible(info, kNoteButton));
+  const int shrunk = height(info);
+  test::screenshot("info_window_shrunk_96");
+
+  // Next shows another item, previous brings this one back.
+  driver::press(info, kNext);
+  ASSERT_TRUE(poll([&] { return text(info, kFile) != file; }));
+  driver::press(info, kPrevious);
+  ASSERT_TRUE(poll([&] { return text(info, kFile) == file; }));
+
+  driver::press(info, kExpand);
+  ASSERT_TRUE(poll([&] { return visible(info, kNote) && visible(info, kNoteButton); }));
+  EXPECT_GT(height(info), shrunk);
+  EXPECT_EQ(text(info, kExpand), "Shrin&k Window");
+  EXPECT_EQ(text(info, kNoteButton), "&Create Note");
+  test::screenshot("info_window_expanded_96");
+
+  // Create Note writes the title and the file text at once.
+  driver::press(info, kNoteButton);
+  ASSERT_TRUE(poll([&] { return read_file(notes_file()) != "<missing>"; }));
+  EXPECT_EQ(read_file(notes_file()), std::string(kTitle) + "\r\n" + file + "\r\n");
+  ASSERT_TRUE(poll([&] { return text(info, kNoteButton) == "&Save Note"; }));
+  // The area shows the new note before the user types (the window fills it after the file).
+  ASSERT_TRUE(poll([&] { return text(info, kNote) == read_file(notes_file()); }));
+  // The user's words, then Save Note.
+  DWORD_PTR done = 0;
+  const char* words = "Keep this one: it syncs the agent.";
+  SendMessageTimeoutA(GetDlgItem(info, kNote), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(words), SMTO_ABORTIFHUNG,
+                      kWaitMs, &done);
+  ASSERT_TRUE(poll([&] { return IsWindowEnabled(GetDlgItem(info, kNoteButton)) != FALSE; }));
+  driver::press(info, kNoteButton);
+  ASSERT_TRUE(poll([&] { return read_file(notes_file()) == words; })) << read_file(notes_file()) << "|" << text(info, kNote);
+  ASSERT_TRUE(poll([&] { return !IsWindowEnabled(GetDlgItem(info, kNoteButton)); }));
+
+  // Closed expanded: the next opening is shrunk again; expanded, it shows the note.
+  driver::press(info, kClose);
+  ASSERT_TRUE(driver::wait_until_gone(info));
+  info = open_on_entry(e);
+  ASSERT_NE(info, nullptr);
+  EXPECT_FALSE(visible(info, kNote));
+  driver::press(info, kExpand);
+  ASSERT_TRUE(poll([&] { return visible(info, kNote); }));
+  EXPECT_EQ(text(info, kNote), words);
+  EXPECT_EQ(text(info, kNoteButton), "&Save Note");
+  // Closed shrunk: the next opening is expanded.
+  driver::press(info, kExpand);
+  ASSERT_TRUE(poll([&] { return !visible(info, kNote); }));
+  driver::press(info, kClose);
+  ASSERT_TRUE(driver::wait_until_gone(info));
+  info = open_on_entry(e);
+  ASSERT_NE(info, nullptr);
+  EXPECT_TRUE(visible(info, kNote));
+  driver::press(info, kClose);
+  ASSERT_TRUE(driver::wait_until_gone(info));
+  EXPECT_EQ(quit_explorer(e), 0);
+}
+
+// At 144 DPI the window is half as tall again and nothing of it is cut off (see the pictures).
+TEST_F(InfoWindowE2e, At144DpiTheWindowScales) {
+  add_entries();
+  test::set_dword(HKEY_CURRENT_USER, kDesktop, "LogPixels", 144);
+  Process e;
+  HWND info = open_on_entry(e);
+  ASSERT_NE(info, nullptr);
+  const int shrunk = height(info);
+  test::screenshot("info_window_shrunk_144");
+  driver::press(info, kExpand);
+  ASSERT_TRUE(poll([&] { return visible(info, kNote); }));
+  EXPECT_EQ(height(info), 632);  // 421 at 96 DPI
+  EXPECT_EQ(shrunk, 369);        // 246 at 96 DPI
+  test::screenshot("info_window_expanded_144");
+  driver::press(info, kClose);
+  ASSERT_TRUE(driver::wait_until_gone(info));
+  EXPECT_EQ(quit_explorer(e), 0);
+}
+
+}  // namespace
+}  // namespace kestrom::e2e
