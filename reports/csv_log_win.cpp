@@ -3,12 +3,15 @@
 #include <map>
 
 #include "categories/active_tasks.hpp"
+#include "categories/activex_win.hpp"
 #include "categories/ie_helpers.hpp"
+#include "categories/ie_helpers_win.hpp"
 #include "categories/services_win.hpp"
 #include "categories/tasks.hpp"
 #include "common/detected.hpp"
 #include "common/locations.hpp"
 #include "common/paths.hpp"
+#include "common/product.hpp"
 #include "common/string_ids.h"
 #include "common/textloader.hpp"
 #include "platform/process.hpp"
@@ -55,6 +58,11 @@ CsvListers system_csv_listers() {
   };
   l.delayed = [](ItemList& list) { delay::list_delayed_programs(list, system_item_rules()); };
   l.active_tasks = [](ItemList& list) { list_active_tasks(list, system_item_rules()); };
+  l.ie_helpers = [](ItemList& list) { helpers::list_ie_helpers(list, system_item_rules()); };
+  l.activex = [](ItemList& list) {
+    const bool all = read_option(Opt::ActiveXListAll, Program::Explorer) != 0;
+    activex::list_activex(list, all ? activex::ListMode::All : activex::ListMode::Statistics, system_item_rules());
+  };
   l.services = [](ItemList& list) {
     services::list_services(list, services::ListMode::Full, system_item_rules());
   };

@@ -4,8 +4,10 @@
 #include <optional>
 
 #include "categories/active_tasks.hpp"
+#include "categories/activex_win.hpp"
 #include "categories/cookies_win.hpp"
 #include "categories/hidden_files_win.hpp"
+#include "categories/ie_helpers_win.hpp"
 #include "categories/services_win.hpp"
 #include "categories/tasks.hpp"
 #include "common/detected.hpp"
@@ -84,6 +86,11 @@ SectionListers system_section_listers() {
   l[kDelayedSection] = [](ItemList& list) { delay::list_delayed_programs(list, system_item_rules()); };
   l[kActiveTasksSection] = [](ItemList& list) { list_active_tasks(list, system_item_rules()); };
   l[kScheduledTasksSection] = [](ItemList& list) { list_tasks(list, system_item_rules()); };
+  l[kIEHelpersSection] = [](ItemList& list) { helpers::list_ie_helpers(list, system_item_rules()); };
+  l[kActiveXSection] = [](ItemList& list) {
+    const bool all = read_option(Opt::ActiveXListAll, Program::Explorer) != 0;
+    activex::list_activex(list, all ? activex::ListMode::All : activex::ListMode::Statistics, system_item_rules());
+  };
   l[kServicesSection] = [](ItemList& list) {
     services::list_services(list, services::ListMode::Full, system_item_rules());
   };
