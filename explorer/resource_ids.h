@@ -41,6 +41,13 @@
 #define IDD_SCHEDULED_TASKS 137
 #define IDC_EXPLANATION_2 1005
 
+/* The File Types page and its Add File Type Extension dialog. */
+#define IDD_FILE_TYPES 142
+#define IDD_ADD_FILE_TYPE 144
+#define IDC_ADD_TYPE_PROMPT 1050
+#define IDC_ADD_TYPE_LABEL 1051
+#define IDC_ADD_TYPE_EDIT 1052
+
 /* The default-warning dialog of protected startup entries. */
 #define IDC_WARNING_TEXT 1150
 #define IDC_WARNING_ENTRY 1151
@@ -98,6 +105,26 @@
 #define IDC_VIEW_NOTEPAD 1180
 #define IDC_DELETE_HIDDEN 1184
 
+/* The Cookies page and the cookie list window. */
+#define IDD_COOKIES 108
+#define IDD_COOKIE_LIST 145
+#define IDC_COOKIE_HEADING 1160
+#define IDC_COOKIE_NUTS_TEXT 1161
+#define IDC_COOKIE_FILTER_ENTRY 1004
+#define IDC_COOKIE_FILTER_ADD 1064
+#define IDC_COOKIE_FILTER_REMOVE 1003
+#define IDC_COOKIE_VIEW 1129
+#define IDC_COOKIE_ALWAYS_VIEW 1014
+#define IDC_COOKIE_IE 1127
+#define IDC_COOKIE_MOZILLA 1128
+#define IDC_COOKIE_CHROME 1132
+#define IDC_COOKIE_FOLDER 1143
+#define IDC_COOKIE_FOLDER_BUTTON 1145
+#define IDC_COOKIE_LIST_TEXT 1001
+#define IDC_COOKIE_LIST_TEXT_2 1005
+#define IDC_COOKIE_VIEW_FILE 1008
+#define IDC_COOKIE_REMOVE_UNCHECKED 1004
+#define IDC_COOKIE_REMOVE_CHECKED 1103
 /* The IE Helpers and ActiveX pages. */
 #define IDD_IE_HELPERS 139
 #define IDD_ACTIVEX 201
