@@ -306,6 +306,9 @@ class InfoWindow {
       const ActionResult done = services::stop_service_logged(it);
       if (done == ActionResult::Refused) tell(dialog, IDS_INFO_SERVICE_REFUSED);
       if (done == ActionResult::Done) Sleep(kServiceSettleMs);
+    } else if (it.code == code::kInfoTask && it.value > 0) {
+      // A running program's row names its own process; another one of the same file stays.
+      end_process(static_cast<std::uint32_t>(it.value), it.title, program_of(it));
     } else {
       end_program_with_question(dialog, it.title.empty() ? it.file : it.title, program_of(it), false);
     }
