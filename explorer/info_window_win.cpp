@@ -451,4 +451,8 @@ platform::Started run_item(const StartupItem& item) {
   return platform::start_command_line(platform::command_line(parts.program) + parts.arguments, options);
 }
 
+void view_note(HWND owner, const StartupItem& item) {
+  if (has_note(item)) platform::open_in_shell(owner, note_file_path(item));
+}
+
 }  // namespace kestrom::explorer
