@@ -34,6 +34,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "bench/browser_steps_bench.hpp"
 #include "common/paths.hpp"
 #include "kestrompro/kestrompro.hpp"
 #include "monitor/monitor_win.hpp"
@@ -591,6 +592,8 @@ int main() {
     listing.push_back(ms_since(t));
     sections.run(count_list, disabled_names);
   }
+  // The browser steps alone, against their own baseline.
+  browser_bench::run(wiring, monitor);
   KestromProStop();
   fill(p, false);
   RegDeleteKeyValueA(HKEY_LOCAL_MACHINE, run_family_key(code::kMachineRun).c_str(), "Kestrom");

@@ -7,11 +7,11 @@
 namespace kestrom {
 
 // A source for each category built in so far: startup programs, running programs, scheduled
-// tasks and hidden files.
+// tasks, hidden files, services, IE helpers and ActiveX controls.
 RegisterSources detected_register_sources(bool wow64_view);
 
 // The product start-up's `build missing category snapshots` step: each category built in so far
-// builds its snapshot when it has none yet (services).
+// builds its snapshot when it has none yet (services, ActiveX).
 void build_missing_category_snapshots();
 
 }  // namespace kestrom

@@ -37,6 +37,11 @@
 /* Hidden files: a deletion Windows refused (monitor and explorer). */
 #define IDS_HIDDEN_DELETE_REFUSED 2280
 
+/* IE helpers and ActiveX controls: a removal or kill bit Windows refused (monitor and explorer). */
+#define IDS_HELPER_REMOVE_REFUSED 2340
+#define IDS_KILL_BIT_REFUSED 2341
+#define IDS_KILL_BIT_CLEAR_REFUSED 2342
+
 /* The watched single settings: questions of the monitor, the default prefix of both programs. */
 #define IDS_START_PAGE_CHANGED 625
 #define IDS_SEARCH_PAGE_CHANGED 676

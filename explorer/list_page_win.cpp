@@ -241,12 +241,19 @@ void ListPage::relayout(const std::vector<Slot>& buttons) const {
   move(help_caption, l.help_caption);
   move(monitor, l.monitor_image);
   move(monitor_caption, l.monitor_caption);
-  // A check box under the list (the Startup page's) takes its height from the list's bottom,
-  // so it never lies under the button row.
-  if (HWND check = GetDlgItem(page_, IDC_SHOW_ALL)) {
+  // Check boxes under the list (the Startup page's, the ActiveX page's two) take their height
+  // from the list's bottom, so they never lie under the button row.
+  std::vector<HWND> checks;
+  for (int id : {IDC_LIST_ALL, IDC_SHOW_ALL})
+    if (HWND check = GetDlgItem(page_, id)) {
+      l.list.h -= window_size(check).h + 4;
+      checks.push_back(check);
+    }
+  int check_y = l.list.y + l.list.h + 2;
+  for (HWND check : checks) {
     Size c = window_size(check);
-    l.list.h -= c.h + 4;
-    move(check, {l.list.x, l.list.y + l.list.h + 2, l.list.w, c.h});
+    move(check, {l.list.x, check_y, l.list.w, c.h});
+    check_y += c.h + 4;
   }
   move(list_, l.list);
   for (std::size_t i = 0; i < buttons.size() && i < l.buttons.size(); ++i) {

@@ -7,6 +7,7 @@
 #include "categories/hidden_files_win.hpp"
 #include "categories/setting_watch_win.hpp"
 #include "categories/system_files_win.hpp"
+#include "categories/ie_helpers_win.hpp"
 #include "categories/register_sources.hpp"
 #include "categories/tasks.hpp"
 #include "common/detected.hpp"
@@ -206,6 +207,7 @@ int run(HINSTANCE instance, const char* command_line) {
   init.fill_snapshots = [wow64] {
     fill_startup_snapshot_hook(wow64);
     fill_task_snapshot_hook();
+    helpers::fill_helper_snapshot_hook();
   };
   init.build_missing_category_snapshots = [] {
     build_missing_category_snapshots();

@@ -98,6 +98,11 @@
 #define IDC_VIEW_NOTEPAD 1180
 #define IDC_DELETE_HIDDEN 1184
 
+/* The IE Helpers and ActiveX pages. */
+#define IDD_IE_HELPERS 139
+#define IDD_ACTIVEX 201
+#define IDC_LIST_ALL 1015
+
 /* The information window. */
 #define IDD_INFO 121
 #define IDC_INFO_ICON 117

@@ -65,6 +65,9 @@
 #define IDS_FILE_CHANGE_REJECT 1009
 #define IDS_FILE_CHANGE_STOP_WATCHING 1010
 #define IDS_SYSTEM_FILE_REFUSED 2281
+/* The new IE helper and new ActiveX control alerts (dialogs 140, 193). */
+#define IDS_HELPER_QUESTION 701
+#define IDS_ACTIVEX_QUESTION 1066
 /* The new-service alert (dialog 171). */
 #define IDS_NEW_SERVICE_MESSAGE 900
 #define IDS_NEW_SERVICE_QUESTION 901

@@ -8,6 +8,7 @@
 #include "categories/hidden_files_win.hpp"
 #include "categories/setting_watch_win.hpp"
 #include "categories/system_files_win.hpp"
+#include "categories/ie_helpers_win.hpp"
 #include "categories/register_sources.hpp"
 #include "categories/tasks.hpp"
 #include "common/detected.hpp"
@@ -17,6 +18,7 @@
 #include "common/sound.hpp"
 #include "common/trace.hpp"
 #include "monitor/alerts/hidden_step.hpp"
+#include "monitor/alerts/ie_helpers_step_system.hpp"
 #include "monitor/alerts/setting_watchers.hpp"
 #include "monitor/alerts/system_files_step.hpp"
 #include "monitor/alerts/services_step_system.hpp"
@@ -39,6 +41,8 @@ MonitorWiring::MonitorWiring() : wow64_view_(wow64_view_present()), alerts_(font
   steps_[static_cast<std::size_t>(PatrolStep::SystemFiles)] = &MonitorWiring::system_files_step;
   steps_[static_cast<std::size_t>(PatrolStep::DefaultPages)] = &MonitorWiring::default_pages_step;
   steps_[static_cast<std::size_t>(PatrolStep::Services)] = &MonitorWiring::services_step;
+  steps_[static_cast<std::size_t>(PatrolStep::IEHelpers)] = &MonitorWiring::ie_helpers_step;
+  steps_[static_cast<std::size_t>(PatrolStep::ActiveX)] = &MonitorWiring::activex_step;
   alerts_.services.look_up_program = [](int type, const std::string& path, const std::string& name) {
     // The dialog leaves the topmost band itself so that the browser can come to the front.
     info_server::look_up_program(nullptr, type, path, name);
@@ -55,6 +59,7 @@ InitHooks MonitorWiring::product_hooks() {
   h.fill_snapshots = [wow64] {
     fill_startup_snapshot_hook(wow64);
     fill_task_snapshot_hook();
+    helpers::fill_helper_snapshot_hook();
   };
   h.build_missing_category_snapshots = [] {
     build_missing_category_snapshots();
@@ -219,6 +224,30 @@ alerts::SettingWatchSignals MonitorWiring::setting_signals(Monitor& monitor, int
 
 void MonitorWiring::default_pages_step(Monitor& monitor) {
   alerts::run_default_pages_step(monitor.window(), monitor.options().all, setting_signals(monitor, IDS_TIP_START_PAGES));
+}
+
+namespace {
+
+alerts::BrowserStepSignals browser_signals(Monitor& monitor) {
+  alerts::BrowserStepSignals signals;
+  signals.show_status_icon = [&monitor] { monitor.show_tray_state(icon::kSecondHalf, IDS_TIP_IE_HELPERS); };
+  signals.set_alert_showing = [&monitor](bool on) {
+    monitor.alert_showing = on;
+    if (on) trace::note_alert_shown();
+  };
+  return signals;
+}
+
+}  // namespace
+
+void MonitorWiring::ie_helpers_step(Monitor& monitor) {
+  alerts::run_ie_helpers_step_with_alerts(monitor.window(), alerts_, list_, monitor.options().all,
+                                          browser_signals(monitor));
+}
+
+void MonitorWiring::activex_step(Monitor& monitor) {
+  alerts::run_activex_step_with_alerts(monitor.window(), alerts_, list_, monitor.options().all,
+                                       browser_signals(monitor));
 }
 
 }  // namespace kestrom::monitor

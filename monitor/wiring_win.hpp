@@ -43,6 +43,8 @@ class MonitorWiring {
   void default_pages_step(Monitor& monitor);
   alerts::SettingWatchSignals setting_signals(Monitor& monitor, int tooltip);
   void services_step(Monitor& monitor);
+  void ie_helpers_step(Monitor& monitor);
+  void activex_step(Monitor& monitor);
   InitHooks product_hooks();
 
   bool wow64_view_;

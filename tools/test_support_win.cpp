@@ -364,4 +364,12 @@ bool TestService::wait_state(DWORD state) const {
   return poll([&] { return this->state() == state; });
 }
 
+bool register_test_class(const std::string& clsid, const std::string& name, const std::string& library) {
+  const std::string key = "CLSID\\" + clsid;
+  if (!set_value(HKEY_CLASSES_ROOT, key, "", name)) return false;
+  return library.empty() || set_value(HKEY_CLASSES_ROOT, key + "\\InprocServer32", "", library);
+}
+
+void unregister_test_class(const std::string& clsid) { delete_tree(HKEY_CLASSES_ROOT, "CLSID\\" + clsid); }
+
 }  // namespace kestrom::test

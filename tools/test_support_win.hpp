@@ -132,4 +132,10 @@ class TestService {
   bool created_ = false;
 };
 
+// ---- Browser helpers and controls ---------------------------------------------------------
+// A class registration under HKCR: "CLSID\<clsid>" named `name`, its InprocServer32 `library`
+// (no InprocServer32 key when empty). `clsid` is written as given, braces and all.
+bool register_test_class(const std::string& clsid, const std::string& name, const std::string& library);
+void unregister_test_class(const std::string& clsid);
+
 }  // namespace kestrom::test
