@@ -1,6 +1,7 @@
 #include "categories/register_sources.hpp"
 
 #include "categories/active_tasks.hpp"
+#include "categories/file_types_win.hpp"
 #include "categories/activex_win.hpp"
 #include "categories/ie_helpers_win.hpp"
 #include "categories/tasks.hpp"
@@ -17,6 +18,7 @@ RegisterSources detected_register_sources(bool wow64_view) {
   sources.tasks = [] { return task_files(); };
   sources.hidden = [] { return hidden_file_paths(); };
   sources.services = [] { return services::service_files(); };
+  sources.file_types = [] { return file_types::file_type_commands(); };
   sources.ie_helpers = [] { return helpers::helper_files(); };
   sources.activex = [] { return activex::activex_files(); };
   return sources;

@@ -42,6 +42,9 @@ const std::vector<ActionRow> kActions{
     {29, "*HIDDEN_DeleteFile", true},
     {30, "REMOVE_WinLogonNotify", false},
     {31, "LOG_UNKNOWN", false},
+    // File type associations: the change alert and an association put back.
+    {40, "FILETYPE_Alert", false},
+    {41, "FILETYPE_Restore", false},
 };
 
 constexpr char kHex[] = "0123456789ABCDEF";

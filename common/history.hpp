@@ -42,6 +42,8 @@ inline constexpr int kHiddenAlert = 28;
 inline constexpr int kHiddenDeleteFile = 29;
 inline constexpr int kRemoveWinLogonNotify = 30;
 inline constexpr int kLogUnknown = 31;
+inline constexpr int kFileTypeAlert = 40;
+inline constexpr int kFileTypeRestore = 41;
 }  // namespace action
 
 inline constexpr std::size_t kMaxHistoryLine = 1023;

@@ -70,3 +70,6 @@
 #define IDS_START_MANUAL 665
 #define IDS_START_DISABLED 666
 #define IDS_SERVICE_DISABLE_REFUSED 2266
+/* File types: the watched list at first, and a restore Windows refused (monitor and explorer). */
+#define IDS_FILE_TYPES_WATCHED 750
+#define IDS_FILE_TYPE_RESTORE_REFUSED 2310

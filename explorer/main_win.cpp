@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "categories/file_types_win.hpp"
 #include "categories/hidden_files_win.hpp"
 #include "categories/setting_watch_win.hpp"
 #include "categories/system_files_win.hpp"
@@ -214,6 +215,7 @@ int run(HINSTANCE instance, const char* command_line) {
     build_hidden_snapshot();
   };
   init.build_system_files_snapshot = [] { build_system_file_set(); };
+  init.initialise_file_types = [] { file_types::build_file_type_snapshot(); };
   init.take_setting_copies = [] { take_setting_copies(vista_or_later()); };
   init.remove_startup_entry = [wow64](const std::string& title, int code) {
     return remove_titled_entry_hook(title, code, wow64);

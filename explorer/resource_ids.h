@@ -41,6 +41,13 @@
 #define IDD_SCHEDULED_TASKS 137
 #define IDC_EXPLANATION_2 1005
 
+/* The File Types page and its Add File Type Extension dialog. */
+#define IDD_FILE_TYPES 142
+#define IDD_ADD_FILE_TYPE 144
+#define IDC_ADD_TYPE_PROMPT 1050
+#define IDC_ADD_TYPE_LABEL 1051
+#define IDC_ADD_TYPE_EDIT 1052
+
 /* The default-warning dialog of protected startup entries. */
 #define IDC_WARNING_TEXT 1150
 #define IDC_WARNING_ENTRY 1151

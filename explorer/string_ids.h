@@ -211,6 +211,17 @@
 /* The program report and the CSV log. */
 #define IDS_REPORT_LOCATION 716
 #define IDS_REPORT_NOT_WRITTEN 3640
+/* The File Types page and its Add dialog. */
+#define IDS_NO_REMOVE_SELECTION 60
+#define IDS_FILE_TYPES_EXPLANATION 740
+#define IDS_FILE_TYPES_EXPLANATION_2 741
+#define IDS_NO_ASSOCIATED_FILE 742
+#define IDS_ADD_TYPE_PROMPT 751
+#define IDS_ADD_TYPE_TITLE 752
+#define IDS_ADD_TYPE_BUTTON 753
+#define IDS_ADD_TYPE_INVALID 761
+#define IDS_ADD_TYPE_ALREADY 762
+#define IDS_ADD_TYPE_FULL 763
 /* The registry backup and the scan log. */
 #define IDS_SETTINGS_EXPORTED 854
 #define IDS_RUNNING_PROCESSES 818

@@ -71,3 +71,11 @@
 /* The new-service alert (dialog 171). */
 #define IDS_NEW_SERVICE_MESSAGE 900
 #define IDS_NEW_SERVICE_QUESTION 901
+/* The File Type Change Alert (dialog 143). */
+#define IDS_FILE_TYPE_INFO_BUTTON 301
+#define IDS_FILE_TYPE_INTRO 756
+#define IDS_FILE_TYPE_OLD_LABEL 757
+#define IDS_FILE_TYPE_NEW_LABEL 758
+#define IDS_FILE_TYPE_QUESTION 759
+#define IDS_FILE_TYPE_TITLE 760
+#define IDS_FILE_TYPE_STOP_WATCHING 1400

@@ -5,6 +5,7 @@
 
 #include "categories/active_tasks.hpp"
 #include "categories/cookies_win.hpp"
+#include "categories/file_types_win.hpp"
 #include "categories/hidden_files_win.hpp"
 #include "categories/setting_watch_win.hpp"
 #include "categories/system_files_win.hpp"
@@ -17,6 +18,7 @@
 #include "common/msgbox.hpp"
 #include "common/sound.hpp"
 #include "common/trace.hpp"
+#include "monitor/alerts/file_types_step_system.hpp"
 #include "monitor/alerts/hidden_step.hpp"
 #include "monitor/alerts/ie_helpers_step_system.hpp"
 #include "monitor/alerts/setting_watchers.hpp"
@@ -41,6 +43,7 @@ MonitorWiring::MonitorWiring() : wow64_view_(wow64_view_present()), alerts_(font
   steps_[static_cast<std::size_t>(PatrolStep::SystemFiles)] = &MonitorWiring::system_files_step;
   steps_[static_cast<std::size_t>(PatrolStep::DefaultPages)] = &MonitorWiring::default_pages_step;
   steps_[static_cast<std::size_t>(PatrolStep::Services)] = &MonitorWiring::services_step;
+  steps_[static_cast<std::size_t>(PatrolStep::FileTypes)] = &MonitorWiring::file_types_step;
   steps_[static_cast<std::size_t>(PatrolStep::IEHelpers)] = &MonitorWiring::ie_helpers_step;
   steps_[static_cast<std::size_t>(PatrolStep::ActiveX)] = &MonitorWiring::activex_step;
   alerts_.services.look_up_program = [](int type, const std::string& path, const std::string& name) {
@@ -66,6 +69,7 @@ InitHooks MonitorWiring::product_hooks() {
     build_hidden_snapshot();
   };
   h.build_system_files_snapshot = [] { build_system_file_set(); };
+  h.initialise_file_types = [] { file_types::build_file_type_snapshot(); };
   h.take_setting_copies = [] { take_setting_copies(vista_or_later()); };
   h.remove_startup_entry = [wow64](const std::string& title, int code) {
     return remove_titled_entry_hook(title, code, wow64);
@@ -184,6 +188,18 @@ void MonitorWiring::services_step(Monitor& monitor) {
     if (on) trace::note_alert_shown();
   };
   alerts::run_services_step_with_alerts(monitor.window(), alerts_, list_, monitor.options().all, std::move(signals));
+}
+
+// The step takes up option changes first, so that a LockFileTypes just set applies now.
+void MonitorWiring::file_types_step(Monitor& monitor) {
+  monitor.take_up_option_changes();
+  alerts::FileTypesStepSignals signals;
+  signals.show_alert_icon = [&monitor] { monitor.show_tray_state(icon::kAlert, IDS_TIP_FILE_TYPES); };
+  signals.set_alert_showing = [&monitor](bool on) {
+    monitor.alert_showing = on;
+    if (on) trace::note_alert_shown();
+  };
+  alerts::run_file_types_step_with_alerts(monitor.window(), alerts_, monitor.options().all, std::move(signals));
 }
 
 void MonitorWiring::hidden_step(Monitor& monitor) {

@@ -43,6 +43,7 @@ class MonitorWiring {
   void default_pages_step(Monitor& monitor);
   alerts::SettingWatchSignals setting_signals(Monitor& monitor, int tooltip);
   void services_step(Monitor& monitor);
+  void file_types_step(Monitor& monitor);
   void ie_helpers_step(Monitor& monitor);
   void activex_step(Monitor& monitor);
   InitHooks product_hooks();

@@ -29,13 +29,18 @@ RegKey RegKey::create(HKEY root, std::string_view path) noexcept {
   return RegKey(k);
 }
 
+namespace {
+constexpr DWORD kFirstReadSize = 1024;
+}  // namespace
+
 std::optional<RegKey::RawValue> RegKey::query(std::string_view name) const {
   if (!key_) return std::nullopt;
   std::string n = z(name);
-  DWORD type = 0, size = 0;
-  if (RegQueryValueExA(key_.get(), n.c_str(), nullptr, &type, nullptr, &size) != ERROR_SUCCESS) return std::nullopt;
-  // The value may grow between the two calls; retry with the size the system reports.
-  for (int attempt = 0; attempt < 4; ++attempt) {
+  DWORD type = 0, size = kFirstReadSize;
+  // Most values fit a first buffer, which saves asking for the size first (a patrol step reads
+  // hundreds); a larger one is read again with the size the system reports, and the value may
+  // grow between the calls.
+  for (int attempt = 0; attempt < 5; ++attempt) {
     std::vector<BYTE> buf(size + 2);
     DWORD got = size;
     LONG rc = RegQueryValueExA(key_.get(), n.c_str(), nullptr, &type, buf.data(), &got);
@@ -107,6 +112,12 @@ bool RegKey::set_binary(std::string_view name, std::string_view bytes) const noe
   if (!key_) return false;
   return RegSetValueExA(key_.get(), z(name).c_str(), 0, REG_BINARY, reinterpret_cast<const BYTE*>(bytes.data()),
                         static_cast<DWORD>(bytes.size())) == ERROR_SUCCESS;
+}
+
+bool RegKey::set_raw(std::string_view name, const RawValue& value) const noexcept {
+  if (!key_) return false;
+  return RegSetValueExA(key_.get(), z(name).c_str(), 0, value.type, reinterpret_cast<const BYTE*>(value.data.data()),
+                        static_cast<DWORD>(value.data.size())) == ERROR_SUCCESS;
 }
 
 bool RegKey::delete_value(std::string_view name) const noexcept {

@@ -49,6 +49,8 @@ class RegKey {
   bool set_string(std::string_view name, std::string_view text) const noexcept;
   bool set_dword(std::string_view name, std::uint32_t value) const noexcept;
   bool set_binary(std::string_view name, std::string_view bytes) const noexcept;
+  // Puts a value back exactly as `query` read it (type and bytes).
+  bool set_raw(std::string_view name, const RawValue& value) const noexcept;
   bool delete_value(std::string_view name) const noexcept;
 
  private:
