@@ -200,6 +200,10 @@ CookieListing list_or_filter(int kind, bool filtering, ItemList& list, const Ite
 
 }  // namespace
 
+bool browser_installed(std::string_view program) {
+  return reg::key_exists(HKEY_LOCAL_MACHINE, std::string(kAppPaths) + "\\" + std::string(program));
+}
+
 int default_browser_kind() {
   return browser_kind_of_open_command(reg::read_string(HKEY_LOCAL_MACHINE, kDefaultBrowserCommand, ""));
 }

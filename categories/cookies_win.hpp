@@ -15,6 +15,8 @@ namespace kestrom::cookies {
 
 // The kind named by the default browser's open command (HKLM).
 int default_browser_kind();
+// Whether the App Paths key (HKLM) knows the program, "firefox.exe" or "chrome.exe".
+bool browser_installed(std::string_view program);
 
 // --- the filter list and the keep snapshot
 std::vector<Filter> load_filters();

@@ -10,6 +10,7 @@ std::unique_ptr<SheetPage> make_startup_page(App& app, SheetContext& sheet);
 std::unique_ptr<SheetPage> make_options_page(App& app, SheetContext& sheet);
 std::unique_ptr<SheetPage> make_scheduled_tasks_page(App& app, SheetContext& sheet);
 std::unique_ptr<SheetPage> make_hidden_page(App& app, SheetContext& sheet);
+std::unique_ptr<SheetPage> make_cookies_page(App& app, SheetContext& sheet);
 std::unique_ptr<SheetPage> make_services_page(App& app, SheetContext& sheet);
 std::unique_ptr<SheetPage> make_active_tasks_page(App& app, SheetContext& sheet);
 std::unique_ptr<SheetPage> make_file_types_page(App& app, SheetContext& sheet);

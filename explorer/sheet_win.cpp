@@ -289,6 +289,7 @@ std::vector<BuiltPage> build_pages(App& app, SheetContext& context) {
     if (def.command == cmd::kOptions) page = make_options_page(app, context);
     if (def.command == cmd::kScheduledTasks) page = make_scheduled_tasks_page(app, context);
     if (def.command == cmd::kHiddenFiles) page = make_hidden_page(app, context);
+    if (def.command == cmd::kCookies) page = make_cookies_page(app, context);
     if (def.command == cmd::kServices) page = make_services_page(app, context);
     if (def.command == cmd::kActiveTasks) page = make_active_tasks_page(app, context);
     if (def.command == cmd::kFileTypes) page = make_file_types_page(app, context);

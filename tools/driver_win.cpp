@@ -208,6 +208,31 @@ bool select_list_row(HWND list_view, int row) {
   return set_state(-1, 0) && set_state(row, LVIS_SELECTED | LVIS_FOCUSED);
 }
 
+bool set_list_check(HWND list_view, int row, bool checked) {
+  DWORD pid = 0;
+  GetWindowThreadProcessId(list_view, &pid);
+  platform::UniqueHandle process(OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_WRITE, FALSE, pid));
+  if (!process) return false;
+  RemoteBuffer remote(process.get(), sizeof(LVITEMA));
+  if (!remote.get()) return false;
+  LVITEMA item{};
+  item.stateMask = LVIS_STATEIMAGEMASK;
+  item.state = INDEXTOSTATEIMAGEMASK(checked ? 2 : 1);
+  DWORD_PTR done = 0;
+  return WriteProcessMemory(process.get(), remote.get(), &item, sizeof item, nullptr) &&
+         SendMessageTimeoutA(list_view, LVM_SETITEMSTATE, static_cast<WPARAM>(row),
+                             reinterpret_cast<LPARAM>(remote.get()), SMTO_ABORTIFHUNG, kTextTimeoutMs, &done) &&
+         done != 0;
+}
+
+bool list_checked(HWND list_view, int row) {
+  DWORD_PTR state = 0;
+  if (!SendMessageTimeoutA(list_view, LVM_GETITEMSTATE, static_cast<WPARAM>(row), LVIS_STATEIMAGEMASK,
+                           SMTO_ABORTIFHUNG, kTextTimeoutMs, &state))
+    return false;
+  return ((state & LVIS_STATEIMAGEMASK) >> 12) == 2;
+}
+
 bool double_click_list_row(HWND list_view, int row) {
   DWORD pid = 0;
   GetWindowThreadProcessId(list_view, &pid);

@@ -58,6 +58,10 @@ std::vector<std::vector<std::string>> read_list_view(HWND list_view, int max_col
 // Selects exactly this row of another process's list view (and focuses it), as a click would;
 // the list sends its owner the usual change notifications.
 bool select_list_row(HWND list_view, int row);
+// Ticks or clears the check box of a row of another process's list view, as a click on the box
+// would; and whether a row's box is ticked.
+bool set_list_check(HWND list_view, int row, bool checked);
+bool list_checked(HWND list_view, int row);
 // Double-clicks the middle of this row's label (the row should be selected first).
 bool double_click_list_row(HWND list_view, int row);
 
