@@ -229,6 +229,31 @@ std::string service_status_text(std::string_view display_name, std::uint32_t* pa
   return text::load(status_string(state_of(status)));
 }
 
+ServiceStateTexts::ServiceStateTexts() {
+  UniqueService manager(OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ENUMERATE_SERVICE));
+  if (!manager) return;
+  DWORD resume = 0;
+  std::vector<BYTE> buffer(64 * 1024);
+  for (;;) {
+    DWORD needed = 0, count = 0;
+    const BOOL done = EnumServicesStatusExA(manager.get(), SC_ENUM_PROCESS_INFO, SERVICE_WIN32 | SERVICE_DRIVER,
+                                            SERVICE_STATE_ALL, buffer.data(), static_cast<DWORD>(buffer.size()),
+                                            &needed, &count, &resume, nullptr);
+    if (!done && GetLastError() != ERROR_MORE_DATA) return;
+    const auto* entries = reinterpret_cast<const ENUM_SERVICE_STATUS_PROCESSA*>(buffer.data());
+    for (DWORD i = 0; i < count; ++i)
+      if (entries[i].lpDisplayName)
+        states_.emplace(to_upper(entries[i].lpDisplayName), static_cast<int>(entries[i].ServiceStatusProcess.dwCurrentState));
+    if (done) return;
+    if (count == 0) buffer.resize(std::max<std::size_t>(buffer.size() * 2, needed));
+  }
+}
+
+std::string ServiceStateTexts::text_of(std::string_view display_name) const {
+  const auto it = states_.find(to_upper(display_name));
+  return text::load(status_string(it == states_.end() ? state_of(0) : it->second));
+}
+
 int service_start_type(std::string_view display_name) {
   auto key = service_key_name(display_name);
   if (!key) return -1;

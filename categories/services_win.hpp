@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "categories/services.hpp"
@@ -50,6 +51,17 @@ ServiceState service_state(std::string_view display_name);
 std::uint32_t service_status(std::string_view display_name);
 // The state's text; "Stopped" when it cannot be read.
 std::string service_status_text(std::string_view display_name, std::uint32_t* packed = nullptr);
+// The state texts of every service the manager knows, read by one enumeration, for listings
+// that show many states at once (the reports). A name the enumeration did not give reads as
+// service_status_text reads a service it cannot query.
+class ServiceStateTexts {
+ public:
+  ServiceStateTexts();
+  std::string text_of(std::string_view display_name) const;
+
+ private:
+  std::unordered_map<std::string, int> states_;  // upper-case display name -> state
+};
 // The "Start" value of the service's own key; -1 when it cannot be read.
 int service_start_type(std::string_view display_name);
 // The text of a start type as the lists show it.

@@ -25,8 +25,6 @@ struct ExplorerHooks {
   std::function<void()> program_report;      // "Kestrom &Log"
   std::function<void()> spreadsheet_report;  // "&Spreadsheet Report": KestromLog.csv
   std::function<void()> export_settings;     // "E&xport Settings"
-  // "&Move to Delayed Start Program List": the entry into the Delay List; true when it moved.
-  std::function<bool(const StartupItem& item)> delay_entry;
 };
 
 struct App {

@@ -28,6 +28,7 @@
 #include "platform/callback_guard.hpp"
 #include "platform/com.hpp"
 #include "platform/process.hpp"
+#include "startup/delay_store.hpp"
 #include "startup/enumerate.hpp"
 #include "startup/snapshot.hpp"
 
@@ -162,6 +163,9 @@ void advance_start_counter() {
 int run(HINSTANCE instance, const char* command_line) {
   App app;
   app.instance = instance;
+  app.hooks.undelay_all = [] {
+    if (!delay::undelay_all()) message_box(nullptr, settings::text(IDS_DELAY_REFUSED), MB_OK | MB_ICONEXCLAMATION);
+  };
   app.command_line = command_line ? command_line : "";
   kestrom::text::set_module(instance);
   app.class_name = settings::text(IDS_EXPLORER_CLASS_NAME, 64);

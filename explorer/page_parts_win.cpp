@@ -1,8 +1,12 @@
 #include "explorer/page_parts_win.hpp"
 
 #include <commctrl.h>
+#include <commdlg.h>
+#include <shlobj.h>
 
 #include "common/info_server_win.hpp"
+#include "common/paths.hpp"
+#include "platform/process.hpp"
 #include "explorer/settings_win.hpp"
 #include "explorer/string_ids.h"
 
@@ -51,6 +55,48 @@ void end_on_reset(App& app, const ListPage& list) {
   list.save_column_widths();
   app.current_page = 0;
   PostMessageA(app.owner, WM_CLOSE, 0, 0);
+}
+
+std::optional<std::string> pick_program(HWND owner) {
+  char path[MAX_PATH] = {};
+  std::string filter = settings::text(IDS_ADD_PROGRAM_FILTER, 256);
+  for (char& c : filter)
+    if (c == '%') c = '\0';
+  const std::string title_text = settings::text(IDS_ADD_PROGRAM_TITLE, 128);
+  char program_files[MAX_PATH] = {};
+  SHGetFolderPathA(nullptr, CSIDL_PROGRAM_FILES, nullptr, SHGFP_TYPE_CURRENT, program_files);
+  OPENFILENAMEA ofn{};
+  ofn.lStructSize = sizeof ofn;
+  ofn.hwndOwner = owner;
+  ofn.lpstrFilter = filter.c_str();
+  ofn.lpstrFile = path;
+  ofn.nMaxFile = sizeof path;
+  ofn.lpstrInitialDir = program_files;
+  ofn.lpstrTitle = title_text.c_str();
+  ofn.Flags = OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_NOCHANGEDIR;
+  if (!GetOpenFileNameA(&ofn)) return std::nullopt;
+  return std::string(path);
+}
+
+void explore_program_folder(HWND owner, std::string_view file) {
+  // The program's own folder: parameters after it may hold backslashes of their own.
+  const std::string program = command_to_file(file);
+  const std::size_t slash = program.find_last_of('\\');
+  if (slash == std::string::npos) return;
+  platform::StartOptions options;
+  options.verb = "explore";
+  options.owner = owner;
+  platform::start_program(program.substr(0, slash + 1), {}, options);
+}
+
+void open_program_properties(HWND owner, std::string_view file) {
+  const std::string program = command_to_file(file);
+  if (program.empty()) return;
+  platform::StartOptions options;
+  options.verb = "properties";
+  options.shell_menu_verb = true;
+  options.owner = owner;
+  platform::start_program(program, {}, options);
 }
 
 }  // namespace kestrom::explorer

@@ -4,8 +4,10 @@
 #include <windows.h>
 
 #include <functional>
+#include <optional>
 #include <span>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -23,6 +25,13 @@ std::vector<int> selected_records(HWND list);
 void look_up_selected(const App& app, HWND page, const ListPage& list, const ItemList& items);
 // A comparator over one text key per record and column (`key`), ascending or descending.
 ListPage::Comparator key_comparator(std::function<std::string(int index, int column)> key);
+// The file-open dialog of the pages' Add buttons (a program, from the Program Files folder on);
+// the chosen path, or nothing when the user cancelled.
+std::optional<std::string> pick_program(HWND owner);
+// Menu commands 1201 and 1202 for the program a row's file text starts: its folder opened with
+// the shell's "explore", and the shell's properties sheet of the file.
+void explore_program_folder(HWND owner, std::string_view file);
+void open_program_properties(HWND owner, std::string_view file);
 // PSN_RESET on the page on show: save its place and widths and end the program.
 void end_on_reset(App& app, const ListPage& list);
 

@@ -13,6 +13,7 @@ std::unique_ptr<SheetPage> make_hidden_page(App& app, SheetContext& sheet);
 std::unique_ptr<SheetPage> make_cookies_page(App& app, SheetContext& sheet);
 std::unique_ptr<SheetPage> make_services_page(App& app, SheetContext& sheet);
 std::unique_ptr<SheetPage> make_active_tasks_page(App& app, SheetContext& sheet);
+std::unique_ptr<SheetPage> make_delayed_start_page(App& app, SheetContext& sheet);
 std::unique_ptr<SheetPage> make_file_types_page(App& app, SheetContext& sheet);
 std::unique_ptr<SheetPage> make_ie_helpers_page(App& app, SheetContext& sheet);
 std::unique_ptr<SheetPage> make_activex_page(App& app, SheetContext& sheet);

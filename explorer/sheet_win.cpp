@@ -292,6 +292,7 @@ std::vector<BuiltPage> build_pages(App& app, SheetContext& context) {
     if (def.command == cmd::kCookies) page = make_cookies_page(app, context);
     if (def.command == cmd::kServices) page = make_services_page(app, context);
     if (def.command == cmd::kActiveTasks) page = make_active_tasks_page(app, context);
+    if (def.command == cmd::kDelayedStart) page = make_delayed_start_page(app, context);
     if (def.command == cmd::kFileTypes) page = make_file_types_page(app, context);
     if (def.command == cmd::kIEHelpers) page = make_ie_helpers_page(app, context);
     if (def.command == cmd::kActiveX) page = make_activex_page(app, context);

@@ -25,6 +25,7 @@
 #include "explorer/history_viewer_win.hpp"
 #include "explorer/info_window_win.hpp"
 #include "explorer/list_page_win.hpp"
+#include "explorer/page_parts_win.hpp"
 #include "explorer/page_switch.hpp"
 #include "explorer/patrol_time.hpp"
 #include "explorer/patrol_time_win.hpp"
@@ -36,6 +37,7 @@
 #include "platform/process.hpp"
 #include "explorer/string_ids.h"
 #include "startup/actions.hpp"
+#include "startup/delay_store.hpp"
 #include "startup/enumerate.hpp"
 #include "startup/snapshot.hpp"
 
@@ -274,6 +276,17 @@ class StartupPage final : public ListSheetPage {
       case IDC_ADD: add(page); break;
       case menu::kDeleteOnReboot: delete_on_reboot(page); break;
       case menu::kMoveToDelay: move_to_delay(page); break;
+      case menu::kExploreFolder:
+      case menu::kProperties: {
+        const int index = list_->first_selected();
+        if (index < 0 || static_cast<std::size_t>(index) >= items_.size()) return no_selection(page);
+        const std::string& file = items_[static_cast<std::size_t>(index)].file;
+        if (id == menu::kExploreFolder)
+          explore_program_folder(page, file);
+        else
+          open_program_properties(page, file);
+        break;
+      }
       default: break;
     }
   }
@@ -379,24 +392,9 @@ class StartupPage final : public ListSheetPage {
   // Lets the user pick a program and writes it into the user's Run key, accepted in the
   // Startup Snapshot so that the monitor does not ask about it.
   void add(HWND page) {
-    char path[MAX_PATH] = {};
-    std::string filter = settings::text(IDS_ADD_PROGRAM_FILTER, 256);
-    for (char& c : filter)
-      if (c == '%') c = '\0';
-    const std::string title_text = settings::text(IDS_ADD_PROGRAM_TITLE, 128);
-    char program_files[MAX_PATH] = {};
-    SHGetFolderPathA(nullptr, CSIDL_PROGRAM_FILES, nullptr, SHGFP_TYPE_CURRENT, program_files);
-    OPENFILENAMEA ofn{};
-    ofn.lStructSize = sizeof ofn;
-    ofn.hwndOwner = page;
-    ofn.lpstrFilter = filter.c_str();
-    ofn.lpstrFile = path;
-    ofn.nMaxFile = sizeof path;
-    ofn.lpstrInitialDir = program_files;
-    ofn.lpstrTitle = title_text.c_str();
-    ofn.Flags = OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_NOCHANGEDIR;
-    if (!GetOpenFileNameA(&ofn)) return;
-    const std::string program(path);
+    const auto picked = pick_program(page);
+    if (!picked) return;
+    const std::string& program = *picked;
     const VersionInfo vi = version_information(program);
     const std::string title = added_program_title(vi.file_description, vi.product_name, file_name_of_path(program));
     const std::string command = added_program_command(program);
@@ -427,30 +425,33 @@ class StartupPage final : public ListSheetPage {
       offer_elevated_restart(app_, IDS_DELETE_ON_REBOOT_REFUSED);
   }
 
+  // "&Move to Delayed Start Program List": each selected entry into the Delay List. The
+  // machine-wide question is asked once for the whole selection.
   void move_to_delay(HWND page) {
     const std::vector<StartupItem> chosen = selected_items();
     if (chosen.empty()) return no_selection(page);
-    bool asked = false, agreed = false;
+    bool asked = false, agreed = false, refused = false;
     for (const StartupItem& item : chosen) {
-      if (item.code >= code::kWinlogonUserinit) {
+      const delay::Refusal why = delay::refusal_of(item);
+      if (why == delay::Refusal::MustStay) {
         ask(page, settings::text(IDS_CANNOT_DELAY), MB_OK | MB_ICONWARNING);
         continue;
       }
-      if (contains(item.file, "kestrom.exe")) {
-        ask(page, settings::text(IDS_CANNOT_DELAY), MB_OK | MB_ICONWARNING);
-        break;
+      if (why == delay::Refusal::AlreadyDelayed) {
+        ask(page, fill_question(settings::text(IDS_DELAY_ALREADY), item.title), MB_OK | MB_ICONWARNING);
+        continue;
       }
-      if (item.code < code::kCurrentBase) {
-        // Asked once for all the machine's entries of this selection.
+      if (delay::machine_root(item.code)) {
         if (!asked) {
           agreed = ask(page, settings::text(IDS_DELAY_FOR_EVERYONE_QUESTION), MB_OKCANCEL | MB_ICONWARNING) != IDCANCEL;
           asked = true;
         }
         if (!agreed) continue;
       }
-      if (app_.hooks.delay_entry) app_.hooks.delay_entry(item);
+      refused = delay::delay_entry(item) == ActionResult::Refused || refused;
     }
     fill(page);
+    if (refused) offer_elevated_restart(app_, IDS_DELAY_REFUSED);
   }
 
   // "Startup Location: " and where the selected entry lives, in the status bar.

@@ -39,7 +39,7 @@ void handle_put_back(const StartupItem& item, const std::string& key, const Star
   if (answer == kAnswerYes) {
     ops.write_snapshot(key, item.code);
     // Codes up to 10 are the machine-wide places, whose programs were delayed under HKLM.
-    if (!ops.forget_delayed_program(key, item.code <= code::kCurrentBase))
+    if (!ops.forget_delayed_program(item.file, item.code <= code::kCurrentBase))
       ops.tell_refused(item, RefusedAction::ForgetDelayed);
   } else if (answer == kAnswerNo) {
     ops.write_snapshot(key, item.code);

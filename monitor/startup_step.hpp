@@ -54,9 +54,10 @@ class StartupStepOperations {
   // Tells the user in words that Windows refused to remove or disable the entry and that
   // this needs administrator rights.
   virtual void tell_refused(const StartupItem& item, RefusedAction what) = 0;
-  // `forget delayed program` under HKEY_LOCAL_MACHINE (machine) or HKEY_CURRENT_USER.
-  // False when Windows refused to change the list (HKLM for a standard user).
-  virtual bool forget_delayed_program(std::string_view name, bool machine) = 0;
+  // `forget delayed program` of the program the entry's file text starts, under
+  // HKEY_LOCAL_MACHINE (machine) or HKEY_CURRENT_USER. False when Windows refused to change the
+  // list (HKLM for a standard user).
+  virtual bool forget_delayed_program(std::string_view file, bool machine) = 0;
   // Tray icon 161 with the startup tooltip.
   virtual void show_alert_icon() = 0;
   // The "Startup Alert" sound (sound 1).

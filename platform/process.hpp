@@ -21,6 +21,8 @@ struct StartOptions {
   // address, "runas" to ask for administrator rights. Empty: the program is started directly.
   std::string verb;
   HWND owner = nullptr;        // the shell's owner window for any question it asks
+  // The verb is one of the file's shell menu ("properties"), not a registered program's.
+  bool shell_menu_verb = false;
 };
 
 struct Started {

@@ -40,7 +40,8 @@ Started shell_execute(std::string_view file, const std::string& parameters, cons
   info.cbSize = sizeof info;
   // No error boxes from the shell: the caller reports a failure in its own words. The call
   // finishes its work before returning, so a program that ends right after still starts it.
-  info.fMask = SEE_MASK_FLAG_NO_UI | SEE_MASK_NOASYNC | (options.keep_process ? SEE_MASK_NOCLOSEPROCESS : 0);
+  info.fMask = SEE_MASK_FLAG_NO_UI | SEE_MASK_NOASYNC | (options.keep_process ? SEE_MASK_NOCLOSEPROCESS : 0) |
+               (options.shell_menu_verb ? SEE_MASK_INVOKEIDLIST : 0);
   info.hwnd = options.owner;
   info.lpVerb = options.verb.c_str();
   info.lpFile = target.c_str();

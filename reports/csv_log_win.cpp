@@ -3,12 +3,15 @@
 #include <map>
 
 #include "categories/active_tasks.hpp"
+#include "categories/activex_win.hpp"
 #include "categories/ie_helpers.hpp"
+#include "categories/ie_helpers_win.hpp"
 #include "categories/services_win.hpp"
 #include "categories/tasks.hpp"
 #include "common/detected.hpp"
 #include "common/locations.hpp"
 #include "common/paths.hpp"
+#include "common/product.hpp"
 #include "common/string_ids.h"
 #include "common/textloader.hpp"
 #include "platform/process.hpp"
@@ -32,18 +35,17 @@ class RowMaker {
     r.path = item.file;
     const std::string program = command_to_file(item.file);
     if (!program.empty()) {
-      auto [it, fresh] = versions_.try_emplace(program);
-      if (fresh) version_information(program, it->second);
-      r.company = it->second.company_name;
-      r.description = it->second.file_description;
-      r.version = it->second.product_version;
+      const VersionInfo& vi = versions_.of(program);
+      r.company = vi.company_name;
+      r.description = vi.file_description;
+      r.version = vi.product_version;
     }
     r.detected = first_sighting(item.file, item.code);
     return r;
   }
 
  private:
-  std::map<std::string, VersionInfo> versions_;  // the shared service host is read once
+  VersionCache versions_;
 };
 
 }  // namespace
@@ -56,6 +58,11 @@ CsvListers system_csv_listers() {
   };
   l.delayed = [](ItemList& list) { delay::list_delayed_programs(list, system_item_rules()); };
   l.active_tasks = [](ItemList& list) { list_active_tasks(list, system_item_rules()); };
+  l.ie_helpers = [](ItemList& list) { helpers::list_ie_helpers(list, system_item_rules()); };
+  l.activex = [](ItemList& list) {
+    const bool all = read_option(Opt::ActiveXListAll, Program::Explorer) != 0;
+    activex::list_activex(list, all ? activex::ListMode::All : activex::ListMode::Statistics, system_item_rules());
+  };
   l.services = [](ItemList& list) {
     services::list_services(list, services::ListMode::Full, system_item_rules());
   };
@@ -89,8 +96,12 @@ bool write_csv_log_file(const std::string& path, const CsvListers& listers) {
     if (activex_enabled(static_cast<std::uint32_t>(item.value))) file.write(csv_row(rows.row("ActiveX", "", item)));
   for (const StartupItem& item : helpers)
     if (item.code == code::kTypeToolbar) file.write(csv_row(rows.row("IE Helpers", "Toolbar", item)));
-  for (const StartupItem& item : fill(listers.services))
-    file.write(csv_row(rows.row("Services", services::service_status_text(item.title), item)));
+  const auto service_items = fill(listers.services);
+  if (!service_items.empty()) {
+    const services::ServiceStateTexts states;
+    for (const StartupItem& item : service_items)
+      file.write(csv_row(rows.row("Services", states.text_of(item.title), item)));
+  }
   for (const StartupItem& item : fill(listers.tasks)) file.write(csv_row(rows.row("Scheduled Tasks", "", item)));
   return file.close();
 }

@@ -1,10 +1,13 @@
 #include "reports/program_report_win.hpp"
 
 #include <map>
+#include <optional>
 
 #include "categories/active_tasks.hpp"
+#include "categories/activex_win.hpp"
 #include "categories/cookies_win.hpp"
 #include "categories/hidden_files_win.hpp"
+#include "categories/ie_helpers_win.hpp"
 #include "categories/services_win.hpp"
 #include "categories/tasks.hpp"
 #include "common/detected.hpp"
@@ -35,19 +38,14 @@ std::optional<std::string> value_if_present(HKEY root, std::string_view key, std
 
 // Version facts by program file, so a program behind many items (the shared service host) is
 // read once per report.
-class VersionCache {
- public:
-  const VersionInfo& of(const std::string& program) {
-    auto [it, fresh] = cache_.try_emplace(program);
-    if (fresh) version_information(program, it->second);
-    return it->second;
-  }
-
- private:
-  std::map<std::string, VersionInfo> cache_;
+// What one report reads once: version facts by program, and the services' states.
+struct ReportContext {
+  VersionCache versions;
+  std::optional<services::ServiceStateTexts> states;
 };
 
-ReportEntry gather_entry(int section, const StartupItem& item, VersionCache& versions) {
+ReportEntry gather_entry(int section, const StartupItem& item, ReportContext& context) {
+  VersionCache& versions = context.versions;
   ReportEntry e;
   e.item = item;
   const std::string program = command_to_file(item.file);
@@ -61,7 +59,10 @@ ReportEntry gather_entry(int section, const StartupItem& item, VersionCache& ver
   }
   e.location = item_location_text(item);
   e.detected = first_sighting(item.file, item.code);
-  if (section == kServicesSection) e.service_state = services::service_status_text(item.title);
+  if (section == kServicesSection) {
+    if (!context.states) context.states.emplace();
+    e.service_state = context.states->text_of(item.title);
+  }
   if (section == kHiddenFilesSection) {
     FileTimes times;
     file_times(item.file, times);
@@ -85,6 +86,11 @@ SectionListers system_section_listers() {
   l[kDelayedSection] = [](ItemList& list) { delay::list_delayed_programs(list, system_item_rules()); };
   l[kActiveTasksSection] = [](ItemList& list) { list_active_tasks(list, system_item_rules()); };
   l[kScheduledTasksSection] = [](ItemList& list) { list_tasks(list, system_item_rules()); };
+  l[kIEHelpersSection] = [](ItemList& list) { helpers::list_ie_helpers(list, system_item_rules()); };
+  l[kActiveXSection] = [](ItemList& list) {
+    const bool all = read_option(Opt::ActiveXListAll, Program::Explorer) != 0;
+    activex::list_activex(list, all ? activex::ListMode::All : activex::ListMode::Statistics, system_item_rules());
+  };
   l[kServicesSection] = [](ItemList& list) {
     services::list_services(list, services::ListMode::Full, system_item_rules());
   };
@@ -93,8 +99,8 @@ SectionListers system_section_listers() {
 }
 
 ReportEntry gather_report_entry(int section, const StartupItem& item) {
-  VersionCache versions;
-  return gather_entry(section, item, versions);
+  ReportContext context;
+  return gather_entry(section, item, context);
 }
 
 SystemHeader gather_system_header() {
@@ -162,7 +168,7 @@ bool write_program_report_file(const std::string& path, bool html, const Program
     file.write(text_head());
   // The report's own list: the pages' lists keep pointing at their own items.
   ItemList list;
-  VersionCache versions;
+  ReportContext context;
   for (int s = 0; s < kSectionCount; ++s) {
     list.clear();
     if (listers[static_cast<std::size_t>(s)]) listers[static_cast<std::size_t>(s)](list);
@@ -170,7 +176,7 @@ bool write_program_report_file(const std::string& path, bool html, const Program
     file.write(html ? html_section_head(s, title) : text_section_head(title));
     for (const StartupItem& item : list.items()) {
       if (report_skips(item)) continue;
-      const ReportEntry e = gather_entry(s, item, versions);
+      const ReportEntry e = gather_entry(s, item, context);
       file.write(html ? html_entry(s, e, link, texts.location_word) : text_entry(e));
     }
   }

@@ -40,6 +40,14 @@ bool ReportFile::close() {
   return closed && !failed_;
 }
 
+const VersionInfo& VersionCache::of(const std::string& program) {
+  auto [it, fresh] = cache_.try_emplace(program);
+  const bool full_path = program.size() > 2 && (program[1] == ':' || program.starts_with("\\\\"));
+  if (fresh && (!full_path || GetFileAttributesA(program.c_str()) != INVALID_FILE_ATTRIBUTES))
+    version_information(program, it->second);
+  return it->second;
+}
+
 std::string platform_description() {
   std::string text = reg::read_string(HKEY_LOCAL_MACHINE, kWindowsNt, "ProductName");
   if (text.empty()) text = "Windows";

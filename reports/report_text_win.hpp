@@ -1,9 +1,11 @@
 // The file every report is written to: created anew for writing with no sharing, written in
 // large blocks, and good only when every write and the close succeeded.
 #pragma once
+#include <map>
 #include <string>
 #include <string_view>
 
+#include "common/paths.hpp"
 #include "platform/handles.hpp"
 
 namespace kestrom::reports {
@@ -27,6 +29,18 @@ class ReportFile {
   platform::UniqueFile file_;
   std::string pending_;
   bool failed_ = false;
+};
+
+// Version facts by program file for one report, so a program behind many items (the shared
+// service host) is read once. A stale entry's program is often gone: a full path that names
+// nothing has no version facts, which one look at the file tells faster than the version
+// functions do.
+class VersionCache {
+ public:
+  const VersionInfo& of(const std::string& program);
+
+ private:
+  std::map<std::string, VersionInfo> cache_;
 };
 
 // The operating system's name, version, build and service pack, as the reports show it.

@@ -44,6 +44,9 @@ bool program_delayed(std::string_view name);
 // root index); returns the count.
 std::size_t list_delayed_programs(ItemList& list, const ItemRules& rules);
 
+// The program a startup entry's file text starts: the name of its Delay List values.
+std::string program_of(std::string_view file);
+
 // Why the Startup Programs page's entry cannot be delayed (None when it can).
 Refusal refusal_of(const StartupItem& item);
 // `delay entry`: writes the entry's values (delay 30 seconds), removes the entry from its
@@ -58,6 +61,10 @@ bool item_machine(const StartupItem& item) noexcept;
 // `undelay entry`: writes the entry back into its startup place first and takes it off the list
 // only when that held. Refused: the entry stays in the list as it was.
 ActionResult undelay_entry(const StartupItem& item);
+
+// "&Restore All Delayed" and the explorer's "-Restore": every program of the list back, in list
+// order; false when Windows refused any (those stay in the list).
+bool undelay_all();
 
 // `forget delayed program`: deletes the program's values (but its window mode) under the root.
 // A refused deletion puts back what was deleted; false then.
@@ -81,6 +88,9 @@ ActionResult add_delayed_program(std::string_view path, bool all_users);
 // `start program`: the program (quoted) with the parameters as text, through the shell's "open"
 // and, when that fails, directly; shown as `window_mode` says. True when started.
 bool start_delayed_program(std::string_view program, std::string_view parameters, int window_mode);
+
+// Starts one delayed program as the launcher does (through RUNDLL32 for an applet call).
+bool start_delayed(const DelayedProgram& program);
 
 // `launch delayed programs`: starts every program whose delay equals `time` (HKLM's first) unless
 // `running` says it runs already; returns `started` raised by each program due, started or not.

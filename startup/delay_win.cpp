@@ -134,9 +134,13 @@ std::size_t list_delayed_programs(ItemList& list, const ItemRules& rules) {
   return list.size();
 }
 
+std::string program_of(std::string_view file) {
+  return split_command(file, [](std::string_view c) { return command_to_file(c); }).program;
+}
+
 Refusal refusal_of(const StartupItem& item) {
-  const SplitCommand split = split_command(item.file, [](std::string_view c) { return command_to_file(c); });
-  return delay_refusal(item.code, item.file, !split.program.empty() && program_delayed(split.program));
+  const std::string program = program_of(item.file);
+  return delay_refusal(item.code, item.file, !program.empty() && program_delayed(program));
 }
 
 ActionResult delay_entry(const StartupItem& item) {
@@ -179,6 +183,14 @@ ActionResult undelay_entry(const StartupItem& item) {
                                     : restore_startup_entry(p->shortcut, p->code, item.title, command);
   if (restored != ActionResult::Done) return restored;
   return forget_delayed_program(p->name, p->machine) ? ActionResult::Done : ActionResult::Refused;
+}
+
+bool undelay_all() {
+  ItemList list;
+  list_delayed_programs(list, system_item_rules());
+  bool held = true;
+  for (const StartupItem& item : list.items()) held = undelay_entry(item) != ActionResult::Refused && held;
+  return held;
 }
 
 bool forget_delayed_program(std::string_view name, bool machine) {
@@ -237,6 +249,13 @@ bool start_delayed_program(std::string_view program, std::string_view parameters
   return static_cast<bool>(platform::start_program_with_parameters(program, parameters, options));
 }
 
+bool start_delayed(const DelayedProgram& p) {
+  const std::string program = command_to_file(p.name);
+  if (program.empty()) return false;
+  if (p.applet.empty()) return start_delayed_program(program, p.parameters, p.window_mode);
+  return start_delayed_program(p.applet, rebuilt_command(program, p.parameters, ""), p.window_mode);
+}
+
 int launch_delayed_programs(int time, int started, const RunningTest& running) {
   for (bool machine : {true, false}) {
     const HKEY root = root_of(machine);
@@ -244,16 +263,16 @@ int launch_delayed_programs(int time, int started, const RunningTest& running) {
       if (!v.is_text() || stored_delay(v.data) != time) continue;
       // Counted whether it starts or not: each program has its one chance per run.
       ++started;
-      const std::string program = command_to_file(v.name);
-      if (program.empty() || (running && running(program))) continue;
-      const std::string parameters = read(root, kParametersKey, v.name);
-      const std::string applet = read(root, kAppletKey, v.name);
-      // The window mode the options dialog wrote for this program, under the root it wrote it.
-      const int mode = window_mode(read(root, kOpenAsKey, v.name, kOpenAsLimit));
-      if (applet.empty())
-        start_delayed_program(program, parameters, mode);
-      else
-        start_delayed_program(applet, rebuilt_command(program, parameters, ""), mode);
+      if (running && running(command_to_file(v.name))) continue;
+      // Its parameters, applet and the window mode the options dialog wrote for it, under the
+      // root it wrote them.
+      DelayedProgram p;
+      p.name = v.name;
+      p.machine = machine;
+      p.parameters = read(root, kParametersKey, v.name);
+      p.applet = read(root, kAppletKey, v.name);
+      p.window_mode = window_mode(read(root, kOpenAsKey, v.name, kOpenAsLimit));
+      start_delayed(p);
     }
   }
   return started;

@@ -40,7 +40,7 @@ class SystemStartupOperations final : public StartupStepOperations {
                                     int code) override;
   ActionResult disable_entry(const StartupItem& item) override;
   void tell_refused(const StartupItem& item, RefusedAction what) override;
-  bool forget_delayed_program(std::string_view name, bool machine) override;
+  bool forget_delayed_program(std::string_view file, bool machine) override;
   void show_alert_icon() override;
   void play_alert_sound() override;
   void set_alert_showing(bool on) override;

@@ -72,8 +72,9 @@ void SystemStartupOperations::tell_refused(const StartupItem& item, RefusedActio
     message_box(nullptr, text, MB_OK | MB_ICONEXCLAMATION);
 }
 
-bool SystemStartupOperations::forget_delayed_program(std::string_view name, bool machine) {
-  return delay::forget_delayed_program(name, machine);
+bool SystemStartupOperations::forget_delayed_program(std::string_view file, bool machine) {
+  // The list names its values by the program alone, without the entry's parameters.
+  return delay::forget_delayed_program(delay::program_of(file), machine);
 }
 
 void SystemStartupOperations::show_alert_icon() {

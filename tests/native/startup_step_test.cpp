@@ -222,6 +222,17 @@ TEST_F(StepTest, PutBackYesAcceptsAndForgetsTheDelayedProgramUnderTheRootOfItsPl
                           "showing off"}));
 }
 
+// The Delay List names its values by the program of the entry's own file text; the snapshot
+// key (with "=" turned into ":") would name another program.
+TEST_F(StepTest, PutBackYesForgetsTheEntrysOwnFileNotItsSnapshotKey) {
+  items = {item("Q", "C:\\q.exe -a=b", 11)};
+  ops.snapshot["C:\\q.exe -a:b"] = 1103;
+  asker.answers = {6};
+  check();
+  EXPECT_EQ(ops.log, (Log{"showing on", "ask back:Q", "write C:\\q.exe -a:b=11", "forget C:\\q.exe -a=b HKCU",
+                          "showing off"}));
+}
+
 TEST_F(StepTest, PutBackDisableAcceptsAndMovesEntryToDisabledStoreOnce) {
   items = {item("P", "C:\\p.exe", 1, "pcmd")};
   ops.snapshot["C:\\p.exe"] = 1103;

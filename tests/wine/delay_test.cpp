@@ -103,6 +103,16 @@ TEST_F(Delay, UserEntryMovesIntoTheListAndBackWithItsQuotedCommand) {
   EXPECT_TRUE(snapshot_accepts(snapshot_lookup(back.file, back.title))) << back.file;
 }
 
+// The monitor's put-back answer Yes forgets the program an entry with parameters starts.
+TEST_F(Delay, ProgramOfAnEntryIsTheNameItsValuesCarry) {
+  set_value(HKEY_CURRENT_USER, kRun, "kt_back", "\"" + agent + "\" /back");
+  const StartupItem item = listed("kt_back");
+  ASSERT_EQ(delay::delay_entry(item), ActionResult::Done);
+  EXPECT_EQ(delay::program_of(item.file), agent_name);
+  EXPECT_TRUE(delay::forget_delayed_program(delay::program_of(item.file), false));
+  EXPECT_FALSE(delay::program_delayed(agent_name));
+}
+
 TEST_F(Delay, ASecondParameterSetForTheSameProgramIsRefused) {
   set_value(HKEY_CURRENT_USER, kRun, "kt_first", agent + " /first");
   set_value(HKEY_CURRENT_USER, kRun, "kt_second", agent + " /second");

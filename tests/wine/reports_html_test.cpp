@@ -6,6 +6,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "categories/services_win.hpp"
 #include "common/info_server_win.hpp"
 #include "platform/com.hpp"
 #include "reports/csv_log_win.hpp"
@@ -225,4 +226,47 @@ TEST_F(Reports, SampleReportsForTheClients) {
   c.tasks = [&](ItemList& list) { add(list, "two\nlines", agent_, 800); };
   c.services = [&](ItemList& list) { add(list, "-Service", agent_, 700); };
   ASSERT_TRUE(write_csv_log_file(folder + "\\KestromLog.csv", c));
+}
+
+TEST_F(Reports, HiddenFileEntriesCarryTheFilesTimesAndSizeServicesTheirState) {
+  const std::string file = folder_ + "\\times.dat";
+  std::ofstream(file, std::ios::binary) << "12345";
+  SYSTEMTIME before;
+  GetLocalTime(&before);
+  StartupItem item;
+  item.title = "times.dat";
+  item.file = file;
+  item.code = 370;
+  const ReportEntry e = gather_report_entry(kHiddenFilesSection, item);
+  SYSTEMTIME after;
+  GetLocalTime(&after);
+  // Midnight of New Year's Eve may pass in between.
+  for (const std::string* t : {&e.created, &e.accessed, &e.written})
+    EXPECT_TRUE(t->starts_with(std::to_string(before.wYear) + "/") || t->starts_with(std::to_string(after.wYear) + "/"))
+        << *t;
+  EXPECT_EQ(e.size, "5");
+  EXPECT_EQ(e.service_state, "");
+
+  item.file = folder_ + "\\gone.dat";
+  const ReportEntry gone = gather_report_entry(kHiddenFilesSection, item);
+  EXPECT_EQ(gone.created, "");
+  EXPECT_EQ(gone.size, "");
+  item.title = "Kt No Such Service";
+  item.code = 700;
+  EXPECT_EQ(gather_report_entry(kServicesSection, item).service_state, "Stopped");
+}
+
+TEST_F(Reports, ServiceStatesFromOneEnumerationAgreeWithTheOneByOneQuery) {
+  TestService service("KtReportService", "Kt Report Service", fixture("kt_service.exe"));
+  ASSERT_TRUE(service);
+  {
+    const services::ServiceStateTexts stopped;
+    EXPECT_EQ(stopped.text_of("Kt Report Service"), services::service_status_text("Kt Report Service"));
+    EXPECT_EQ(stopped.text_of("Kt Report Service"), "Stopped");
+  }
+  ASSERT_TRUE(service.start());
+  const services::ServiceStateTexts running;
+  EXPECT_EQ(running.text_of("kt report SERVICE"), "Running");
+  EXPECT_EQ(running.text_of("Kt Report Service"), services::service_status_text("Kt Report Service"));
+  EXPECT_EQ(running.text_of("Kt Service Nobody Made"), services::service_status_text("Kt Service Nobody Made"));
 }
