@@ -306,6 +306,9 @@ class InfoWindow {
       const ActionResult done = services::stop_service_logged(it);
       if (done == ActionResult::Refused) tell(dialog, IDS_INFO_SERVICE_REFUSED);
       if (done == ActionResult::Done) Sleep(kServiceSettleMs);
+    } else if (it.code == code::kInfoTask && it.value > 0) {
+      // A running program's row names its own process; another one of the same file stays.
+      end_process(static_cast<std::uint32_t>(it.value), it.title, program_of(it));
     } else {
       end_program_with_question(dialog, it.title.empty() ? it.file : it.title, program_of(it), false);
     }
@@ -446,6 +449,10 @@ platform::Started run_item(const StartupItem& item) {
   platform::StartOptions options;
   options.show = SW_SHOWNORMAL;
   return platform::start_command_line(platform::command_line(parts.program) + parts.arguments, options);
+}
+
+void view_note(HWND owner, const StartupItem& item) {
+  if (has_note(item)) platform::open_in_shell(owner, note_file_path(item));
 }
 
 }  // namespace kestrom::explorer

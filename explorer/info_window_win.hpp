@@ -17,6 +17,7 @@
 
 #include "common/item_list.hpp"
 #include "explorer/app_win.hpp"
+#include "platform/handles.hpp"
 #include "platform/process.hpp"
 
 namespace kestrom::explorer {
@@ -57,6 +58,9 @@ bool has_note(const StartupItem& item);
 std::optional<std::string> read_note(const StartupItem& item);
 // Writes at most the note length; creates the notes folder when needed.
 bool write_note(const StartupItem& item, std::string_view text);
+
+// "&View Note..." (1164): the item's note file, opened by the shell.
+void view_note(HWND owner, const StartupItem& item);
 
 // Run: starts the item's file text as a command, shown normally, with its program quoted so an
 // unquoted "C:\Program Files\..." can never start C:\Program.exe.

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "explorer/app_win.hpp"
+#include "explorer/info_window_win.hpp"
 #include "explorer/list_rules.hpp"
 #include "explorer/sheet_geometry.hpp"
 #include "explorer/sheet_win.hpp"
@@ -108,7 +109,8 @@ class ListSheetPage : public SheetPage {
         return TRUE;
       case WM_NOTIFY: {
         const auto* n = reinterpret_cast<NMHDR*>(lp);
-        if (list_ && n->hwndFrom == list_->list() && (n->code == NM_DBLCLK || n->code == NM_RETURN)) {
+        const bool from_list = list_ && n->hwndFrom == list_->list();
+        if (from_list && (n->code == NM_DBLCLK || n->code == NM_RETURN)) {
           command(page, menu::kInfo);
           SetWindowLongPtrA(page, DWLP_MSGRESULT, 0);
           return TRUE;
@@ -119,6 +121,8 @@ class ListSheetPage : public SheetPage {
         // Command 9 writes the program report from every list page.
         if (LOWORD(wp) == menu::kLog && HIWORD(wp) == 0) {
           if (app_.hooks.program_report) app_.hooks.program_report();
+        } else if (LOWORD(wp) == menu::kViewNote && HIWORD(wp) == 0) {
+          if (const StartupItem* item = selected_item()) view_note(page, *item);
         } else {
           command(page, LOWORD(wp));
         }
@@ -130,6 +134,13 @@ class ListSheetPage : public SheetPage {
       default: return FALSE;
     }
   }
+  // The record of the first selected row, or null.
+  const StartupItem* selected_item() const {
+    const int index = list_ ? list_->first_selected() : -1;
+    return index >= 0 && static_cast<std::size_t>(index) < items_.size() ? &items_[static_cast<std::size_t>(index)]
+                                                                         : nullptr;
+  }
+
   virtual void init(HWND page) = 0;
   virtual INT_PTR notify(HWND page, const NMHDR* n) = 0;
   virtual void command(HWND page, int id) = 0;

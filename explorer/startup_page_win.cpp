@@ -216,7 +216,7 @@ class StartupPage final : public ListSheetPage {
           int index = list_->first_selected();
           if (index >= 0) {
             const StartupItem& item = items_[static_cast<std::size_t>(index)];
-            list_->context_menu(startup_menu(item.code, facts_[static_cast<std::size_t>(index)].off(), false));
+            list_->context_menu(startup_menu(item.code, facts_[static_cast<std::size_t>(index)].off(), has_note(item)));
           }
         }
         break;

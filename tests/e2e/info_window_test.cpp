@@ -5,7 +5,10 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
+#include "common/history.hpp"
+#include "common/history_log.hpp"
 #include "tests/e2e/e2e_support_win.hpp"
 
 namespace kestrom::e2e {
@@ -205,6 +208,66 @@ TEST_F(InfoWindowE2e, At144DpiTheWindowScales) {
   driver::press(info, kClose);
   ASSERT_TRUE(driver::wait_until_gone(info));
   EXPECT_EQ(quit_explorer(e), 0);
+}
+
+// From the Services page by its Info button: a running service's Stop, and Apply of another
+// start type with its two History records.
+TEST_F(InfoWindowE2e, ServiceIsStoppedAndGetsAnotherStartTypeFromTheWindow) {
+  constexpr int kInfoButton = 1008, kStop = 3, kStartType = 1090, kApply = 12;
+  const std::string history = test::fixture("history.txt");
+  DeleteFileA(history.c_str());
+  set_value(HKEY_CURRENT_USER, kOptions, "History", "1");
+  test::TestService service("KtInfoService", "Fixture Info Service", test::fixture("kt_service.exe"));
+  ASSERT_TRUE(service);
+  ASSERT_TRUE(service.start());
+
+  Process e = start_explorer("-SERVICE");
+  ASSERT_TRUE(e);
+  HWND sheet = dialog_of(e.pid);
+  ASSERT_NE(sheet, nullptr);
+  HWND list = page_list(sheet);
+  ASSERT_NE(list, nullptr);
+  int row = -1;
+  ASSERT_TRUE(poll([&] { return (row = row_of(list, "Fixture Info Service")) >= 0; }));
+  ASSERT_TRUE(driver::select_list_row(list, row));
+  driver::press(GetParent(list), kInfoButton);
+  HWND info = info_window(e.pid);
+  ASSERT_NE(info, nullptr);
+  EXPECT_EQ(text(info, kStatus), "Running");
+  EXPECT_EQ(text(info, kStop), "&Stop");
+  EXPECT_TRUE(visible(info, kStop) && IsWindowEnabled(GetDlgItem(info, kStop)));
+  EXPECT_FALSE(visible(info, kRun));
+  EXPECT_TRUE(visible(info, kStartType) && visible(info, kApply));
+  EXPECT_EQ(text(info, kStartType), "Manual");
+  EXPECT_FALSE(IsWindowEnabled(GetDlgItem(info, kApply)));
+  test::screenshot("info_window_service_96");
+
+  // Automatic: Apply is offered, and writes the start type with the old and the new record.
+  HWND combo = GetDlgItem(info, kStartType);
+  ASSERT_TRUE(driver::post(combo, CB_SETCURSEL, 0));
+  ASSERT_TRUE(driver::post(info, WM_COMMAND, MAKEWPARAM(kStartType, CBN_SELCHANGE), reinterpret_cast<LPARAM>(combo)));
+  ASSERT_TRUE(poll([&] { return IsWindowEnabled(GetDlgItem(info, kApply)) != FALSE; }));
+  driver::press(info, kApply);
+  ASSERT_TRUE(poll([&] { return service.start_type() == SERVICE_AUTO_START; }));
+  ASSERT_TRUE(poll([&] { return !IsWindowEnabled(GetDlgItem(info, kApply)); }));
+  std::vector<int> actions;
+  ASSERT_TRUE(poll([&] {
+    actions.clear();
+    for (const auto& r : read_history(history))
+      if (r.title == "Fixture Info Service") actions.push_back(r.action);
+    return actions.size() >= 2;
+  }));
+  EXPECT_EQ(actions, (std::vector<int>{18, 10}));  // SERVICE_from_Manual, SERVICE_Automatic
+
+  // Stop: the service stops, the window says so and Stop is no longer offered.
+  driver::press(info, kStop);
+  ASSERT_TRUE(service.wait_state(SERVICE_STOPPED));
+  ASSERT_TRUE(poll([&] { return text(info, kStatus) == "Stopped"; }));
+  EXPECT_FALSE(IsWindowEnabled(GetDlgItem(info, kStop)));
+  driver::press(info, kClose);
+  ASSERT_TRUE(driver::wait_until_gone(info));
+  EXPECT_EQ(quit_explorer(e), 0);
+  DeleteFileA(history.c_str());
 }
 
 }  // namespace
