@@ -1,5 +1,6 @@
 #include "explorer/sheet_geometry.hpp"
 
+#include <algorithm>
 #include <charconv>
 
 namespace kestrom::explorer {
@@ -56,12 +57,16 @@ Size sheet_size_for_page(Size page, bool single_tab_row) noexcept {
 PageLayout page_layout(Size outer, bool single_tab_row, const DialogUnits& du, const PageParts& parts) noexcept {
   PageLayout l;
   const int W = outer.w, H = outer.h;
+  // The rows are pixel positions for a 96-DPI screen; on a larger scale the images grow, so each
+  // part starts no higher than just below the one above it.
+  const auto below = [](int y, const Rect& above) { return std::max(y, above.y + above.h + 1); };
   l.help_image = {W - 3 * parts.help_image.w, 3, parts.help_image.w, parts.help_image.h};
-  l.help_caption = {W - static_cast<int>(1.75 * parts.help_caption.w), 25, parts.help_caption.w,
-                    parts.help_caption.h};
-  l.monitor_image = {W - 3 * parts.monitor_image.w, 38, parts.monitor_image.w, parts.monitor_image.h};
-  l.monitor_caption = {W - static_cast<int>(1.5 * parts.monitor_caption.w), 60, parts.monitor_caption.w,
-                       parts.monitor_caption.h};
+  l.help_caption = {W - static_cast<int>(1.75 * parts.help_caption.w), below(25, l.help_image),
+                    parts.help_caption.w, parts.help_caption.h};
+  l.monitor_image = {W - 3 * parts.monitor_image.w, below(38, l.help_caption), parts.monitor_image.w,
+                     parts.monitor_image.h};
+  l.monitor_caption = {W - static_cast<int>(1.5 * parts.monitor_caption.w), below(60, l.monitor_image),
+                       parts.monitor_caption.w, parts.monitor_caption.h};
 
   l.list.x = du.dx(7);
   l.list.y = du.dy(44) + 5;

@@ -172,6 +172,24 @@ TEST(ExplorerGeometry, SheetAndPageFollowTheResize) {
   auto pushed = page_layout({800, 600}, false, small, parts);
   EXPECT_EQ(pushed.list.y, 60 + 20 + 2);
   EXPECT_EQ(pushed.list.y + pushed.list.h, before.list.y + before.list.h);
+
+  // At 96 DPI the images and captions keep their rows; at 144 DPI the larger images push the
+  // parts below them down instead of running under them.
+  PageParts icons = parts;
+  icons.help_image = {20, 20};
+  icons.help_caption = {40, 12};
+  icons.monitor_image = {20, 20};
+  icons.monitor_caption = {40, 12};
+  auto at96 = page_layout({800, 600}, false, small, icons);
+  EXPECT_EQ(at96.help_caption.y, 25);
+  EXPECT_EQ(at96.monitor_image.y, 38);
+  EXPECT_EQ(at96.monitor_caption.y, 60);
+  icons.help_image = icons.monitor_image = {30, 30};
+  icons.help_caption = icons.monitor_caption = {60, 18};
+  auto at144 = page_layout({800, 600}, false, small, icons);
+  EXPECT_GT(at144.help_caption.y, at144.help_image.y + at144.help_image.h);
+  EXPECT_GT(at144.monitor_image.y, at144.help_caption.y + at144.help_caption.h);
+  EXPECT_GT(at144.monitor_caption.y, at144.monitor_image.y + at144.monitor_image.h);
 }
 
 }  // namespace

@@ -15,6 +15,7 @@
 #include "common/registry.hpp"
 #include "monitor/alerts/startup_step_system.hpp"
 #include "common/locations.hpp"
+#include "startup/delay_store.hpp"
 #include "startup/snapshot.hpp"
 #include "tools/denied_key.hpp"
 #include "tools/driver_win.hpp"
@@ -175,8 +176,10 @@ TEST_F(StartupStepSystemTest, DelayedProgramThatCameBackRaisesThePutBackQuestion
   const std::string key = snapshot_key(command);
   ASSERT_TRUE(reg::write_string(HKEY_CURRENT_USER, kUserRun, "KtStepBack", command));
   ASSERT_TRUE(reg::write_string(HKEY_CURRENT_USER, keys::kRunSnapshot, key, "1103"));
+  // The Delay List names a program by its program part, as moving it there wrote it.
+  const std::string delayed = delay::program_of(command);
   for (const char* sub : {"", "\\Time", "\\Title", "\\OpenAs"})
-    ASSERT_TRUE(reg::write_string(HKEY_CURRENT_USER, std::string(kDelay) + sub, key, "30"));
+    ASSERT_TRUE(reg::write_string(HKEY_CURRENT_USER, std::string(kDelay) + sub, delayed, "30"));
 
   asker.answers = {kAnswerYes};
   EXPECT_TRUE(step());
@@ -187,8 +190,8 @@ TEST_F(StartupStepSystemTest, DelayedProgramThatCameBackRaisesThePutBackQuestion
   EXPECT_EQ(snapshot(key), "11");
   EXPECT_EQ(reg::read_string(HKEY_CURRENT_USER, kUserRun, "KtStepBack"), command);
   for (const char* sub : {"", "\\Time", "\\Title"})
-    EXPECT_FALSE(reg::value_exists(HKEY_CURRENT_USER, std::string(kDelay) + sub, key)) << sub;
-  EXPECT_TRUE(reg::value_exists(HKEY_CURRENT_USER, std::string(kDelay) + "\\OpenAs", key));
+    EXPECT_FALSE(reg::value_exists(HKEY_CURRENT_USER, std::string(kDelay) + sub, delayed)) << sub;
+  EXPECT_TRUE(reg::value_exists(HKEY_CURRENT_USER, std::string(kDelay) + "\\OpenAs", delayed));
   EXPECT_FALSE(step());
 }
 
