@@ -5,6 +5,7 @@
 
 #include "categories/active_tasks.hpp"
 #include "categories/activex_win.hpp"
+#include "categories/file_types_win.hpp"
 #include "categories/cookies_win.hpp"
 #include "categories/hidden_files_win.hpp"
 #include "categories/ie_helpers_win.hpp"
@@ -95,6 +96,7 @@ SectionListers system_section_listers() {
     services::list_services(list, services::ListMode::Full, system_item_rules());
   };
   l[kHiddenFilesSection] = [](ItemList& list) { list_hidden_files(list, system_item_rules()); };
+  l[kFileTypesSection] = [](ItemList& list) { file_types::list_file_types(list, system_item_rules()); };
   return l;
 }
 
