@@ -5,12 +5,15 @@
 #include <iterator>
 
 #include "categories/active_tasks.hpp"
+#include "categories/activex_win.hpp"
+#include "categories/file_types_win.hpp"
 #include "categories/hidden_files_win.hpp"
 #include "categories/services_win.hpp"
 #include "categories/system_files.hpp"
 #include "categories/tasks.hpp"
 #include "common/item_list.hpp"
 #include "common/locations.hpp"
+#include "common/product.hpp"
 #include "common/paths.hpp"
 #include "common/registry.hpp"
 #include "common/text.hpp"
@@ -246,8 +249,16 @@ void gather_additional(ScanFacts& f, const ScanTexts& texts) {
   for (const StartupItem& item : list.items()) f.delayed.push_back({item.title, item.file, item.command, item.detail, 0});
   list_tasks(list, rules);
   for (const StartupItem& item : list.items()) f.tasks.push_back({item.title, item.file, item.command, item.detail, 0});
+  {
+    const bool all = read_option(Opt::ActiveXListAll, Program::Explorer) != 0;
+    activex::list_activex(list, all ? activex::ListMode::All : activex::ListMode::Statistics, rules);
+    for (const StartupItem& item : list.items())
+      f.activex.push_back({item.title, item.file, item.command, item.detail, static_cast<std::uint32_t>(item.value)});
+  }
   list_hidden_files(list, rules);
   for (const StartupItem& item : list.items()) f.hidden_files.push_back({item.title, item.file, item.command, item.detail, 0});
+  file_types::list_file_types(list, rules);
+  for (const StartupItem& item : list.items()) f.file_types.push_back({item.title, item.file, item.command, item.detail, 0});
   MEMORYSTATUSEX memory{};
   memory.dwLength = sizeof memory;
   if (GlobalMemoryStatusEx(&memory))

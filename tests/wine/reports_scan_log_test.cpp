@@ -7,6 +7,7 @@
 #include <sstream>
 #include <string>
 
+#include "categories/file_types_win.hpp"
 #include "common/paths.hpp"
 #include "tools/test_support_win.hpp"
 
@@ -59,6 +60,9 @@ class ScanLog : public ::testing::Test {
     delete_tree(HKEY_CLASSES_ROOT, "CLSID\\" + kClass);
     DeleteFileA(log_.c_str());
     delete_tree(HKEY_CURRENT_USER, kDelay);
+    for (std::string_view key :
+         {file_types::kExtKey, file_types::kExtAppKey, file_types::kExtProgIdKey, file_types::kClassKey})
+      delete_tree(HKEY_CURRENT_USER, std::string(key));
   }
   std::string hosts_ = windows_folder() + "\\system32\\drivers\\etc\\hosts";
   std::string hosts_before_;
@@ -84,6 +88,9 @@ TEST_F(ScanLog, LogOfAPrefixWithEntries) {
 
   ASSERT_TRUE(set_value(HKEY_CURRENT_USER, kDelay, agent, "11"));
   ASSERT_TRUE(set_value(HKEY_CURRENT_USER, kDelay + "\\Time", agent, "30"));
+
+  // As the explorer's start-up does, so the watched associations are listed.
+  file_types::build_file_type_snapshot();
 
   reports::ScanTexts texts;
   texts.product_title = "Kestrom";
@@ -121,6 +128,11 @@ TEST_F(ScanLog, LogOfAPrefixWithEntries) {
   EXPECT_EQ(delayed->substr(delayed->size() - agent.size()), agent) << *delayed;
   ASSERT_NE(delayed + 1, lines.end());
   EXPECT_EQ(*(delayed + 1), "");
+
+  // The prefix's own associations of the watched extensions (".rtf" opens in WordPad).
+  EXPECT_TRUE(std::any_of(lines.begin(), lines.end(),
+                          [](const std::string& l) { return l.rfind("KT33 - File Type .", 0) == 0; }))
+      << text;
 
   // The trailer, and the memory lines in groups of three digits.
   ASSERT_GE(lines.size(), 8u);
