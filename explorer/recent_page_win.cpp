@@ -286,6 +286,17 @@ class RecentPage final : public ListSheetPage {
         if (open_info_for_selection(app_, page, *list_, items_)) fill(page);
         break;
       case menu::kLookup: look_up_selected(app_, page, *list_, items_); break;
+      case menu::kExploreFolder:
+      case menu::kProperties: {
+        const int index = list_->first_selected();
+        if (index < 0 || static_cast<std::size_t>(index) >= records_.size()) break;
+        const std::string& file = records_[static_cast<std::size_t>(index)].program_file;
+        if (id == menu::kExploreFolder)
+          explore_program_folder(page, file);
+        else
+          open_program_properties(page, file);
+        break;
+      }
       case menu::kHelp: list_->open_help(); break;
       case IDC_CLOSE_PAGE: close_sheet(page); break;
       default: break;
