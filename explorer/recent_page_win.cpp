@@ -286,6 +286,16 @@ class RecentPage final : public ListSheetPage {
         if (open_info_for_selection(app_, page, *list_, items_)) fill(page);
         break;
       case menu::kLookup: look_up_selected(app_, page, *list_, items_); break;
+      case menu::kDeleteOnReboot: {
+        // As on the other pages: asked first, nothing recorded, one Windows did not take is told.
+        const int index = list_->first_selected();
+        if (index < 0 || static_cast<std::size_t>(index) >= records_.size()) break;
+        const std::string question = settings::text(IDS_DELETE_ON_REBOOT_QUESTION);
+        if (MessageBoxA(page, question.c_str(), app_.title.c_str(), MB_YESNO | MB_ICONSTOP | MB_TOPMOST) != IDYES) break;
+        if (delete_at_restart(records_[static_cast<std::size_t>(index)].program_file) != ActionResult::Done)
+          offer_elevated_restart(app_, IDS_DELETE_ON_REBOOT_REFUSED);
+        break;
+      }
       case menu::kExploreFolder:
       case menu::kProperties: {
         const int index = list_->first_selected();

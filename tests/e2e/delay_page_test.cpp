@@ -40,21 +40,6 @@ HWND visible_list(HWND sheet, HWND other_than = nullptr) {
   return found;
 }
 
-// A visible dialog of the process whose texts hold `part`.
-HWND box_saying(DWORD pid, const std::string& part) {
-  driver::WindowQuery q;
-  q.class_name = "#32770";
-  q.process_id = pid;
-  q.visible_only = true;
-  HWND found = nullptr;
-  poll([&] {
-    for (HWND w : driver::find_windows(q))
-      if (driver::all_texts(w).find(part) != std::string::npos) return (found = w) != nullptr;
-    return false;
-  });
-  return found;
-}
-
 int row_titled(HWND list, const std::string& title, int columns) {
   const auto rows = driver::read_list_view(list, columns);
   for (std::size_t i = 0; i < rows.size(); ++i)

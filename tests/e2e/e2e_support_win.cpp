@@ -125,4 +125,35 @@ int options_tab(HWND sheet) {
   return static_cast<int>(count) - 1;
 }
 
+HWND box_saying(DWORD pid, const std::string& part) {
+  driver::WindowQuery q;
+  q.class_name = "#32770";
+  q.process_id = pid;
+  q.visible_only = true;
+  HWND found = nullptr;
+  test::poll([&] {
+    for (HWND w : driver::find_windows(q))
+      for (const auto& c : driver::children(w))
+        if (c.class_name == "Static" && c.text.find(part) != std::string::npos) return (found = w) != nullptr;
+    return false;
+  });
+  return found;
+}
+
+// The system's deletions at restart, upper-cased (Wine keeps the NT paths so).
+std::string pending_operations() {
+  const wchar_t* key = L"System\\CurrentControlSet\\Control\\Session Manager";
+  DWORD size = 0;
+  if (RegGetValueW(HKEY_LOCAL_MACHINE, key, L"PendingFileRenameOperations", RRF_RT_ANY | RRF_NOEXPAND, nullptr, nullptr,
+                   &size) != ERROR_SUCCESS)
+    return {};
+  std::wstring data(size / sizeof(wchar_t) + 1, L'\0');
+  if (RegGetValueW(HKEY_LOCAL_MACHINE, key, L"PendingFileRenameOperations", RRF_RT_ANY | RRF_NOEXPAND, nullptr,
+                   data.data(), &size) != ERROR_SUCCESS)
+    return {};
+  std::string narrow;
+  for (wchar_t c : data) narrow += c < 128 ? static_cast<char>(toupper(c)) : '?';
+  return narrow;
+}
+
 }  // namespace kestrom::e2e

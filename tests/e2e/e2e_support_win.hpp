@@ -54,4 +54,9 @@ void reset_state();
 bool tray_icon_shown();
 bool wait_tray_icon(bool shown);
 
+// The first visible dialog box of `pid` with a text holding `part`, waited for.
+HWND box_saying(DWORD pid, const std::string& part);
+// The system's deletions at restart, upper-cased (Wine keeps the NT paths so).
+std::string pending_operations();
+
 }  // namespace kestrom::e2e

@@ -293,22 +293,6 @@ TEST_F(ExplorerSheet, RestoreKeepsTheWindowPositionsOfAnEnglishInterface) {
   EXPECT_EQ(get_value(HKEY_CURRENT_USER, kProduct, "xPos"), "123");
 }
 
-// A message box of the process other than its sheet, whose text holds `part`.
-HWND box_saying(DWORD pid, const std::string& part) {
-  driver::WindowQuery q;
-  q.class_name = "#32770";
-  q.process_id = pid;
-  q.visible_only = true;
-  HWND found = nullptr;
-  poll([&] {
-    for (HWND w : driver::find_windows(q))
-      for (const auto& c : driver::children(w))
-        if (c.class_name == "Static" && c.text.find(part) != std::string::npos) return (found = w) != nullptr;
-    return false;
-  });
-  return found;
-}
-
 // For a standard user the start-with-Windows entry under HKLM cannot be changed: the explorer
 // says so, changes nothing, and on Yes starts again as administrator on the page on show.
 TEST_F(ExplorerSheet, RefusedAlwaysRunChangeOffersAnElevatedRestartOnTheSamePage) {

@@ -39,21 +39,6 @@ HWND list_of(HWND sheet) {
   return nullptr;
 }
 
-HWND box_saying(DWORD pid, const std::string& part) {
-  driver::WindowQuery q;
-  q.class_name = "#32770";
-  q.process_id = pid;
-  q.visible_only = true;
-  HWND found = nullptr;
-  poll([&] {
-    for (HWND w : driver::find_windows(q))
-      for (const auto& c : driver::children(w))
-        if (c.class_name == "Static" && c.text.find(part) != std::string::npos) return (found = w) != nullptr;
-    return false;
-  });
-  return found;
-}
-
 bool first_row_is_the_file(HWND list) {
   const auto rows = driver::read_list_view(list, 5);
   return !rows.empty() && rows[0].size() >= 2 && rows[0][0] == kName &&
@@ -114,22 +99,6 @@ TEST_F(HiddenFilesPage, ListsUnhidesAndDeletesThroughTheVault) {
   EXPECT_EQ(bytes.str(), "hidden page\r\n");
   EXPECT_TRUE(poll([&] { return !first_row_is_the_file(list); }));
   EXPECT_EQ(quit_explorer(e), 0);
-}
-
-// The system's deletions at restart, upper-cased (Wine keeps the NT paths so).
-std::string pending_operations() {
-  const wchar_t* key = L"System\\CurrentControlSet\\Control\\Session Manager";
-  DWORD size = 0;
-  if (RegGetValueW(HKEY_LOCAL_MACHINE, key, L"PendingFileRenameOperations", RRF_RT_ANY | RRF_NOEXPAND, nullptr, nullptr,
-                   &size) != ERROR_SUCCESS)
-    return {};
-  std::wstring data(size / sizeof(wchar_t) + 1, L'\0');
-  if (RegGetValueW(HKEY_LOCAL_MACHINE, key, L"PendingFileRenameOperations", RRF_RT_ANY | RRF_NOEXPAND, nullptr,
-                   data.data(), &size) != ERROR_SUCCESS)
-    return {};
-  std::string narrow;
-  for (wchar_t c : data) narrow += c < 128 ? static_cast<char>(toupper(c)) : '?';
-  return narrow;
 }
 
 // Delete File on Reboot from the page's menu: asked first; a refusal by Windows is told and

@@ -47,21 +47,6 @@ HWND visible_list(HWND sheet) {
   return nullptr;
 }
 
-HWND box_saying(DWORD pid, const std::string& part) {
-  driver::WindowQuery q;
-  q.class_name = "#32770";
-  q.process_id = pid;
-  q.visible_only = true;
-  HWND found = nullptr;
-  poll([&] {
-    for (HWND w : driver::find_windows(q))
-      for (const auto& c : driver::children(w))
-        if (c.class_name == "Static" && c.text.find(part) != std::string::npos) return (found = w) != nullptr;
-    return false;
-  });
-  return found;
-}
-
 void click(HWND sheet, int id) {
   for (const auto& c : driver::children(sheet))
     if (c.id == id && IsWindowVisible(c.hwnd)) {

@@ -14,6 +14,8 @@ namespace {
 using test::poll;
 
 constexpr const char* kDetectedStartup = "Software\\Orvane\\Detected\\Startup";
+constexpr const char* kSessionManager = "System\\CurrentControlSet\\Control\\Session Manager";
+constexpr int kDeleteOnReboot = 1144;
 
 HWND recent_list(HWND sheet) {
   HWND found = nullptr;
@@ -47,6 +49,9 @@ class RecentPageTest : public ::testing::Test {
 }  // namespace
 
 TEST_F(RecentPageTest, NewestFirstAndTheActionButtonActsOnTheSelectedRow) {
+  // The prefix is started again by later tests, which would carry out a scheduled deletion.
+  test::SavedValue pending(HKEY_LOCAL_MACHINE, kSessionManager, "PendingFileRenameOperations");
+  test::delete_value(HKEY_LOCAL_MACHINE, kSessionManager, "PendingFileRenameOperations");
   const std::string older = test::fixture("kt_agent.exe");
   const std::string newer = test::fixture("kt_nodesc.exe");
   ASSERT_TRUE(test::set_value(HKEY_CURRENT_USER, kUserRun, "Recent Older", older));
@@ -86,6 +91,16 @@ TEST_F(RecentPageTest, NewestFirstAndTheActionButtonActsOnTheSelectedRow) {
     rows = driver::read_list_view(list, 5);
     return row_of(rows, "kt_agent.exe") < 0 && row_of(rows, "kt_nodesc.exe") == 0;
   }));
+
+  // Delete File on Reboot from the menu: asked first, then the row's own program is in the
+  // system's list of deletions at restart.
+  ASSERT_TRUE(driver::select_list_row(list, 0));
+  PostMessageA(page, WM_COMMAND, MAKEWPARAM(kDeleteOnReboot, 0), 0);
+  HWND question = box_saying(e.pid, "before Windows is fully loaded");
+  ASSERT_NE(question, nullptr);
+  driver::press(question, IDYES);
+  EXPECT_TRUE(poll([&] { return pending_operations().find("KT_NODESC.EXE") != std::string::npos; }))
+      << pending_operations();
   EXPECT_EQ(quit_explorer(e), 0);
 }
 

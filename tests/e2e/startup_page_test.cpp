@@ -42,21 +42,6 @@ int row_of(HWND list, const std::string& title, const std::string& type) {
   return -1;
 }
 
-// A visible dialog of the process (not the sheet) whose texts hold `part`.
-HWND box_saying(DWORD pid, const std::string& part) {
-  driver::WindowQuery q;
-  q.class_name = "#32770";
-  q.process_id = pid;
-  q.visible_only = true;
-  HWND found = nullptr;
-  poll([&] {
-    for (HWND w : driver::find_windows(q))
-      if (driver::all_texts(w).find(part) != std::string::npos) return (found = w) != nullptr;
-    return false;
-  });
-  return found;
-}
-
 // Every value of the user's Run key whose data is `data`.
 std::vector<std::string> run_values_with(const std::string& data) {
   std::vector<std::string> names;

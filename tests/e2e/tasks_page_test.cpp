@@ -32,21 +32,6 @@ HWND visible_list(HWND sheet) {
   return nullptr;
 }
 
-HWND box_saying(DWORD pid, const std::string& part) {
-  driver::WindowQuery q;
-  q.class_name = "#32770";
-  q.process_id = pid;
-  q.visible_only = true;
-  HWND found = nullptr;
-  poll([&] {
-    for (HWND w : driver::find_windows(q))
-      for (const auto& c : driver::children(w))
-        if (c.class_name == "Static" && c.text.find(part) != std::string::npos) return (found = w) != nullptr;
-    return false;
-  });
-  return found;
-}
-
 class TasksPage : public ::testing::Test {
  protected:
   void SetUp() override {
