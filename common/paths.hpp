@@ -33,6 +33,14 @@ bool file_exists(std::string_view path);
 std::string long_path(std::string_view path);
 std::string short_path(std::string_view path);
 std::string command_to_file(std::string_view command);
+// The folders `command to file` puts in for the symbolic names; a listing reads them once.
+struct CommandFolders {
+  std::string windows, program_files;
+};
+CommandFolders command_folders();
+// The program file a command starts, in the command's own letters (command_to_file_as_written):
+// the one to read a file's version texts from.
+std::string program_file_as_written(std::string_view command, const CommandFolders& folders);
 
 struct VersionInfo {
   std::string product_name, product_version, company_name, file_description, legal_copyright;

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <utility>
 #include <vector>
 
 #include "common/product_keys.hpp"
@@ -149,10 +150,19 @@ std::string short_path(std::string_view path) {
   return s.empty() ? in : s;
 }
 
-std::string command_to_file(std::string_view command) {
+CommandFolders command_folders() {
   std::string program_files = reg::read_string(HKEY_LOCAL_MACHINE, kCurrentVersion, "ProgramFilesDir", kMaxPath);
   if (program_files.empty()) program_files = kDefaultProgramFiles;
-  return command_to_file_text(command, windows_folder(), program_files);
+  return {windows_folder(), std::move(program_files)};
+}
+
+std::string command_to_file(std::string_view command) {
+  const CommandFolders folders = command_folders();
+  return command_to_file_text(command, folders.windows, folders.program_files);
+}
+
+std::string program_file_as_written(std::string_view command, const CommandFolders& folders) {
+  return command_to_file_as_written(command, folders.windows, folders.program_files);
 }
 
 bool version_information(std::string_view file, VersionInfo& out) {
