@@ -9,10 +9,12 @@
 #include "check/check_win.hpp"
 #include "check/console_win.hpp"
 #include "check/findings.hpp"
+#include "check/policy_win.hpp"
 #include "check/string_ids.h"
 #include "common/text.hpp"
 #include "common/textloader.hpp"
 #include "platform/guard.hpp"
+#include "platform/wide_text.hpp"
 
 namespace {
 
@@ -38,7 +40,7 @@ TableTexts table_texts() {
   return t;
 }
 
-bool write_findings(const CheckRun& run, OutputForm form) {
+bool write_findings(const CheckRun& run, OutputForm form, bool accepted) {
   const auto counts = count_findings(run.categories, run.findings);
   Output out;
   switch (form) {
@@ -55,6 +57,7 @@ bool write_findings(const CheckRun& run, OutputForm form) {
     case OutputForm::Table:
     default:
       for (const auto& l : table_lines(run.findings, counts, table_texts())) out.line(l);
+      if (accepted && !run.findings.empty() && !run.error) out.line(text_utf8(IDS_CHECK_APPROVED));
       break;
   }
   return out.ok();
@@ -68,12 +71,16 @@ int run(const std::vector<std::string>& words) {
     return kExitFailed;
   }
   const CheckArguments& a = parsed.arguments;
-  if (!a.export_policy.empty() || !a.import_policy.empty())
-    return fail(IDS_CHECK_POLICY_UNAVAILABLE, a.export_policy.empty() ? "--import-policy" : "--export-policy");
+  if (!a.export_policy.empty() || !a.import_policy.empty()) {
+    const PolicyOutcome outcome = a.export_policy.empty() ? import_policy(platform::to_wide(a.import_policy))
+                                                          : export_policy(platform::to_wide(a.export_policy));
+    if (!outcome.message.empty()) write_error_line(outcome.message);
+    return outcome.ok ? kExitClean : kExitFailed;
+  }
 
   const CheckRun result = run_check(a.categories, a.accept);
   if (result.error && result.findings.empty()) return fail(result.error->message, result.error->subject);
-  if (!write_findings(result, a.form)) return fail(IDS_CHECK_OUTPUT_FAILED, {});
+  if (!write_findings(result, a.form, a.accept)) return fail(IDS_CHECK_OUTPUT_FAILED, {});
   // An approval Windows refused part-way is told after the findings it concerns.
   if (result.error) return fail(result.error->message, result.error->subject);
   return result.findings.empty() ? kExitClean : kExitFindings;
