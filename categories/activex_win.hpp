@@ -39,6 +39,7 @@ ActionResult set_kill_bit(std::string_view clsid);
 ActionResult clear_kill_bit(std::string_view clsid);
 
 // The ActiveX snapshot (HKCU): "P" once built, one value per control already asked about.
+inline constexpr std::string_view kSnapshotKey = "Software\\Orvane\\Kestrom\\ActiveX";
 bool activex_seen(std::string_view clsid);
 // The same through the snapshot key opened once, for a step that tests every listed control.
 platform::RegKey open_activex_snapshot();

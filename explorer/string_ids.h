@@ -294,6 +294,7 @@
 #define IDS_FILTER_TOO_LONG 3402
 #define IDS_COOKIE_STORE_FAILED 3403
 #define IDS_COOKIE_KEEP_REFUSED 3404
+#define IDS_BROWSER_EDGE 3405
 
 // Scheduled Tasks, IE Helpers, ActiveX and File Types pages: their patrol times and the
 // File Types page's program column.
