@@ -17,6 +17,7 @@
 #include "explorer/info_window_win.hpp"
 #include "explorer/list_page_win.hpp"
 #include "explorer/list_rules.hpp"
+#include "explorer/page_parts_win.hpp"
 #include "explorer/page_switch.hpp"
 #include "explorer/pages_win.hpp"
 #include "explorer/resource_ids.h"
@@ -95,6 +96,7 @@ class FileTypesPage final : public ListSheetPage {
       SetDlgItemTextA(page, control, settings::text(string, 256).c_str());
     icon_button(page, IDC_HELP_IMAGE, IDI_UNKNOWN_PROGRAM);
     icon_button(page, IDC_MONITOR_IMAGE, IDI_PROGRAM);
+    show_patrol_image(app_, page, Opt::FileType);
     list_->add_columns();
   }
 
@@ -199,6 +201,7 @@ class FileTypesPage final : public ListSheetPage {
         break;
       }
       case IDC_ADD: add(page); break;
+      case IDC_MONITOR_IMAGE: change_patrol_time(app_, page, IDS_PATROL_TIME_FILE_TYPES, Opt::FileType); break;
       case IDC_REMOVE: remove(page); break;
       case IDC_CLOSE_PAGE: close_sheet(page); break;
       default: break;

@@ -177,6 +177,7 @@ class HelpersPage final : public BrowserPage {
     };
     set_page_texts(page, texts, true);
     init_common(page, cmd::kIEHelpers);
+    show_patrol_image(app_, page, Opt::IEHelpers);
   }
 
   std::string type_text(const StartupItem& item) const override {
@@ -205,6 +206,7 @@ class HelpersPage final : public BrowserPage {
       case menu::kLookup: look_up_selected(app_, page, *list_, items_); break;
       case menu::kHelp: list_->open_help(); break;
       case IDC_REMOVE: remove(page); break;
+      case IDC_MONITOR_IMAGE: change_patrol_time(app_, page, IDS_PATROL_TIME_IE_HELPERS, Opt::IEHelpers); break;
       case IDC_CLOSE_PAGE: close_sheet(page); break;
       default: break;
     }
@@ -237,6 +239,7 @@ class ActiveXPage final : public BrowserPage {
     };
     set_page_texts(page, texts, true);
     init_common(page, cmd::kActiveX);
+    show_patrol_image(app_, page, Opt::ActiveX);
   }
 
   std::string type_text(const StartupItem& item) const override {
@@ -279,6 +282,7 @@ class ActiveXPage final : public BrowserPage {
       case menu::kInfo: open_info(page); break;
       case menu::kLookup: look_up_selected(app_, page, *list_, items_); break;
       case menu::kHelp: list_->open_help(); break;
+      case IDC_MONITOR_IMAGE: change_patrol_time(app_, page, IDS_PATROL_TIME_ACTIVEX, Opt::ActiveX); break;
       case IDC_DISABLE: switch_controls(page, true); break;
       case IDC_ENABLE: switch_controls(page, false); break;
       case IDC_LIST_ALL:

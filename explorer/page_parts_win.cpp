@@ -9,6 +9,9 @@
 #include "common/paths.hpp"
 #include "platform/process.hpp"
 #include "explorer/list_rules.hpp"
+#include "explorer/patrol_time.hpp"
+#include "explorer/patrol_time_win.hpp"
+#include "explorer/resource_ids.h"
 #include "explorer/settings_win.hpp"
 #include "explorer/string_ids.h"
 
@@ -121,6 +124,19 @@ bool program_menu_command(App& app, HWND page, int id, const StartupItem* select
     default: delete_program_on_reboot(app, page, item.file); break;
   }
   return true;
+}
+
+void show_patrol_image(const App& app, HWND page, Opt interval) {
+  const int icon_id = settings::option(interval) > 0 ? IDI_MONITOR_ACTIVE : IDI_MONITOR_INACTIVE;
+  auto icon = static_cast<HICON>(LoadImageA(app.instance, MAKEINTRESOURCEA(icon_id), IMAGE_ICON, 16, 16, LR_SHARED));
+  SendDlgItemMessageA(page, IDC_MONITOR_IMAGE, BM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(icon));
+}
+
+void change_patrol_time(App& app, HWND page, int caption, Opt interval) {
+  const int minutes = set_patrol_time(app, page, caption, settings::option(interval));
+  if (minutes == kPatrolClosed) return;
+  settings::set_option(interval, minutes);
+  show_patrol_image(app, page, interval);
 }
 
 }  // namespace kestrom::explorer

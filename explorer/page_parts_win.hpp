@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "common/item_list.hpp"
+#include "common/options_table.hpp"
 #include "explorer/list_page_win.hpp"
 
 namespace kestrom::explorer {
@@ -39,6 +40,10 @@ void delete_program_on_reboot(App& app, HWND page, std::string_view file);
 // The menu commands on the selected item's program (1201, 1202 and 1144); message 57 without
 // a selection. False for a command of another kind.
 bool program_menu_command(App& app, HWND page, int id, const StartupItem* selected);
+// A category page's monitor image: active while the patrol interval `interval` is above 0. Its
+// click opens Set Patrol Time with `caption` and stores the chosen interval.
+void show_patrol_image(const App& app, HWND page, Opt interval);
+void change_patrol_time(App& app, HWND page, int caption, Opt interval);
 // PSN_RESET on the page on show: save its place and widths and end the program.
 void end_on_reset(App& app, const ListPage& list);
 

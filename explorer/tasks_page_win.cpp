@@ -44,6 +44,7 @@ class TasksPage final : public ListSheetPage {
       SetDlgItemTextA(page, control, settings::text(string, 256).c_str());
     icon_button(page, IDC_HELP_IMAGE, IDI_UNKNOWN_PROGRAM);
     icon_button(page, IDC_MONITOR_IMAGE, IDI_PROGRAM);
+    show_patrol_image(app_, page, Opt::Tasks);
     list_->add_columns();
   }
 
@@ -135,6 +136,7 @@ class TasksPage final : public ListSheetPage {
       case menu::kLookup: look_up_selected(app_, page, *list_, items_); break;
       case menu::kHelp: list_->open_help(); break;
       case IDC_REMOVE: remove(page); break;
+      case IDC_MONITOR_IMAGE: change_patrol_time(app_, page, IDS_PATROL_TIME_TASKS, Opt::Tasks); break;
       case IDC_CLOSE_PAGE: close_sheet(page); break;
       default: break;
     }
