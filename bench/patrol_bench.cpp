@@ -35,6 +35,7 @@
 #include <vector>
 
 #include "bench/browser_steps_bench.hpp"
+#include "bench/tasks_step_bench.hpp"
 #include "common/paths.hpp"
 #include "kestrompro/kestrompro.hpp"
 #include "monitor/monitor_win.hpp"
@@ -518,7 +519,7 @@ struct Sections {
 
 }  // namespace
 
-// "browser" as the only argument runs the browser steps' rounds alone.
+// "browser" as the only argument runs the browser and tasks steps' rounds alone.
 int main(int argc, char** argv) {
   using namespace kestrom::monitor;
   const bool browser_only = argc == 2 && std::strcmp(argv[1], "browser") == 0;
@@ -596,6 +597,7 @@ int main(int argc, char** argv) {
   }
   // The browser steps alone, against their own baseline.
   browser_bench::run(wiring, monitor);
+  tasks_bench::run(wiring, monitor);
   KestromProStop();
   fill(p, false);
   RegDeleteKeyValueA(HKEY_LOCAL_MACHINE, run_family_key(code::kMachineRun).c_str(), "Kestrom");
