@@ -197,7 +197,10 @@ void ListPage::sort_click(int column, const Comparator& compare) {
 }
 
 void ListPage::context_menu(const std::vector<MenuEntry>& entries) const {
-  if (first_selected() < 0) return;
+  if (first_selected() >= 0) track_context_menu(page_, entries);
+}
+
+void track_context_menu(HWND owner, const std::vector<MenuEntry>& entries) {
   platform::UniqueMenu menu(CreatePopupMenu());
   if (!menu) return;
   for (const auto& e : entries) {
@@ -210,7 +213,7 @@ void ListPage::context_menu(const std::vector<MenuEntry>& entries) const {
   }
   POINT pt{};
   GetCursorPos(&pt);
-  TrackPopupMenu(menu.get(), TPM_RIGHTBUTTON, pt.x, pt.y, 0, page_, nullptr);
+  TrackPopupMenu(menu.get(), TPM_RIGHTBUTTON, pt.x, pt.y, 0, owner, nullptr);
 }
 
 void ListPage::relayout(const std::vector<Slot>& buttons) const {
