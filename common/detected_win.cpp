@@ -30,6 +30,15 @@ std::string first_sighting(std::string_view name, int code) {
   return reg::read_text(HKEY_CURRENT_USER, category_key(detected_category(code)), name, kMaxDetectedDate);
 }
 
+std::string first_sighting_noted(std::string_view name, int code, std::string_view category) {
+  std::string date = first_sighting(name, code);
+  if (date.empty() && !name.empty()) {
+    note_first_sighting(name, category);
+    date = first_sighting(name, code);
+  }
+  return date;
+}
+
 void initialise_register(const RegisterSources& sources) {
   auto note_all = [](const std::function<std::vector<std::string>()>& source, std::string_view category) {
     if (!source) return;

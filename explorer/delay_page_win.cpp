@@ -151,18 +151,13 @@ class DelayedStartPage final : public ListSheetPage {
 
  private:
   void init(HWND page) override {
-    list_.emplace(app_, page, IDC_LIST, cmd::kDelayedStart);
-    const std::pair<int, int> texts[] = {
+    const ControlText texts[] = {
         {IDC_EXPLANATION, IDS_DELAY_EXPLANATION}, {IDC_HINT, IDS_DELAY_HINT},
         {IDC_INFO, IDS_PROPERTIES_BUTTON},        {IDC_ADD, IDS_ADD_BUTTON},
         {IDC_DELAY_OPTIONS, IDS_DELAY_OPTIONS},   {IDC_REMOVE, IDS_MENU_REMOVE},
         {IDC_CLOSE_PAGE, IDS_CLOSE_BUTTON},       {IDC_HELP_CAPTION, IDS_HELP_CAPTION},
     };
-    set_page_texts(page, texts, true);
-    auto icon = static_cast<HICON>(
-        LoadImageA(app_.instance, MAKEINTRESOURCEA(IDI_UNKNOWN_PROGRAM), IMAGE_ICON, 16, 16, LR_SHARED));
-    SendDlgItemMessageA(page, IDC_HELP_IMAGE, BM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(icon));
-    list_->add_columns();
+    set_up_page(page, cmd::kDelayedStart, texts, true, 0);
   }
 
   void fill(HWND) {

@@ -8,6 +8,7 @@
 #include "common/paths.hpp"
 #include "common/product.hpp"
 #include "common/string_ids.h"
+#include "explorer/page_parts_win.hpp"
 #include "explorer/page_switch.hpp"
 #include "explorer/resource_ids.h"
 #include "explorer/settings_win.hpp"
@@ -308,6 +309,20 @@ void take_enter_key(HWND list) {
 
 void release_enter_key(HWND list) {
   if (list && IsWindow(list)) RemoveWindowSubclass(list, &platform::subclass_procedure<&enter_key_proc>, kEnterSubclassId);
+}
+
+void ListSheetPage::set_up_page(HWND page, int page_command, std::span<const ControlText> texts,
+                                bool trim_leading_breaks, int monitor_icon) {
+  list_.emplace(app_, page, IDC_LIST, page_command);
+  set_page_texts(page, texts, trim_leading_breaks);
+  icon_button(page, IDC_HELP_IMAGE, IDI_UNKNOWN_PROGRAM);
+  if (monitor_icon) icon_button(page, IDC_MONITOR_IMAGE, monitor_icon);
+  list_->add_columns();
+}
+
+void ListSheetPage::icon_button(HWND page, int control, int icon_id) const {
+  auto icon = static_cast<HICON>(LoadImageA(app_.instance, MAKEINTRESOURCEA(icon_id), IMAGE_ICON, 16, 16, LR_SHARED));
+  SendDlgItemMessageA(page, control, BM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(icon));
 }
 
 }  // namespace kestrom::explorer

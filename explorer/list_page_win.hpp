@@ -7,7 +7,9 @@
 
 #include <functional>
 #include <optional>
+#include <span>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "explorer/app_win.hpp"
@@ -25,7 +27,7 @@ void save_sheet_position(const App& app, int page_command);
 class ListPage {
  public:
   // Compares the records at two indexes for one column; `flag` 0 ascending, 1 descending.
-  using Comparator = std::function<int(int a, int b, int column, int flag)>;
+  using Comparator = RowComparator;
 
   ListPage(App& app, HWND page, int list_id, int page_command);
   ListPage(const ListPage&) = delete;
@@ -140,6 +142,27 @@ class ListSheetPage : public SheetPage {
     return index >= 0 && static_cast<std::size_t>(index) < items_.size() ? &items_[static_cast<std::size_t>(index)]
                                                                          : nullptr;
   }
+
+  // LVN_ITEMCHANGED for a row that has just become selected.
+  static bool newly_selected(const NMHDR* n) {
+    const auto* change = reinterpret_cast<const NMLISTVIEW*>(n);
+    return (change->uNewState & LVIS_SELECTED) && !(change->uOldState & LVIS_SELECTED);
+  }
+  // The first selected record's `text` (its file or command) in the status bar.
+  void show_selected_in_status(std::string StartupItem::*text) const {
+    if (const StartupItem* item = selected_item()) list_->set_status(item->*text);
+  }
+
+  // A control's text: the control and the number of its string.
+  using ControlText = std::pair<int, int>;
+  // The page's first start: its list, the texts of its controls, the help image and, unless
+  // `monitor_icon` is 0, the monitor image, then the columns with their stored widths.
+  // With `trim_leading_breaks` the line breaks a text begins with go (explanations that stand
+  // one above the other).
+  void set_up_page(HWND page, int page_command, std::span<const ControlText> texts, bool trim_leading_breaks,
+                   int monitor_icon);
+  // Puts the small form of icon `icon_id` on an image button.
+  void icon_button(HWND page, int control, int icon_id) const;
 
   virtual void init(HWND page) = 0;
   virtual INT_PTR notify(HWND page, const NMHDR* n) = 0;

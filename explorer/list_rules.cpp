@@ -229,6 +229,13 @@ int compare_keys(std::string_view a, std::string_view b) noexcept {
   return a.size() < b.size() ? -1 : 1;
 }
 
+RowComparator key_comparator(std::function<std::string(int index, int column)> key) {
+  return [key = std::move(key)](int a, int b, int column, int flag) {
+    const int r = compare_keys(key(a, column), key(b, column));
+    return flag ? -r : r;
+  };
+}
+
 int compare_startup(const StartupKey& a, const StartupKey& b, int flag) {
   const char* prefix = flag ? "aaa" : "zzz";
   std::string ka = a.disabled ? prefix + a.key : a.key;

@@ -42,13 +42,6 @@ void look_up_selected(const App& app, HWND page, const ListPage& list, const Ite
   info_server::look_up_program(app.owner, item.code, item.file, item.title);
 }
 
-ListPage::Comparator key_comparator(std::function<std::string(int index, int column)> key) {
-  return [key = std::move(key)](int a, int b, int column, int flag) {
-    const int r = compare_keys(key(a, column), key(b, column));
-    return flag ? -r : r;
-  };
-}
-
 void end_on_reset(App& app, const ListPage& list) {
   if (app.current_page != list.page_command()) return;
   list.save_position();

@@ -1,5 +1,6 @@
 // Pieces the list pages share beyond the framework: their texts, the records of the selected
-// rows, the lookup of the selected item, the key comparison and the end of the sheet.
+// rows, the lookup of the selected item and the end of the sheet (the key comparison is
+// `key_comparator` in list_rules).
 #pragma once
 #include <windows.h>
 
@@ -23,8 +24,6 @@ void set_page_texts(HWND page, std::span<const std::pair<int, int>> texts, bool 
 std::vector<int> selected_records(HWND list);
 // The program information lookup for the selected record, or message 57 without one.
 void look_up_selected(const App& app, HWND page, const ListPage& list, const ItemList& items);
-// A comparator over one text key per record and column (`key`), ascending or descending.
-ListPage::Comparator key_comparator(std::function<std::string(int index, int column)> key);
 // The file-open dialog of the pages' Add buttons (a program, from the Program Files folder on);
 // the chosen path, or nothing when the user cancelled.
 std::optional<std::string> pick_program(HWND owner);

@@ -76,16 +76,11 @@ class RecentPage final : public ListSheetPage {
 
  private:
   void init(HWND page) override {
-    list_.emplace(app_, page, IDC_LIST, cmd::kRecent);
-    const std::pair<int, int> texts[] = {
+    const ControlText texts[] = {
         {IDC_EXPLANATION, IDS_RECENT_EXPLANATION}, {IDC_HINT, IDS_RECENT_HINT},     {IDC_INFO, IDS_MENU_INFO},
         {IDC_REFRESH, IDS_REFRESH_BUTTON},         {IDC_CLOSE_PAGE, IDS_CLOSE_BUTTON}, {IDC_HELP_CAPTION, IDS_HELP_CAPTION},
     };
-    set_page_texts(page, texts, true);
-    auto icon = static_cast<HICON>(
-        LoadImageA(app_.instance, MAKEINTRESOURCEA(IDI_UNKNOWN_PROGRAM), IMAGE_ICON, 16, 16, LR_SHARED));
-    SendDlgItemMessageA(page, IDC_HELP_IMAGE, BM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(icon));
-    list_->add_columns();
+    set_up_page(page, cmd::kRecent, texts, true, 0);
   }
 
   void fill(HWND page) {
@@ -103,11 +98,7 @@ class RecentPage final : public ListSheetPage {
         if (!file_exists(program)) continue;
         program = long_path(program);
         if (!items_.add(item.title, item.file, item.command, item.detail, item.code, item.value, rules)) continue;
-        std::string date = first_sighting(item.file, item.code);
-        if (date.empty()) {
-          note_first_sighting(item.file, recent::detected_category(tag));
-          date = first_sighting(item.file, item.code);
-        }
+        const std::string date = first_sighting_noted(item.file, item.code, recent::detected_category(tag));
         RowFacts f{version_information(program).company_name, type, first_detected_key(date)};
         const int index = static_cast<int>(records_.size());
         const int row = list_->add_row(std::string(file_name_of_path(program)), index, program);

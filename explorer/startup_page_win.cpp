@@ -95,37 +95,22 @@ class StartupPage final : public ListSheetPage {
 
  private:
   void init(HWND page) override {
-    list_.emplace(app_, page, IDC_LIST, cmd::kStartup);
     // The page's first start: every sort direction starts ascending.
     app_.directions.reset(0, 5);
-    set_texts(page);
-    ShowWindow(GetDlgItem(page, IDC_ENABLE), SW_HIDE);
-    icon_button(page, IDC_HELP_IMAGE, IDI_UNKNOWN_PROGRAM);
-    show_monitor_image(page);
-    list_->add_columns();
-  }
-
-  void set_texts(HWND page) {
-    const std::pair<int, int> texts[] = {
+    const ControlText texts[] = {
         {IDC_EXPLANATION, IDS_STARTUP_EXPLANATION}, {IDC_SHOW_ALL, IDS_SHOW_ALL_STARTUP},
         {IDC_INFO, IDS_MENU_INFO},                  {IDC_ADD, IDS_MENU_ADD},
         {IDC_REMOVE, IDS_MENU_REMOVE},              {IDC_ENABLE, IDS_MENU_ENABLE},
         {IDC_DISABLE, IDS_MENU_DISABLE},            {IDC_CLOSE_PAGE, IDS_CLOSE_BUTTON},
         {IDC_HELP_CAPTION, IDS_HELP_CAPTION},       {IDC_MONITOR_CAPTION, IDS_MONITOR_CAPTION},
     };
-    for (const auto& [control, string] : texts)
-      SetDlgItemTextA(page, control, settings::text(string, 256).c_str());
-  }
-
-  void icon_button(HWND page, int control, int icon_id) {
-    auto icon = static_cast<HICON>(LoadImageA(app_.instance, MAKEINTRESOURCEA(icon_id), IMAGE_ICON, 16, 16, LR_SHARED));
-    SendDlgItemMessageA(page, control, BM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(icon));
+    set_up_page(page, cmd::kStartup, texts, false, monitor_icon());
+    ShowWindow(GetDlgItem(page, IDC_ENABLE), SW_HIDE);
   }
 
   // The monitor image: active while startup programs are patrolled.
-  void show_monitor_image(HWND page) {
-    icon_button(page, IDC_MONITOR_IMAGE, settings::option(Opt::Start) > 0 ? IDI_MONITOR_ACTIVE : IDI_MONITOR_INACTIVE);
-  }
+  static int monitor_icon() { return settings::option(Opt::Start) > 0 ? IDI_MONITOR_ACTIVE : IDI_MONITOR_INACTIVE; }
+  void show_monitor_image(HWND page) const { icon_button(page, IDC_MONITOR_IMAGE, monitor_icon()); }
 
   void fill(HWND page) {
     list_->begin_fill();
@@ -148,11 +133,7 @@ class StartupPage final : public ListSheetPage {
       // The marker names the place the entry was parked from; the same title elsewhere is active.
       f.disabled = disabled_marker(item.title, kMarkerLimitToggle) == item.code;
       f.off_in_windows = !f.disabled && switched_off_by_windows(item);
-      std::string date = first_sighting(item.file, item.code);
-      if (date.empty()) {
-        note_first_sighting(item.file, detected::kStartup);
-        date = first_sighting(item.file, item.code);
-      }
+      const std::string date = first_sighting_noted(item.file, item.code, detected::kStartup);
       f.date_key = first_detected_key(date);
       int row = list_->add_row(item.title, static_cast<int>(i), program);
       list_->set_text(row, 1, startup_command_text(item.file, item.value == 1));

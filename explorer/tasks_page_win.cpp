@@ -31,23 +31,13 @@ class TasksPage final : public ListSheetPage {
 
  private:
   void init(HWND page) override {
-    list_.emplace(app_, page, IDC_LIST, cmd::kScheduledTasks);
     app_.directions.reset(0, 5);
-    const std::pair<int, int> texts[] = {
+    const ControlText texts[] = {
         {IDC_EXPLANATION, IDS_TASKS_EXPLANATION}, {IDC_EXPLANATION_2, IDS_TASKS_EXPLANATION_2},
         {IDC_INFO, IDS_MENU_INFO},                {IDC_REMOVE, IDS_MENU_REMOVE},            {IDC_CLOSE_PAGE, IDS_CLOSE_BUTTON},
         {IDC_HELP_CAPTION, IDS_HELP_CAPTION},     {IDC_MONITOR_CAPTION, IDS_MONITOR_CAPTION},
     };
-    for (const auto& [control, string] : texts)
-      SetDlgItemTextA(page, control, settings::text(string, 256).c_str());
-    icon_button(page, IDC_HELP_IMAGE, IDI_UNKNOWN_PROGRAM);
-    icon_button(page, IDC_MONITOR_IMAGE, IDI_PROGRAM);
-    list_->add_columns();
-  }
-
-  void icon_button(HWND page, int control, int icon_id) {
-    auto icon = static_cast<HICON>(LoadImageA(app_.instance, MAKEINTRESOURCEA(icon_id), IMAGE_ICON, 16, 16, LR_SHARED));
-    SendDlgItemMessageA(page, control, BM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(icon));
+    set_up_page(page, cmd::kScheduledTasks, texts, false, IDI_PROGRAM);
   }
 
   void fill() {
@@ -69,9 +59,7 @@ class TasksPage final : public ListSheetPage {
   }
 
   ListPage::Comparator comparator() const {
-    return [this](int a, int b, int column, int flag) {
-      return compare_startup({key(a, column)}, {key(b, column)}, flag);
-    };
+    return key_comparator([this](int index, int column) { return key(index, column); });
   }
 
   std::string key(int index, int column) const {
@@ -105,14 +93,9 @@ class TasksPage final : public ListSheetPage {
         }
         break;
       case LVN_COLUMNCLICK: list_->sort_click(reinterpret_cast<const NMLISTVIEW*>(n)->iSubItem, comparator()); break;
-      case LVN_ITEMCHANGED: {
-        const auto* change = reinterpret_cast<const NMLISTVIEW*>(n);
-        if ((change->uNewState & LVIS_SELECTED) && !(change->uOldState & LVIS_SELECTED)) {
-          const int index = list_->first_selected();
-          if (index >= 0) list_->set_status(items_[static_cast<std::size_t>(index)].file);
-        }
+      case LVN_ITEMCHANGED:
+        if (newly_selected(n)) show_selected_in_status(&StartupItem::file);
         break;
-      }
       default: break;
     }
     SetWindowLongPtrA(page, DWLP_MSGRESULT, 0);
