@@ -20,7 +20,6 @@ using test::poll;
 constexpr const char* kLayout = "loop";
 constexpr const char* kTitle = "Kestrom New Program Alert";
 constexpr int kNo = 7;
-constexpr int kListId = 1000;
 constexpr int kRemoveButton = 1003;
 constexpr int kDisableButton = 11;
 // Both steps run in every first-half patrol (each 68 seconds) once their intervals are 1; the
@@ -41,12 +40,6 @@ std::string history_text() {
 
 bool exists(const std::string& file) { return GetFileAttributesA(file.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
-HWND visible_list(HWND sheet) {
-  for (const auto& c : driver::children(sheet))
-    if (c.id == kListId && c.class_name == "SysListView32" && IsWindowVisible(c.hwnd)) return c.hwnd;
-  return nullptr;
-}
-
 void click(HWND sheet, int id) {
   for (const auto& c : driver::children(sheet))
     if (c.id == id && IsWindowVisible(c.hwnd)) {
@@ -60,7 +53,7 @@ void click(HWND sheet, int id) {
 std::vector<std::string> row_of(HWND sheet, const std::string& title, int columns) {
   std::vector<std::string> found;
   poll([&] {
-    HWND list = visible_list(sheet);
+    HWND list = shown_list(sheet);
     if (!list) return false;
     for (auto& row : driver::read_list_view(list, columns))
       if (!row.empty() && row[0] == title) return !(found = row).empty();

@@ -19,22 +19,11 @@ using test::get_value;
 using test::poll;
 using test::set_value;
 
-constexpr int kListId = 1000;
 constexpr int kNote = 1033, kNoteButton = 1069, kNext = 1082, kPrevious = 1083, kExpand = 5, kFile = 1026,
               kDescription = 1031, kStatus = 1010, kRun = 4, kLocation = 1039, kClose = 1;
 constexpr const char* kTitle = "Info Probe Entry";
 constexpr const char* kSecond = "Info Probe Second";
 constexpr const char* kDesktop = "Control Panel\\Desktop";
-
-HWND page_list(HWND sheet) {
-  HWND found = nullptr;
-  poll([&] {
-    for (const auto& c : driver::children(sheet))
-      if (c.id == kListId && c.class_name == "SysListView32" && IsWindowVisible(c.hwnd)) return (found = c.hwnd) != nullptr;
-    return false;
-  });
-  return found;
-}
 
 int row_of(HWND list, const std::string& title) {
   const auto rows = driver::read_list_view(list, 2);
