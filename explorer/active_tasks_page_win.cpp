@@ -111,6 +111,16 @@ class ActiveTasksPage final : public ListSheetPage {
       case LVN_ITEMCHANGED:
         if (newly_selected(n)) show_selected_in_status(&StartupItem::file);
         break;
+      case NM_RCLICK:
+        if (n->idFrom == IDC_LIST) {
+          std::vector<MenuEntry> entries = program_menu_head(selected_has_note());
+          entries.insert(entries.end(), {{IDS_MENU_REFRESH, IDC_REFRESH},
+                                         {IDS_KILL_TASK, IDC_KILL_TASK},
+                                         {IDS_MENU_DELETE_ON_REBOOT, menu::kDeleteOnReboot}});
+          append_common_menu_end(entries, cmd::kActiveTasks);
+          item_menu(entries);
+        }
+        break;
       default: break;
     }
     SetWindowLongPtrA(page, DWLP_MSGRESULT, 0);
@@ -128,6 +138,9 @@ class ActiveTasksPage final : public ListSheetPage {
         if (open_info_for_selection(app_, page, *list_, items_)) fill();
         break;
       case menu::kLookup: look_up_selected(app_, page, *list_, items_); break;
+      case menu::kExploreFolder:
+      case menu::kProperties: selected_program_command(page, id); break;
+      case menu::kDeleteOnReboot: delete_selected_on_reboot(page); break;
       case menu::kHelp: list_->open_help(); break;
       case IDC_CLOSE_PAGE: close_sheet(page); break;
       default: break;

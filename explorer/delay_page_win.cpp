@@ -224,8 +224,9 @@ class DelayedStartPage final : public ListSheetPage {
                                          {0, 0},
                                          {IDS_MENU_REMOVE, IDC_REMOVE},
                                          {IDS_UNDELAY, kUndelayCommand}};
+          if (selected_has_note()) entries.push_back({IDS_MENU_VIEW_NOTE, menu::kViewNote});
           append_common_menu_end(entries, cmd::kDelayedStart);
-          list_->context_menu(entries);
+          item_menu(entries);
         }
         break;
       default: break;
@@ -246,16 +247,7 @@ class DelayedStartPage final : public ListSheetPage {
       case kOptionsCommand: options(page); break;
       case kLaunchCommand: launch(page); break;
       case menu::kExploreFolder:
-      case menu::kProperties: {
-        const int index = list_->first_selected();
-        if (index < 0 || static_cast<std::size_t>(index) >= items_.size()) return no_selection(page);
-        const std::string& file = items_[static_cast<std::size_t>(index)].file;
-        if (id == menu::kExploreFolder)
-          explore_program_folder(page, file);
-        else
-          open_program_properties(page, file);
-        break;
-      }
+      case menu::kProperties: selected_program_command(page, id); break;
       case IDC_REMOVE: remove(page); break;
       case kUndelayCommand: undelay(page); break;
       case IDC_CLOSE_PAGE: close_sheet(page); break;

@@ -152,10 +152,11 @@ class FileTypesPage final : public ListSheetPage {
       case LVN_COLUMNCLICK: list_->sort_click(reinterpret_cast<const NMLISTVIEW*>(n)->iSubItem, comparator()); break;
       case NM_RCLICK:
         if (n->idFrom == IDC_LIST && list_->first_selected() >= 0) {
-          std::vector<MenuEntry> entries{
-              {IDS_MENU_INFO, menu::kInfo}, {IDS_MENU_ADD, menu::kAdd}, {IDS_MENU_REMOVE, menu::kRemove}};
+          std::vector<MenuEntry> entries{{IDS_MENU_INFO, menu::kInfo}};
+          if (selected_has_note()) entries.push_back({IDS_MENU_VIEW_NOTE, menu::kViewNote});
+          entries.insert(entries.end(), {{IDS_MENU_ADD, menu::kAdd}, {IDS_MENU_REMOVE, menu::kRemove}});
           append_common_menu_end(entries, cmd::kFileTypes);
-          list_->context_menu(entries);
+          item_menu(entries);
         }
         break;
       case LVN_ITEMCHANGED:

@@ -131,13 +131,13 @@ class HiddenPage final : public ListSheetPage {
       case LVN_COLUMNCLICK: list_->sort_click(reinterpret_cast<const NMLISTVIEW*>(n)->iSubItem, comparator()); break;
       case NM_RCLICK:
         if (n->idFrom == IDC_LIST && list_->first_selected() >= 0) {
-          std::vector<MenuEntry> entries{{IDS_MENU_INFO, menu::kInfo},
-                                         {IDS_MENU_REFRESH, IDC_REFRESH},
+          std::vector<MenuEntry> entries = program_menu_head(selected_has_note());
+          entries.insert(entries.end(), {{IDS_MENU_REFRESH, IDC_REFRESH},
                                          {IDS_MENU_DELETE_FILE, IDC_DELETE_HIDDEN},
-                                         {IDS_MENU_VIEW_NOTEPAD, IDC_VIEW_NOTEPAD},
-                                         {IDS_MENU_DELETE_ON_REBOOT, menu::kDeleteOnReboot}};
+                                         {IDS_MENU_DELETE_ON_REBOOT, menu::kDeleteOnReboot},
+                                         {IDS_MENU_VIEW_NOTEPAD, IDC_VIEW_NOTEPAD}});
           append_common_menu_end(entries, cmd::kHiddenFiles);
-          list_->context_menu(entries);
+          item_menu(entries);
         }
         break;
       case LVN_ITEMCHANGED: {
@@ -185,6 +185,8 @@ class HiddenPage final : public ListSheetPage {
       case menu::kDeleteOnReboot:
         if (const StartupItem* item = selected(page)) delete_on_reboot(page, *item);
         break;
+      case menu::kExploreFolder:
+      case menu::kProperties: selected_program_command(page, id); break;
       case IDC_MONITOR_IMAGE: {
         const int minutes = set_patrol_time(app_, page, IDS_PATROL_TIME_HIDDEN, settings::option(Opt::Hidden));
         if (minutes != kPatrolClosed) {

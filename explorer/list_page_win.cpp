@@ -8,8 +8,10 @@
 #include "common/paths.hpp"
 #include "common/product.hpp"
 #include "common/string_ids.h"
+#include "categories/hidden_files_win.hpp"
 #include "explorer/page_parts_win.hpp"
 #include "explorer/page_switch.hpp"
+#include "explorer/popup_menu_win.hpp"
 #include "explorer/resource_ids.h"
 #include "explorer/settings_win.hpp"
 #include "explorer/string_ids.h"
@@ -197,10 +199,9 @@ void ListPage::sort_click(int column, const Comparator& compare) {
   if (!setting.empty()) settings::set_list_setting(setting, column + 1);
 }
 
-void ListPage::context_menu(const std::vector<MenuEntry>& entries) const {
-  if (first_selected() < 0) return;
+platform::UniqueMenu make_popup_menu(const std::vector<MenuEntry>& entries, int default_command) {
   platform::UniqueMenu menu(CreatePopupMenu());
-  if (!menu) return;
+  if (!menu) return menu;
   for (const auto& e : entries) {
     if (e.string == 0) {
       AppendMenuA(menu.get(), MF_SEPARATOR, 0, nullptr);
@@ -209,6 +210,14 @@ void ListPage::context_menu(const std::vector<MenuEntry>& entries) const {
       AppendMenuA(menu.get(), MF_STRING, static_cast<UINT_PTR>(e.command), text.c_str());
     }
   }
+  if (default_command != 0) SetMenuDefaultItem(menu.get(), static_cast<UINT>(default_command), FALSE);
+  return menu;
+}
+
+void ListPage::context_menu(const std::vector<MenuEntry>& entries, int default_command) const {
+  if (first_selected() < 0) return;
+  platform::UniqueMenu menu = make_popup_menu(entries, default_command);
+  if (!menu) return;
   POINT pt{};
   GetCursorPos(&pt);
   TrackPopupMenu(menu.get(), TPM_RIGHTBUTTON, pt.x, pt.y, 0, page_, nullptr);
@@ -302,6 +311,60 @@ LRESULT enter_key_proc(HWND w, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_P
   return DefSubclassProc(w, msg, wp, lp);
 }
 }  // namespace
+
+bool ListSheetPage::selected_has_note() const {
+  const StartupItem* item = selected_item();
+  return item && has_note(*item);
+}
+
+void ListSheetPage::item_menu(const std::vector<MenuEntry>& entries) const {
+  if (list_) list_->context_menu(entries, selected_has_note() ? menu::kInfo : 0);
+}
+
+void ListSheetPage::selected_program_command(HWND page, int id) const {
+  const StartupItem* item = selected_item();
+  if (!item) {
+    MessageBoxA(page, settings::text(IDS_NO_SELECTION).c_str(), app_.title.c_str(), MB_OK | MB_TOPMOST);
+    return;
+  }
+  if (id == menu::kExploreFolder)
+    explore_program_folder(page, item->file);
+  else if (id == menu::kProperties)
+    open_program_properties(page, item->file);
+}
+
+void ListSheetPage::delete_selected_on_reboot(HWND page) const {
+  const StartupItem* item = selected_item();
+  if (!item) {
+    MessageBoxA(page, settings::text(IDS_NO_SELECTION).c_str(), app_.title.c_str(), MB_OK | MB_TOPMOST);
+    return;
+  }
+  const std::string question = settings::text(IDS_DELETE_ON_REBOOT_QUESTION);
+  if (MessageBoxA(page, question.c_str(), app_.title.c_str(), MB_YESNO | MB_ICONSTOP | MB_TOPMOST) != IDYES) return;
+  const std::string program = command_to_file(item->file);
+  if (program.empty() || delete_at_restart(program) != ActionResult::Done)
+    offer_elevated_restart(app_, IDS_DELETE_ON_REBOOT_REFUSED);
+}
+
+void ListSheetPage::mark_info_button(HWND page) {
+  HWND button = GetDlgItem(page, IDC_INFO);
+  if (!button) return;
+  if (!bold_font_) {
+    // The button's own font as it came (the page's, or the dialog font when it has none) is
+    // the normal one; the bold one is made from it once.
+    normal_font_ = reinterpret_cast<HFONT>(SendMessageA(button, WM_GETFONT, 0, 0));
+    HFONT base = normal_font_ ? normal_font_ : reinterpret_cast<HFONT>(SendMessageA(page, WM_GETFONT, 0, 0));
+    if (!base) base = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+    LOGFONTA lf{};
+    if (!base || GetObjectA(base, sizeof lf, &lf) != sizeof lf) return;
+    lf.lfWeight = FW_BOLD;
+    bold_font_.reset(CreateFontIndirectA(&lf));
+    if (!bold_font_) return;
+  }
+  const HFONT wanted = selected_has_note() ? static_cast<HFONT>(bold_font_.get()) : normal_font_;
+  if (reinterpret_cast<HFONT>(SendMessageA(button, WM_GETFONT, 0, 0)) != wanted)
+    SendMessageA(button, WM_SETFONT, reinterpret_cast<WPARAM>(wanted), TRUE);
+}
 
 void take_enter_key(HWND list) {
   if (list) SetWindowSubclass(list, &platform::subclass_procedure<&enter_key_proc>, kEnterSubclassId, 0);

@@ -18,6 +18,7 @@
 #include "explorer/sheet_geometry.hpp"
 #include "explorer/sheet_win.hpp"
 #include "common/item_list.hpp"
+#include "platform/handles.hpp"
 
 namespace kestrom::explorer {
 
@@ -61,7 +62,8 @@ class ListPage {
   void sort(int column, int flag, const Comparator& compare);
 
   // Shows `entries` at the cursor when a row is selected; the chosen command goes to the page.
-  void context_menu(const std::vector<MenuEntry>& entries) const;
+  // `default_command` (0: none) is drawn in bold as the menu's default entry.
+  void context_menu(const std::vector<MenuEntry>& entries, int default_command = 0) const;
 
   // Command 6049: places the list, the image buttons and the button row. `buttons` are the
   // slots left to right; a slot's twin (second id, or 0) shares its place.
@@ -117,6 +119,9 @@ class ListSheetPage : public SheetPage {
           SetWindowLongPtrA(page, DWLP_MSGRESULT, 0);
           return TRUE;
         }
+        if (from_list && n->code == LVN_ITEMCHANGED &&
+            (reinterpret_cast<const NMLISTVIEW*>(n)->uNewState & LVIS_SELECTED))
+          mark_info_button(page);
         return notify(page, n);
       }
       case WM_COMMAND:
@@ -164,12 +169,29 @@ class ListSheetPage : public SheetPage {
   // Puts the small form of icon `icon_id` on an image button.
   void icon_button(HWND page, int control, int icon_id) const;
 
+  // Whether the selected row's program has a note (the menu's "&View Note..." entry).
+  bool selected_has_note() const;
+  // The page's menu for the selected row; "Info..." is its bold default entry when the item
+  // has a note, as the page's "Info..." button is.
+  void item_menu(const std::vector<MenuEntry>& entries) const;
+  // Menu commands 1201 and 1202 on the selected row's program; message 57 without a row.
+  void selected_program_command(HWND page, int id) const;
+  // "Delete &File on Reboot" (1144) of the selected row's program: asked first; a deletion
+  // Windows does not take is told with the offer to run as administrator.
+  void delete_selected_on_reboot(HWND page) const;
+
   virtual void init(HWND page) = 0;
   virtual INT_PTR notify(HWND page, const NMHDR* n) = 0;
   virtual void command(HWND page, int id) = 0;
 
   std::optional<ListPage> list_;
   ItemList items_;
+
+ private:
+  // The "Info..." button in bold while the selected item has a note.
+  void mark_info_button(HWND page);
+  platform::UniqueGdi bold_font_;
+  HFONT normal_font_ = nullptr;  // the button's font before it was first marked (not owned)
 };
 
 }  // namespace kestrom::explorer

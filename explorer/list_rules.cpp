@@ -279,10 +279,15 @@ void append_common_menu_end(std::vector<MenuEntry>& entries, int page_command) {
   entries.push_back({IDS_MENU_HELP, menu::kHelp});
 }
 
-std::vector<MenuEntry> startup_menu(int code, bool disabled, bool has_note) {
+std::vector<MenuEntry> program_menu_head(bool has_note) {
   std::vector<MenuEntry> m{{IDS_MENU_INFO, menu::kInfo}, {IDS_MENU_EXPLORE, menu::kExploreFolder},
                            {IDS_MENU_PROPERTIES, menu::kProperties}};
   if (has_note) m.push_back({IDS_MENU_VIEW_NOTE, menu::kViewNote});
+  return m;
+}
+
+std::vector<MenuEntry> startup_menu(int code, bool disabled, bool has_note) {
+  std::vector<MenuEntry> m = program_menu_head(has_note);
   m.push_back({IDS_MENU_ADD, menu::kAdd});
   // Winlogon entries and the shell extension points cannot be delayed, removed or toggled here.
   if (code < 250) {

@@ -113,6 +113,10 @@ inline constexpr int kClose = 1004;
 // The entries every page's menu ends with (the Cookies page has no log entry).
 void append_common_menu_end(std::vector<MenuEntry>& entries, int page_command);
 
+// "Info...", "Explore Program Folder", "Open Program Properties..." and, when the item has a
+// note, "&View Note...": how the menus of the pages about programs begin.
+std::vector<MenuEntry> program_menu_head(bool has_note);
+
 // The Startup Programs page's menu for the selected item.
 std::vector<MenuEntry> startup_menu(int code, bool disabled, bool has_note);
 

@@ -236,9 +236,9 @@ class RecentPage final : public ListSheetPage {
       case NM_RCLICK:
         if (n->idFrom == IDC_LIST && list_->first_selected() >= 0) {
           const recent::Record& r = records_[static_cast<std::size_t>(list_->first_selected())];
-          std::vector<MenuEntry> entries = recent::recent_menu(r.tag, false);
+          std::vector<MenuEntry> entries = recent::recent_menu(r.tag, selected_has_note());
           append_common_menu_end(entries, cmd::kRecent);
-          list_->context_menu(entries);
+          item_menu(entries);
         }
         break;
       case LVN_ITEMCHANGED: {

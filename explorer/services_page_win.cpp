@@ -117,6 +117,13 @@ class ServicesPage final : public ListSheetPage {
         // The selected service's start type.
         if (newly_selected(n)) show_selected_in_status(&StartupItem::command);
         break;
+      case NM_RCLICK:
+        if (n->idFrom == IDC_LIST) {
+          std::vector<MenuEntry> entries = program_menu_head(selected_has_note());
+          append_common_menu_end(entries, cmd::kServices);
+          item_menu(entries);
+        }
+        break;
       default: break;
     }
     SetWindowLongPtrA(page, DWLP_MSGRESULT, 0);
@@ -130,6 +137,8 @@ class ServicesPage final : public ListSheetPage {
         if (open_info_for_selection(app_, page, *list_, items_)) fill(page);
         break;
       case menu::kLookup: look_up_selected(app_, page, *list_, items_); break;
+      case menu::kExploreFolder:
+      case menu::kProperties: selected_program_command(page, id); break;
       case menu::kHelp: list_->open_help(); break;
       case IDC_SHOW_ALL:
         settings::set_option(Opt::HideMicrosoftServices, IsDlgButtonChecked(page, IDC_SHOW_ALL) == BST_CHECKED ? 1 : 0);

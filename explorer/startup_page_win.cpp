@@ -197,7 +197,7 @@ class StartupPage final : public ListSheetPage {
           int index = list_->first_selected();
           if (index >= 0) {
             const StartupItem& item = items_[static_cast<std::size_t>(index)];
-            list_->context_menu(startup_menu(item.code, facts_[static_cast<std::size_t>(index)].off(), has_note(item)));
+            item_menu(startup_menu(item.code, facts_[static_cast<std::size_t>(index)].off(), has_note(item)));
           }
         }
         break;
@@ -255,19 +255,10 @@ class StartupPage final : public ListSheetPage {
       case IDC_DISABLE: toggle(page, false); break;
       case IDC_ENABLE: toggle(page, true); break;
       case IDC_ADD: add(page); break;
-      case menu::kDeleteOnReboot: delete_on_reboot(page); break;
+      case menu::kDeleteOnReboot: delete_selected_on_reboot(page); break;
       case menu::kMoveToDelay: move_to_delay(page); break;
       case menu::kExploreFolder:
-      case menu::kProperties: {
-        const int index = list_->first_selected();
-        if (index < 0 || static_cast<std::size_t>(index) >= items_.size()) return no_selection(page);
-        const std::string& file = items_[static_cast<std::size_t>(index)].file;
-        if (id == menu::kExploreFolder)
-          explore_program_folder(page, file);
-        else
-          open_program_properties(page, file);
-        break;
-      }
+      case menu::kProperties: selected_program_command(page, id); break;
       default: break;
     }
   }
@@ -394,16 +385,6 @@ class StartupPage final : public ListSheetPage {
       }
     }
     fill(page);
-  }
-
-  void delete_on_reboot(HWND page) {
-    const int index = list_->first_selected();
-    if (index < 0) return no_selection(page);
-    const StartupItem& item = items_[static_cast<std::size_t>(index)];
-    if (ask(page, settings::text(IDS_DELETE_ON_REBOOT_QUESTION), MB_YESNO | MB_ICONSTOP) != IDYES) return;
-    const std::string program = command_to_file(item.file);
-    if (program.empty() || !MoveFileExA(program.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT))
-      offer_elevated_restart(app_, IDS_DELETE_ON_REBOOT_REFUSED);
   }
 
   // "&Move to Delayed Start Program List": each selected entry into the Delay List. The
