@@ -21,7 +21,6 @@ namespace {
 
 using platform::RegKey;
 
-constexpr std::string_view kSnapshotKey = "Software\\Orvane\\Kestrom\\ActiveX";
 constexpr std::string_view kSnapshotMarker = "P";
 constexpr std::string_view kAlternateValue = "AlternateCLSID";
 constexpr std::size_t kSnapshotReadLimit = 32;

@@ -38,6 +38,7 @@ ActionResult set_kill_bit(std::string_view clsid);
 ActionResult clear_kill_bit(std::string_view clsid);
 
 // The ActiveX snapshot (HKCU): "P" once built, one value per control already asked about.
+inline constexpr std::string_view kSnapshotKey = "Software\\Orvane\\Kestrom\\ActiveX";
 bool activex_seen(std::string_view clsid);
 bool write_activex_seen(std::string_view clsid);
 // Built once ("P" marker) from the statistics listing; leaves the list empty.

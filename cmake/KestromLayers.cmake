@@ -14,7 +14,7 @@
 #   kestrom_layer_target for them.
 
 # Folders of the source tree an include may name; product code never includes the last three.
-set(KESTROM_INCLUDE_ROOTS platform common startup categories reports kestrompro monitor explorer tests tools bench)
+set(KESTROM_INCLUDE_ROOTS platform common startup categories reports kestrompro monitor explorer check tests tools bench)
 
 function(kestrom_layer name)
   cmake_parse_arguments(L "WINDOWS_LIBRARY" "BELOW" "FOLDERS" ${ARGN})

@@ -13,6 +13,7 @@
 #include "common/profile_list.hpp"
 #include "common/text.hpp"
 #include "common/trace.hpp"
+#include "check/policy.hpp"
 
 using namespace kestrom;
 
@@ -78,5 +79,47 @@ TEST(RandomInput, DecimalValueAgreesWithStrtolWhereItCannotOverflow) {
     // strtol also skips the blanks it knows and stops at a terminator, like the stored text does.
     if (s.find('\0') != std::string::npos) continue;
     EXPECT_EQ(decimal_value(s), static_cast<int>(expected)) << s;
+  }
+}
+
+// The approved policy reader: a real document cut, spliced and sprinkled with bytes that mean
+// something to JSON. Whatever it makes of one, a document it takes writes back into one it takes
+// again unchanged, and a refused one returns nothing.
+TEST(RandomInput, PolicyReaderTakesAllOrNothingOfMangledDocuments) {
+  using namespace kestrom::check;
+  Policy seed;
+  seed.startup = {{"C:\\APP.EXE", 1}, {"say \"hi\"", 11}};
+  seed.services = {{"Svc", 700}};
+  seed.tasks = {{"T.job", 800}};
+  seed.ie_helpers = {{"Bar", 901}};
+  seed.activex = {"{1}"};
+  seed.hidden_files = {{"C:\\h.dll", "1/1/2026"}};
+  seed.watched_file_types = {"EXE"};
+  seed.file_types = {{"txt", 1, "txtfile", "notepad %1"}};
+  seed.settings.update_level = 2;
+  seed.settings.start_page = "about:blank";
+  seed.system_files = {{"HOSTS", "C:\\hosts", "", "127.0.0.1 localhost\n"}};
+  const std::string text = write_policy(seed);
+  static constexpr char kJson[] = "{}[]\":,\\u0000-1e9 \x7f\xc3\xff";
+  std::mt19937 rng(13013);
+  for (int i = 0; i < 4000; ++i) {
+    std::string doc = text;
+    const int edits = 1 + static_cast<int>(rng() % 4);
+    for (int e = 0; e < edits && !doc.empty(); ++e) {
+      const std::size_t at = rng() % doc.size();
+      switch (rng() % 4) {
+        case 0: doc[at] = kJson[rng() % (sizeof kJson - 1)]; break;
+        case 1: doc.erase(at, rng() % 24); break;
+        case 2: doc.insert(at, doc.substr(rng() % doc.size(), rng() % 40)); break;
+        default: doc.resize(at); break;
+      }
+    }
+    const auto read = read_policy(doc);
+    ASSERT_EQ(read.policy.has_value(), read.error == PolicyError::None) << doc;
+    if (!read.policy) continue;
+    const std::string again = write_policy(*read.policy);
+    const auto reread = read_policy(again);
+    ASSERT_TRUE(reread.policy) << again;
+    EXPECT_EQ(write_policy(*reread.policy), again);
   }
 }
