@@ -34,6 +34,16 @@ bool file_exists(std::string_view path);
 std::string long_path(std::string_view path);
 std::string short_path(std::string_view path);
 std::string command_to_file(std::string_view command);
+// command_to_file for many commands in a row (every item of a report): the folders it fills in
+// are read once.
+class CommandFiles {
+ public:
+  CommandFiles();
+  std::string operator()(std::string_view command) const;
+
+ private:
+  std::string windows_, program_files_;
+};
 
 struct VersionInfo {
   std::string product_name, product_version, company_name, file_description, legal_copyright;

@@ -151,11 +151,17 @@ std::string short_path(std::string_view path) {
   return s.empty() ? in : s;
 }
 
-std::string command_to_file(std::string_view command) {
-  std::string program_files = reg::read_string(HKEY_LOCAL_MACHINE, kCurrentVersion, "ProgramFilesDir", kMaxPath);
-  if (program_files.empty()) program_files = kDefaultProgramFiles;
-  return command_to_file_text(command, windows_folder(), program_files);
+CommandFiles::CommandFiles()
+    : windows_(windows_folder()),
+      program_files_(reg::read_string(HKEY_LOCAL_MACHINE, kCurrentVersion, "ProgramFilesDir", kMaxPath)) {
+  if (program_files_.empty()) program_files_ = kDefaultProgramFiles;
 }
+
+std::string CommandFiles::operator()(std::string_view command) const {
+  return command_to_file_text(command, windows_, program_files_);
+}
+
+std::string command_to_file(std::string_view command) { return CommandFiles{}(command); }
 
 bool version_information(std::string_view file, VersionInfo& out) {
   out = VersionInfo{};

@@ -6,11 +6,51 @@
 
 #include "common/info_server_win.hpp"
 #include "common/paths.hpp"
+#include "common/text.hpp"
+#include "explorer/resource_ids.h"
+#include "platform/callback_guard.hpp"
 #include "platform/process.hpp"
 #include "explorer/settings_win.hpp"
 #include "explorer/string_ids.h"
 
 namespace kestrom::explorer {
+
+namespace {
+
+// The default-warning dialog's texts in, the check box's state out.
+struct DefaultWarning {
+  std::string caption;
+  std::string warning;
+  std::string entry;
+  std::string check;
+  bool ticked = false;
+};
+
+INT_PTR default_warning_proc(HWND dialog, UINT msg, WPARAM wp, LPARAM lp) {
+  switch (msg) {
+    case WM_INITDIALOG: {
+      SetWindowLongPtrA(dialog, DWLP_USER, lp);
+      const auto* w = reinterpret_cast<const DefaultWarning*>(lp);
+      SetWindowTextA(dialog, w->caption.c_str());
+      SetDlgItemTextA(dialog, IDC_WARNING_TEXT, w->warning.c_str());
+      SetDlgItemTextA(dialog, IDC_WARNING_ENTRY, w->entry.c_str());
+      SetDlgItemTextA(dialog, IDC_WARNING_CHECK, w->check.c_str());
+      SetWindowPos(dialog, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+      return TRUE;
+    }
+    case WM_COMMAND:
+      if (LOWORD(wp) == IDOK || LOWORD(wp) == IDCANCEL) {
+        auto* w = reinterpret_cast<DefaultWarning*>(GetWindowLongPtrA(dialog, DWLP_USER));
+        if (w) w->ticked = LOWORD(wp) == IDOK && IsDlgButtonChecked(dialog, IDC_WARNING_CHECK) == BST_CHECKED;
+        EndDialog(dialog, LOWORD(wp));
+        return TRUE;
+      }
+      return FALSE;
+    default: return FALSE;
+  }
+}
+
+}  // namespace
 
 void set_page_texts(HWND page, std::span<const std::pair<int, int>> texts, bool trim_leading_breaks) {
   for (const auto& [control, string] : texts) {
@@ -90,6 +130,21 @@ void open_program_properties(HWND owner, std::string_view file) {
   options.shell_menu_verb = true;
   options.owner = owner;
   platform::start_program(program, {}, options);
+}
+
+ConfirmRemoval protected_removal_warning(App& app, HWND page) {
+  return [&app, page](std::string_view title, std::string_view file, int) {
+    DefaultWarning w;
+    w.caption = app.title;
+    w.warning = settings::text(IDS_DEFAULT_WARNING);
+    const VersionInfo vi = version_information(command_to_file(file));
+    w.entry = contains(vi.company_name, "Microsoft") ? fill_question(settings::text(IDS_VALID_MICROSOFT_FILE), title)
+                                                     : std::string(file) + "\n" + std::string(title);
+    w.check = settings::text(IDS_DEFAULT_WARNING_CHECK, 256);
+    DialogBoxParamA(app.instance, MAKEINTRESOURCEA(IDD_DEFAULT_WARNING), page,
+                    &platform::dialog_procedure<&default_warning_proc>, reinterpret_cast<LPARAM>(&w));
+    return w.ticked;
+  };
 }
 
 }  // namespace kestrom::explorer

@@ -14,6 +14,7 @@
 
 #include "common/item_list.hpp"
 #include "explorer/list_page_win.hpp"
+#include "startup/actions.hpp"
 
 namespace kestrom::explorer {
 
@@ -33,5 +34,9 @@ void explore_program_folder(HWND owner, std::string_view file);
 void open_program_properties(HWND owner, std::string_view file);
 // PSN_RESET on the page on show: save its place and widths and end the program.
 void end_on_reset(App& app, const ListPage& list);
+
+// The explorer's question before a protected startup entry (codes 252..255) is removed, on every
+// page that removes one: the default-warning dialog, which answers yes only with its box ticked.
+ConfirmRemoval protected_removal_warning(App& app, HWND page);
 
 }  // namespace kestrom::explorer

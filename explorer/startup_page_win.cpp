@@ -54,39 +54,6 @@ struct RowFacts {
   bool off() const { return disabled || off_in_windows; }
 };
 
-// The default-warning dialog's texts in, the check box's state out.
-struct DefaultWarning {
-  std::string caption;
-  std::string warning;
-  std::string entry;
-  std::string check;
-  bool ticked = false;
-};
-
-INT_PTR default_warning_proc(HWND dialog, UINT msg, WPARAM wp, LPARAM lp) {
-  switch (msg) {
-    case WM_INITDIALOG: {
-      SetWindowLongPtrA(dialog, DWLP_USER, lp);
-      const auto* w = reinterpret_cast<const DefaultWarning*>(lp);
-      SetWindowTextA(dialog, w->caption.c_str());
-      SetDlgItemTextA(dialog, IDC_WARNING_TEXT, w->warning.c_str());
-      SetDlgItemTextA(dialog, IDC_WARNING_ENTRY, w->entry.c_str());
-      SetDlgItemTextA(dialog, IDC_WARNING_CHECK, w->check.c_str());
-      SetWindowPos(dialog, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
-      return TRUE;
-    }
-    case WM_COMMAND:
-      if (LOWORD(wp) == IDOK || LOWORD(wp) == IDCANCEL) {
-        auto* w = reinterpret_cast<DefaultWarning*>(GetWindowLongPtrA(dialog, DWLP_USER));
-        if (w) w->ticked = LOWORD(wp) == IDOK && IsDlgButtonChecked(dialog, IDC_WARNING_CHECK) == BST_CHECKED;
-        EndDialog(dialog, LOWORD(wp));
-        return TRUE;
-      }
-      return FALSE;
-    default: return FALSE;
-  }
-}
-
 std::string user_run_key() { return run_key_path(RunKey::Run); }
 
 class StartupPage final : public ListSheetPage {
@@ -303,23 +270,6 @@ class StartupPage final : public ListSheetPage {
     end_program_with_question(page, item.title.empty() ? item.file : item.title, program, ask);
   }
 
-  // The explorer's question before a protected entry (codes 252..255) is removed.
-  ConfirmRemoval default_warning(HWND page) const {
-    return [this, page](std::string_view title, std::string_view file, int) {
-      DefaultWarning w;
-      w.caption = app_.title;
-      w.warning = settings::text(IDS_DEFAULT_WARNING);
-      const VersionInfo vi = version_information(command_to_file(file));
-      w.entry = contains(vi.company_name, "Microsoft")
-                    ? fill_question(settings::text(IDS_VALID_MICROSOFT_FILE), title)
-                    : std::string(file) + "\n" + std::string(title);
-      w.check = settings::text(IDS_DEFAULT_WARNING_CHECK, 256);
-      DialogBoxParamA(app_.instance, MAKEINTRESOURCEA(IDD_DEFAULT_WARNING), page,
-                      &platform::dialog_procedure<&default_warning_proc>, reinterpret_cast<LPARAM>(&w));
-      return w.ticked;
-    };
-  }
-
   void remove(HWND page) {
     const std::vector<StartupItem> chosen = selected_items();
     if (chosen.empty()) return no_selection(page);
@@ -328,7 +278,7 @@ class StartupPage final : public ListSheetPage {
     for (const StartupItem& item : chosen) {
       ActionResult r;
       if (item.code >= code::kWinlogonUserinit) {
-        r = remove_protected_entry(item.title, item.file, item.command, item.code, default_warning(page));
+        r = remove_protected_entry(item.title, item.file, item.command, item.code, protected_removal_warning(app_, page));
       } else {
         stop_running(page, item, one);
         if (one && ask(page, fill_question(settings::text(IDS_REMOVE_QUESTION), item.file),
