@@ -17,7 +17,9 @@
 #include <string>
 #include <vector>
 
+#include "categories/activex_win.hpp"
 #include "categories/ie_helpers_win.hpp"
+#include "common/paths.hpp"
 #include "monitor/monitor_win.hpp"
 #include "monitor/patrol_schedule.hpp"
 #include "monitor/wiring_win.hpp"
@@ -186,6 +188,66 @@ inline double median_of(std::vector<double> v) {
   return v.empty() ? 0 : v[v.size() / 2];
 }
 
+// Where a step's time goes: each part of the listing and the snapshot test timed on its own,
+// over the same classes, so a ratio above the goal points at its cause.
+struct Phase {
+  explicit Phase(const char* n) : name(n) {}
+  const char* name;
+  std::vector<double> ms;
+};
+
+template <class F>
+void time_phase(Phase& phase, F&& body) {
+  const auto t = std::chrono::steady_clock::now();
+  body();
+  phase.ms.push_back(ms_since(t));
+}
+
+inline void print_phases(const char* title, std::vector<Phase>& phases) {
+  std::printf("  %s, per part (median):\n", title);
+  for (auto& p : phases) std::printf("    %-44s %8.1f ms\n", p.name, median_of(p.ms));
+}
+
+inline void measure_phases(std::vector<Phase>& helper_parts, std::vector<Phase>& control_parts) {
+  const auto helpers = subkeys(HKEY_LOCAL_MACHINE, kBho);
+  const auto controls = subkeys(HKEY_CURRENT_USER, kStats);
+  std::vector<std::string> files;
+  for (const auto& c : helpers) files.push_back(kestrom::helpers::class_server(c).library);
+  kestrom::ItemList list;
+  const auto rules = kestrom::system_item_rules();
+  time_phase(helper_parts[0], [&] { kestrom::helpers::list_ie_helpers(list, rules); });
+  time_phase(helper_parts[1], [&] {
+    for (const auto& item : list.items()) kestrom::helpers::helper_approved(item.title);
+  });
+  time_phase(helper_parts[2], [&] {
+    for (const auto& c : helpers) kestrom::helpers::class_server(c);
+  });
+  time_phase(helper_parts[3], [&] {
+    for (const auto& f : files) kestrom::command_to_file(f);
+  });
+  time_phase(helper_parts[4], [&] {
+    for (const auto& f : files) kestrom::version_information(f);
+  });
+  time_phase(helper_parts[5], [&] {
+    for (const auto& f : files) kestrom::long_path(f);
+  });
+  time_phase(helper_parts[6], [&] {
+    for (const auto& c : helpers) kestrom::long_path(c);
+  });
+  time_phase(helper_parts[7], [&] {
+    for (const auto& f : files) kestrom::version_information(kestrom::command_to_file(f));
+  });
+  time_phase(control_parts[0], [&] {
+    kestrom::activex::list_activex(list, kestrom::activex::ListMode::Statistics, 0, rules);
+  });
+  time_phase(control_parts[1], [&] {
+    for (const auto& item : list.items()) kestrom::activex::activex_seen(item.command);
+  });
+  time_phase(control_parts[2], [&] {
+    for (const auto& c : controls) kestrom::activex::activex_flags(c);
+  });
+}
+
 // Runs the rounds and prints the two ratios.
 inline void run(kestrom::monitor::MonitorWiring& wiring, kestrom::monitor::Monitor& monitor) {
   using kestrom::monitor::PatrolStep;
@@ -196,6 +258,16 @@ inline void run(kestrom::monitor::MonitorWiring& wiring, kestrom::monitor::Monit
     kestrom::helpers::fill_helper_snapshot(list, kestrom::system_item_rules());
   }
   std::vector<double> helpers, helpers_base, controls, controls_base;
+  std::vector<Phase> helper_parts{Phase("list IE helpers"),
+                                  Phase("snapshot tests of the listed helpers"),
+                                  Phase("class registrations (name and library)"),
+                                  Phase("command to file of the libraries"),
+                                  Phase("version texts of the libraries"),
+                                  Phase("long paths of the libraries"),
+                                  Phase("long paths of the class identifiers"),
+                                  Phase("version texts, upper-case paths")};
+  std::vector<Phase> control_parts{Phase("list ActiveX controls"), Phase("snapshot tests of the listed controls"),
+                                   Phase("kill-bit flags")};
   for (int r = 0; r < kRounds; ++r) {
     auto t = std::chrono::steady_clock::now();
     baseline_helpers();
@@ -209,12 +281,15 @@ inline void run(kestrom::monitor::MonitorWiring& wiring, kestrom::monitor::Monit
     t = std::chrono::steady_clock::now();
     wiring.patrol_step(PatrolStep::ActiveX, monitor);
     controls.push_back(ms_since(t));
+    measure_phases(helper_parts, control_parts);
   }
   fill(false);
   const double h = median_of(helpers), hb = median_of(helpers_base);
   const double c = median_of(controls), cb = median_of(controls_base);
   std::printf("IE helpers step (%d helpers): %8.1f ms, baseline %8.1f ms, ratio %.2f\n", kHelpers, h, hb, h / hb);
   std::printf("ActiveX step (%d controls):   %8.1f ms, baseline %8.1f ms, ratio %.2f\n", kControls, c, cb, c / cb);
+  print_phases("IE helpers", helper_parts);
+  print_phases("ActiveX", control_parts);
 }
 
 }  // namespace browser_bench

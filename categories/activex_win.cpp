@@ -43,10 +43,11 @@ std::optional<std::uint32_t> number_value(HKEY root, std::string_view key, std::
   return value;
 }
 
-void add_control(ItemList& list, std::string_view clsid, int hide_microsoft, const ItemRules& rules) {
+void add_control(ItemList& list, std::string_view clsid, int hide_microsoft, const CommandFolders& folders,
+                 const ItemRules& rules) {
   const helpers::ClassServer server = helpers::class_server(clsid);
   if (server.library.empty()) return;
-  const std::string file = command_to_file(server.library);
+  const std::string file = program_file_as_written(server.library, folders);
   const VersionInfo vi = version_information(file);
   if (!activex_used(number_value(HKEY_CURRENT_USER, joined(joined(kStatsKey, clsid), "iexplore"), "Type"))) return;
   if (activex_hidden(hide_microsoft, vi.company_name)) return;
@@ -67,14 +68,12 @@ std::size_t list_activex(ItemList& list, ListMode mode, int hide_microsoft, cons
     }
   }
   // A control both used and in the compatibility list is listed once.
-  std::vector<std::string> listed;
+  std::set<std::string> listed;
+  const CommandFolders folders = command_folders();
   for (const std::string& clsid : classes) {
     if (list.full()) break;
-    bool seen = false;
-    for (const std::string& done : listed) seen = seen || iequals(done, clsid);
-    if (seen) continue;
-    listed.push_back(clsid);
-    add_control(list, clsid, hide_microsoft, rules);
+    if (!listed.insert(to_upper(clsid)).second) continue;
+    add_control(list, clsid, hide_microsoft, folders, rules);
   }
   return list.size();
 }
@@ -107,9 +106,13 @@ ActionResult clear_kill_bit(std::string_view clsid) {
   return ActionResult::Refused;
 }
 
-bool activex_seen(std::string_view clsid) {
-  return snapshot_approves(reg::read_string(HKEY_CURRENT_USER, kSnapshotKey, clsid, kSnapshotReadLimit));
+RegKey open_activex_snapshot() { return RegKey::open_read(HKEY_CURRENT_USER, kSnapshotKey); }
+
+bool activex_seen(const RegKey& snapshot, std::string_view clsid) {
+  return snapshot_approves(reg::read_string(snapshot, clsid, kSnapshotReadLimit));
 }
+
+bool activex_seen(std::string_view clsid) { return activex_seen(open_activex_snapshot(), clsid); }
 
 bool write_activex_seen(std::string_view clsid) {
   return reg::write_string(HKEY_CURRENT_USER, kSnapshotKey, clsid, std::to_string(code::kActiveXControl));

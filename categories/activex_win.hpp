@@ -10,6 +10,7 @@
 
 #include "categories/ie_helpers.hpp"
 #include "common/item_list.hpp"
+#include "platform/reg_key.hpp"
 #include "startup/actions.hpp"
 
 namespace kestrom::activex {
@@ -40,6 +41,9 @@ ActionResult clear_kill_bit(std::string_view clsid);
 // The ActiveX snapshot (HKCU): "P" once built, one value per control already asked about.
 inline constexpr std::string_view kSnapshotKey = "Software\\Orvane\\Kestrom\\ActiveX";
 bool activex_seen(std::string_view clsid);
+// The same through the snapshot key opened once, for a step that tests every listed control.
+platform::RegKey open_activex_snapshot();
+bool activex_seen(const platform::RegKey& snapshot, std::string_view clsid);
 bool write_activex_seen(std::string_view clsid);
 // Built once ("P" marker) from the statistics listing; leaves the list empty.
 void build_activex_snapshot(ItemList& list, const ItemRules& rules);

@@ -10,6 +10,7 @@
 #include "common/pathtext.hpp"
 #include "common/product_keys.hpp"
 #include "common/registry.hpp"
+#include "platform/reg_key.hpp"
 #include "platform/process.hpp"
 #include "startup/enumerate.hpp"
 
@@ -27,30 +28,38 @@ std::string joined(std::string_view key, std::string_view name) {
 }
 
 // The file's version texts, read once for both the title and the product version.
-VersionInfo version_of(std::string_view file) {
-  return file.empty() ? VersionInfo{} : version_information(command_to_file(file));
+VersionInfo version_of(std::string_view file, const CommandFolders& folders) {
+  return file.empty() ? VersionInfo{} : version_information(program_file_as_written(file, folders));
 }
 
 HelperVersion helper_version(const VersionInfo& vi) { return {vi.product_name, vi.file_description, vi.company_name}; }
 
-// Helper objects and toolbars: a class registration whose library names the file.
-void add_class_helper(ItemList& list, std::string_view clsid, int code, const ItemRules& rules) {
-  const ClassServer server = class_server(clsid);
-  if (server.library.empty()) return;
-  const VersionInfo vi = version_of(server.library);
-  list.add(helper_title(helper_version(vi), server.library), server.library, clsid, vi.product_version, code, 0, rules);
+std::string class_key(std::string_view clsid) { return "CLSID\\" + braced_class(clsid); }
+
+// The library of a class registration: one key opened, as the helpers need no class name.
+std::string class_library(std::string_view clsid) {
+  return reg::read_string(platform::RegKey::open_read(HKEY_CLASSES_ROOT, class_key(clsid) + "\\InprocServer32"), "");
 }
 
-void add_extension(ItemList& list, std::string_view name, const ItemRules& rules) {
-  const std::string key = joined(kExtensionsKey, name);
-  const std::string button = reg::read_string(HKEY_LOCAL_MACHINE, key, "ButtonText");
+// Helper objects and toolbars: a class registration whose library names the file.
+void add_class_helper(ItemList& list, std::string_view clsid, int code, const CommandFolders& folders,
+                      const ItemRules& rules) {
+  const std::string library = class_library(clsid);
+  if (library.empty()) return;
+  const VersionInfo vi = version_of(library, folders);
+  list.add(helper_title(helper_version(vi), library), library, clsid, vi.product_version, code, 0, rules);
+}
+
+void add_extension(ItemList& list, std::string_view name, const CommandFolders& folders, const ItemRules& rules) {
+  const platform::RegKey key = platform::RegKey::open_read(HKEY_LOCAL_MACHINE, joined(kExtensionsKey, name));
+  const std::string button = reg::read_string(key, "ButtonText");
   if (button.empty()) return;
-  std::string file = reg::read_string(HKEY_LOCAL_MACHINE, key, "Exec");
-  if (file.empty()) file = reg::read_string(HKEY_LOCAL_MACHINE, key, "script");
-  std::string detail = reg::read_string(HKEY_LOCAL_MACHINE, key, "HotIcon");
+  std::string file = reg::read_string(key, "Exec");
+  if (file.empty()) file = reg::read_string(key, "script");
+  std::string detail = reg::read_string(key, "HotIcon");
   if (detail.empty()) detail = file;
-  list.add(extension_title(button, helper_version(version_of(file)), file), file, name, detail, code::kTypeExtension, 0,
-           rules);
+  list.add(extension_title(button, helper_version(version_of(file, folders)), file), file, name, detail,
+           code::kTypeExtension, 0, rules);
 }
 
 // Where a helper of kind `code` is registered: the key and, for a toolbar, the value.
@@ -84,18 +93,21 @@ std::string registration_key(int code, std::string_view command) {
 }
 
 ClassServer class_server(std::string_view clsid) {
-  const std::string key = "CLSID\\" + braced_class(clsid);
-  return {reg::read_string(HKEY_CLASSES_ROOT, key, ""), reg::read_string(HKEY_CLASSES_ROOT, key + "\\InprocServer32", "")};
+  // The class key once; its InprocServer32 opened from it.
+  const platform::RegKey key = platform::RegKey::open_read(HKEY_CLASSES_ROOT, class_key(clsid));
+  if (!key) return {};
+  return {reg::read_string(key, ""), reg::read_string(platform::RegKey::open_read(key.get(), "InprocServer32"), "")};
 }
 
 std::size_t list_ie_helpers(ItemList& list, const ItemRules& rules) {
   list.clear();
+  const CommandFolders folders = command_folders();
   for (const std::string& clsid : reg::subkey_names(HKEY_LOCAL_MACHINE, kHelperObjectsKey))
-    add_class_helper(list, clsid, code::kTypeBho, rules);
+    add_class_helper(list, clsid, code::kTypeBho, folders, rules);
   for (const std::string& clsid : reg::value_names(HKEY_LOCAL_MACHINE, kToolbarKey))
-    add_class_helper(list, clsid, code::kTypeToolbar, rules);
+    add_class_helper(list, clsid, code::kTypeToolbar, folders, rules);
   for (const std::string& name : reg::subkey_names(HKEY_LOCAL_MACHINE, kExtensionsKey))
-    add_extension(list, name, rules);
+    add_extension(list, name, folders, rules);
   return list.size();
 }
 
@@ -118,9 +130,13 @@ ActionResult remove_ie_helper(int code, std::string_view command, const ItemRule
   return ActionResult::Done;
 }
 
-bool helper_approved(std::string_view title) {
-  return snapshot_approves(reg::read_string(HKEY_CURRENT_USER, keys::kIEHelpers, title, kSnapshotReadLimit));
+platform::RegKey open_helper_snapshot() { return platform::RegKey::open_read(HKEY_CURRENT_USER, keys::kIEHelpers); }
+
+bool helper_approved(const platform::RegKey& snapshot, std::string_view title) {
+  return snapshot_approves(reg::read_string(snapshot, title, kSnapshotReadLimit));
 }
+
+bool helper_approved(std::string_view title) { return helper_approved(open_helper_snapshot(), title); }
 
 bool write_helper_snapshot(std::string_view title, int code) {
   return reg::write_string(HKEY_CURRENT_USER, keys::kIEHelpers, title, std::to_string(code));

@@ -9,6 +9,7 @@
 
 #include "categories/ie_helpers.hpp"
 #include "common/item_list.hpp"
+#include "platform/reg_key.hpp"
 #include "startup/actions.hpp"
 
 namespace kestrom::helpers {
@@ -43,6 +44,9 @@ ActionResult remove_ie_helper(int code, std::string_view command, const ItemRule
 
 // The IEHelpers snapshot (HKCU), values named by the helper's title.
 bool helper_approved(std::string_view title);
+// The same through the snapshot key opened once, for a step that tests every listed helper.
+platform::RegKey open_helper_snapshot();
+bool helper_approved(const platform::RegKey& snapshot, std::string_view title);
 bool write_helper_snapshot(std::string_view title, int code);
 bool delete_helper_snapshot(std::string_view title);
 // Writes every listed helper into the snapshot (the approve-all step; the key was emptied).

@@ -23,8 +23,13 @@ std::string without_quotes(std::string_view text) {
 // A short text (a drive, a blank) is no path worth asking the system about.
 constexpr std::size_t kShortestPath = 4;
 
+// A text without a drive or folder (a class identifier, a class name, "notepad.exe /p") has no
+// long form of its own: the system would look it up in the current folder, which it does not
+// name, and under Wine each such question costs a trip to the file system.
+bool names_a_folder(std::string_view text) noexcept { return text.find_first_of("\\:") != std::string_view::npos; }
+
 std::string long_form(const ItemRules& rules, std::string_view text) {
-  if (!rules.long_path) return std::string(text);
+  if (!rules.long_path || !names_a_folder(text)) return std::string(text);
   std::string l = rules.long_path(text);
   return l.empty() ? std::string(text) : l;
 }

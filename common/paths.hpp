@@ -34,6 +34,14 @@ bool file_exists(std::string_view path);
 std::string long_path(std::string_view path);
 std::string short_path(std::string_view path);
 std::string command_to_file(std::string_view command);
+// The folders `command to file` puts in for the symbolic names; a listing reads them once.
+struct CommandFolders {
+  std::string windows, program_files;
+};
+CommandFolders command_folders();
+// The program file a command starts, in the command's own letters (command_to_file_as_written):
+// the one to read a file's version texts from.
+std::string program_file_as_written(std::string_view command, const CommandFolders& folders);
 // command_to_file for many commands in a row (every item of a report): the folders it fills in
 // are read once.
 class CommandFiles {
@@ -42,7 +50,7 @@ class CommandFiles {
   std::string operator()(std::string_view command) const;
 
  private:
-  std::string windows_, program_files_;
+  CommandFolders folders_;
 };
 
 struct VersionInfo {

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <utility>
 #include <vector>
 
 #include "common/file_date_texts.hpp"
@@ -151,14 +152,20 @@ std::string short_path(std::string_view path) {
   return s.empty() ? in : s;
 }
 
-CommandFiles::CommandFiles()
-    : windows_(windows_folder()),
-      program_files_(reg::read_string(HKEY_LOCAL_MACHINE, kCurrentVersion, "ProgramFilesDir", kMaxPath)) {
-  if (program_files_.empty()) program_files_ = kDefaultProgramFiles;
+CommandFolders command_folders() {
+  std::string program_files = reg::read_string(HKEY_LOCAL_MACHINE, kCurrentVersion, "ProgramFilesDir", kMaxPath);
+  if (program_files.empty()) program_files = kDefaultProgramFiles;
+  return {windows_folder(), std::move(program_files)};
 }
 
+std::string program_file_as_written(std::string_view command, const CommandFolders& folders) {
+  return command_to_file_as_written(command, folders.windows, folders.program_files);
+}
+
+CommandFiles::CommandFiles() : folders_(command_folders()) {}
+
 std::string CommandFiles::operator()(std::string_view command) const {
-  return command_to_file_text(command, windows_, program_files_);
+  return command_to_file_text(command, folders_.windows, folders_.program_files);
 }
 
 std::string command_to_file(std::string_view command) { return CommandFiles{}(command); }

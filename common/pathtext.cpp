@@ -38,21 +38,22 @@ std::string resolve_folders(std::string_view command, std::string_view windows_f
   return std::string(command);
 }
 
-}  // namespace
+enum class Letters { Upper, AsWritten };
 
-std::string command_to_file_text(std::string_view command, std::string_view windows_folder,
-                                 std::string_view program_files) {
+std::string program_part(std::string_view command, std::string_view windows_folder, std::string_view program_files,
+                         Letters letters) {
   const std::string full = resolve_folders(command, windows_folder, program_files);
+  const auto letter = [letters](char c) { return letters == Letters::Upper ? to_upper_ascii(c) : c; };
   std::string upper;
   upper.reserve(full.size());
   std::size_t colon = std::string::npos;
   for (std::size_t i = 0; i < full.size(); ++i) {
-    char c = to_upper_ascii(full[i]);
+    char c = letter(full[i]);
     // ".EXE", ".DLL", ".SYS"-like names end the program part; what follows are arguments.
     if (c == '.' && i + 2 < full.size()) {
       char second = to_upper_ascii(full[i + 2]);
       if (second == 'X' || second == 'L') {
-        for (std::size_t j = i; j < full.size() && j < i + 4; ++j) upper += to_upper_ascii(full[j]);
+        for (std::size_t j = i; j < full.size() && j < i + 4; ++j) upper += letter(full[j]);
         break;
       }
     }
@@ -67,6 +68,18 @@ std::string command_to_file_text(std::string_view command, std::string_view wind
   // A ":" in the first place has no drive letter before it.
   std::size_t start = colon == 0 ? 0 : colon - 1;
   return upper.substr(start);
+}
+
+}  // namespace
+
+std::string command_to_file_text(std::string_view command, std::string_view windows_folder,
+                                 std::string_view program_files) {
+  return program_part(command, windows_folder, program_files, Letters::Upper);
+}
+
+std::string command_to_file_as_written(std::string_view command, std::string_view windows_folder,
+                                       std::string_view program_files) {
+  return program_part(command, windows_folder, program_files, Letters::AsWritten);
 }
 
 std::string strip_quotes(std::string_view text) {

@@ -14,6 +14,10 @@ inline constexpr std::size_t kShortNameLength = 32;   // names shorter than this
 // windows_folder and program_files replace "\SystemRoot" and "%PROGRAMFILES%".
 std::string command_to_file_text(std::string_view command, std::string_view windows_folder,
                                  std::string_view program_files);
+// The same file in the letters the command has. For reading the file: Wine finds a name only
+// as written on its disk, and looks for any other spelling by reading the whole folder.
+std::string command_to_file_as_written(std::string_view command, std::string_view windows_folder,
+                                       std::string_view program_files);
 std::string strip_quotes(std::string_view text);
 std::string key_safe_name(std::string_view text);
 // The part of a path after its last backslash (the whole text when it has none). Only the

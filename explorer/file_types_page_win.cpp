@@ -16,6 +16,7 @@
 #include "common/text.hpp"
 #include "explorer/info_window_win.hpp"
 #include "explorer/list_page_win.hpp"
+#include "explorer/list_rules.hpp"
 #include "explorer/page_switch.hpp"
 #include "explorer/pages_win.hpp"
 #include "explorer/resource_ids.h"
@@ -104,7 +105,7 @@ class FileTypesPage final : public ListSheetPage {
       if (!program.empty()) version_information(program, vi);
       companies_.push_back(vi.company_name);
       const int row = list_->add_row(item.title, static_cast<int>(i), program);
-      const std::string shown = std::string(file_name_of_path(item.file));
+      const std::string shown = executable_of_command(item.file);
       list_->set_text(row, 1, shown.empty() ? no_file : shown);
       list_->set_text(row, 2, vi.company_name);
       list_->set_text(row, 3, item.command);
@@ -123,7 +124,7 @@ class FileTypesPage final : public ListSheetPage {
     const StartupItem& item = items_[static_cast<std::size_t>(index)];
     switch (column) {
       case 0: return item.title;
-      case 1: return file_name_key(item.file);
+      case 1: return executable_of_command(item.file);
       case 2: return companies_[static_cast<std::size_t>(index)];
       case 3: return item.command;
       case 4: return item.detail;

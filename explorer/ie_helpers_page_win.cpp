@@ -105,11 +105,16 @@ class BrowserPage : public ListSheetPage {
         if ((change->uNewState & LVIS_SELECTED) && !(change->uOldState & LVIS_SELECTED)) selection_changed(page);
         break;
       }
+      case NM_RCLICK:
+        if (const StartupItem* item = selected_item(); item && n->idFrom == IDC_LIST)
+          list_->context_menu(browser_page_menu(list_->page_command(), has_note(*item)));
+        break;
       default: break;
     }
     SetWindowLongPtrA(page, DWLP_MSGRESULT, 0);
     return TRUE;
   }
+
 
   virtual void fill(HWND page) = 0;
   // The information window's location line of an item.
@@ -176,6 +181,7 @@ class HelpersPage final : public BrowserPage {
   INT_PTR notify(HWND page, const NMHDR* n) override { return common_notify(page, n, kHelperColumns); }
 
   void command(HWND page, int id) override {
+    if (program_menu_command(app_, page, id, selected_item())) return;
     switch (id) {
       case cmd::kRelayout: list_->relayout({{IDC_INFO, 0}, {IDC_REMOVE, 0}, {IDC_CLOSE_PAGE, 0}}); break;
       case menu::kInfo: open_info(page); break;

@@ -33,7 +33,7 @@ constexpr std::array<ColumnDef, 4> kActiveTaskCols{{{IDS_COL_MODULE, 0.25}, {IDS
 constexpr std::array<ColumnDef, 2> kCookieCols{{{IDS_COL_COOKIES, 0.60}, {IDS_COL_CREATED, 0.39}}};
 constexpr std::array<ColumnDef, 5> kCookieDetailCols{{{IDS_COL_COOKIE_NAME, 0.40}, {IDS_COL_EXPIRES, 0.20},
                                                       {IDS_COL_PATH, 0.10}, {IDS_COL_VALUE, 0.20}, {IDS_COL_SSL, 0.09}}};
-constexpr std::array<ColumnDef, 6> kFileTypeCols{{{IDS_COL_TITLE, 0.30}, {IDS_COL_COMMAND, 0.17}, {IDS_COL_COMPANY, 0.20},
+constexpr std::array<ColumnDef, 6> kFileTypeCols{{{IDS_COL_TITLE, 0.30}, {IDS_COL_EXECUTABLE, 0.17}, {IDS_COL_COMPANY, 0.20},
                                                   {IDS_COL_CLASS, 0.12}, {IDS_COL_EXTENSION, 0.08}, {IDS_COL_TYPE, 0.10}}};
 constexpr std::array<ColumnDef, 5> kHiddenCols{{{IDS_COL_MODULE, 0.23}, {IDS_COL_PATH, 0.30}, {IDS_COL_FIRST_DETECTED, 0.20},
                                                 {IDS_COL_LAST_WRITTEN, 0.20}, {IDS_COL_TYPE, 0.12}}};
@@ -302,6 +302,24 @@ std::vector<MenuEntry> startup_menu(int code, bool disabled, bool has_note) {
   }
   append_common_menu_end(m, cmd::kStartup);
   return m;
+}
+
+std::vector<MenuEntry> browser_page_menu(int page_command, bool has_note) {
+  std::vector<MenuEntry> m;
+  if (page_command == cmd::kScheduledTasks || page_command == cmd::kIEHelpers) {
+    m = {{IDS_MENU_INFO, menu::kInfo}, {IDS_MENU_EXPLORE, menu::kExploreFolder}, {IDS_MENU_PROPERTIES, menu::kProperties}};
+    if (has_note) m.push_back({IDS_MENU_VIEW_NOTE, menu::kViewNote});
+    m.push_back({IDS_MENU_REMOVE, menu::kRemove});
+    m.push_back({IDS_MENU_DELETE_ON_REBOOT, menu::kDeleteOnReboot});
+  }
+  append_common_menu_end(m, page_command);
+  return m;
+}
+
+std::string executable_of_command(std::string_view command) {
+  // The program part ends where `command to file` ends it (".EXE", ".DLL"-like names); the
+  // folders do not matter for its file name.
+  return std::string(file_name_of_path(command_to_file_as_written(command, "", "")));
 }
 
 }  // namespace kestrom::explorer

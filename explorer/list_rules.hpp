@@ -120,4 +120,12 @@ std::vector<MenuEntry> program_menu_head(bool has_note);
 // The Startup Programs page's menu for the selected item.
 std::vector<MenuEntry> startup_menu(int code, bool disabled, bool has_note);
 
+// The menus of the Scheduled Tasks, IE Helpers and ActiveX pages for the selected item (the
+// ActiveX page has only the common end).
+std::vector<MenuEntry> browser_page_menu(int page_command, bool has_note);
+
+// The File Types page's Executable column: the file name of the program an open command
+// starts, without its arguments; empty when the command names none.
+std::string executable_of_command(std::string_view command);
+
 }  // namespace kestrom::explorer

@@ -50,8 +50,8 @@
 #define IDS_COL_PATH 3120
 #define IDS_COL_VALUE 3121
 #define IDS_COL_SSL 3122
-#define IDS_COL_CLASS 3123
-#define IDS_COL_EXTENSION 3124
+#define IDS_COL_CLASS 747
+#define IDS_COL_EXTENSION 748
 #define IDS_COL_LAST_WRITTEN 3125
 #define IDS_COL_ACTION 3126
 #define IDS_COL_DATE_MODIFIED 3127
@@ -295,3 +295,11 @@
 #define IDS_COOKIE_STORE_FAILED 3403
 #define IDS_COOKIE_KEEP_REFUSED 3404
 #define IDS_BROWSER_EDGE 3405
+
+// Scheduled Tasks, IE Helpers, ActiveX and File Types pages: their patrol times and the
+// File Types page's program column.
+#define IDS_PATROL_TIME_IE_HELPERS 785
+#define IDS_PATROL_TIME_TASKS 786
+#define IDS_PATROL_TIME_FILE_TYPES 788
+#define IDS_PATROL_TIME_ACTIVEX 1157
+#define IDS_COL_EXECUTABLE 746

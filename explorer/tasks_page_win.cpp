@@ -14,6 +14,8 @@
 #include "common/text.hpp"
 #include "explorer/info_window_win.hpp"
 #include "explorer/list_page_win.hpp"
+#include "explorer/list_rules.hpp"
+#include "explorer/page_parts_win.hpp"
 #include "explorer/page_switch.hpp"
 #include "explorer/pages_win.hpp"
 #include "explorer/resource_ids.h"
@@ -93,6 +95,10 @@ class TasksPage final : public ListSheetPage {
         }
         break;
       case LVN_COLUMNCLICK: list_->sort_click(reinterpret_cast<const NMLISTVIEW*>(n)->iSubItem, comparator()); break;
+      case NM_RCLICK:
+        if (const StartupItem* item = selected_item(); item && n->idFrom == IDC_LIST)
+          list_->context_menu(browser_page_menu(cmd::kScheduledTasks, has_note(*item)));
+        break;
       case LVN_ITEMCHANGED:
         if (newly_selected(n)) show_selected_in_status(&StartupItem::file);
         break;
@@ -103,11 +109,13 @@ class TasksPage final : public ListSheetPage {
   }
 
   void command(HWND page, int id) override {
+    if (program_menu_command(app_, page, id, selected_item())) return;
     switch (id) {
       case cmd::kRelayout: list_->relayout({{IDC_INFO, 0}, {IDC_REMOVE, 0}, {IDC_CLOSE_PAGE, 0}}); break;
       case menu::kInfo:
         if (open_info_for_selection(app_, page, *list_, items_)) fill();
         break;
+      case menu::kLookup: look_up_selected(app_, page, *list_, items_); break;
       case menu::kHelp: list_->open_help(); break;
       case IDC_REMOVE: remove(page); break;
       case IDC_CLOSE_PAGE: close_sheet(page); break;

@@ -88,7 +88,11 @@ class SystemHelperOperations final : public HelperStepOperations {
   SystemHelperOperations(HWND owner, BrowserStepSignals signals)
       : signals_(owner, std::move(signals), IDS_HELPER_REMOVE_REFUSED) {}
   void list_helpers(ItemList& list) override { helpers::list_ie_helpers(list, system_item_rules()); }
-  bool approved(std::string_view title) override { return helpers::helper_approved(title); }
+  bool approved(std::string_view title) override {
+    // Opened once for the whole step (again while the key does not exist yet).
+    if (!snapshot_) snapshot_ = helpers::open_helper_snapshot();
+    return helpers::helper_approved(snapshot_, title);
+  }
   void write_snapshot(std::string_view title, int code) override { helpers::write_helper_snapshot(title, code); }
   void delete_snapshot(std::string_view title) override { helpers::delete_helper_snapshot(title); }
   void note_first_sighting(std::string_view file) override {
@@ -107,6 +111,7 @@ class SystemHelperOperations final : public HelperStepOperations {
 
  private:
   SystemSignals signals_;
+  platform::RegKey snapshot_;
 };
 
 class SystemActiveXOperations final : public ActiveXStepOperations {
@@ -116,7 +121,10 @@ class SystemActiveXOperations final : public ActiveXStepOperations {
   void list_controls(ItemList& list) override {
     activex::list_activex(list, activex::ListMode::Statistics, system_item_rules());
   }
-  bool seen(std::string_view clsid) override { return activex::activex_seen(clsid); }
+  bool seen(std::string_view clsid) override {
+    if (!snapshot_) snapshot_ = activex::open_activex_snapshot();
+    return activex::activex_seen(snapshot_, clsid);
+  }
   void write_seen(std::string_view clsid) override { activex::write_activex_seen(clsid); }
   void note_first_sighting(std::string_view file) override {
     kestrom::note_first_sighting(file, detected::kActiveX);
@@ -129,6 +137,7 @@ class SystemActiveXOperations final : public ActiveXStepOperations {
 
  private:
   SystemSignals signals_;
+  platform::RegKey snapshot_;
 };
 
 class DialogAsker final : public BrowserAsker {

@@ -130,7 +130,7 @@ TEST_F(FileTypesEndToEnd, ThePageListsTheAssociationRemoveStopsWatchingAndAddWat
   ASSERT_EQ(rows.size(), 1u);
   ASSERT_EQ(rows[0].size(), 6u);
   EXPECT_EQ(rows[0][0], "KT Eight Document");
-  EXPECT_EQ(rows[0][1], "kt_sleeper.exe %1");
+  EXPECT_EQ(rows[0][1], "kt_sleeper.exe");  // the program, without the command's arguments
   EXPECT_EQ(rows[0][2], "Fixture Works");
   EXPECT_EQ(rows[0][3], "kt8file");
   EXPECT_EQ(rows[0][4], ".KT8");

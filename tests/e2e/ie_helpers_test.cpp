@@ -1,7 +1,8 @@
 // Browser helpers and ActiveX controls end to end. A helper object and a used control
 // registered from outside while the real monitor runs raise their alerts; No removes the
 // helper (its library's unregistration leaves a marker) and switches the control off. The
-// explorer's IE Helpers and ActiveX pages list them, and their Remove and Disable work.
+// explorer's IE Helpers and ActiveX pages list them, and their Remove, Disable and Delete File
+// on Reboot work.
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -22,6 +23,8 @@ constexpr const char* kTitle = "Kestrom New Program Alert";
 constexpr int kNo = 7;
 constexpr int kRemoveButton = 1003;
 constexpr int kDisableButton = 11;
+constexpr int kDeleteOnReboot = 1144;
+constexpr const char* kSessionManager = "SYSTEM\\CurrentControlSet\\Control\\Session Manager";
 // Both steps run in every first-half patrol (each 68 seconds) once their intervals are 1; the
 // machine is shared.
 constexpr DWORD kAlertWaitMs = 200000;
@@ -159,6 +162,18 @@ TEST_F(BrowserHelpers, ThePagesListAndRemoveAHelperAndDisableAControl) {
   EXPECT_EQ(row[3], "Internet Explorer - Browser Helper Object");
   EXPECT_FALSE(row[4].empty());  // first detected now
   EXPECT_TRUE(test::screenshot("explorer_ie_helpers_page"));
+  {
+    // Delete File on Reboot from the page's menu: asked first, then the library is in the
+    // system's list of deletions at restart.
+    test::SavedValue saved(HKEY_LOCAL_MACHINE, kSessionManager, "PendingFileRenameOperations");
+    test::delete_value(HKEY_LOCAL_MACHINE, kSessionManager, "PendingFileRenameOperations");
+    PostMessageA(GetParent(visible_list(sheet)), WM_COMMAND, MAKEWPARAM(kDeleteOnReboot, 0), 0);
+    HWND asked = box_saying(explorer.pid, "before Windows is fully loaded");
+    ASSERT_NE(asked, nullptr);
+    driver::press(asked, IDYES);
+    EXPECT_TRUE(poll([] { return pending_operations().find("KT_BROWSER_HELPER.DLL") != std::string::npos; }))
+        << pending_operations();
+  }
   click(sheet, kRemoveButton);
   HWND question = box_saying(explorer.pid, "remove this Internet Explorer Add-On");
   ASSERT_NE(question, nullptr);

@@ -121,6 +121,41 @@ TEST(ExplorerMenus, StartupMenuByCodeAndState) {
   EXPECT_FALSE(has(cookies, menu::kLog));
 }
 
+// The Scheduled Tasks and IE Helpers menus carry the program's own entries and the removal
+// commands; ActiveX only the common end; the note entry only when a note exists.
+TEST(ExplorerMenus, BrowserAndTaskPagesMenus) {
+  auto commands = [](const std::vector<MenuEntry>& m) {
+    std::vector<int> out;
+    for (const auto& e : m) out.push_back(e.command);
+    return out;
+  };
+  const std::vector<int> helpers = commands(browser_page_menu(cmd::kIEHelpers, false));
+  const std::vector<int> expected_start{menu::kInfo, menu::kExploreFolder, menu::kProperties, menu::kRemove,
+                                        menu::kDeleteOnReboot};
+  ASSERT_GT(helpers.size(), expected_start.size());
+  EXPECT_TRUE(std::equal(expected_start.begin(), expected_start.end(), helpers.begin()));
+  EXPECT_EQ(helpers.back(), menu::kHelp);
+  EXPECT_EQ(commands(browser_page_menu(cmd::kScheduledTasks, false)), helpers);
+  const std::vector<int> noted = commands(browser_page_menu(cmd::kIEHelpers, true));
+  ASSERT_EQ(noted.size(), helpers.size() + 1);
+  EXPECT_EQ(noted[3], menu::kViewNote);
+  std::vector<MenuEntry> end;
+  append_common_menu_end(end, cmd::kActiveX);
+  EXPECT_EQ(commands(browser_page_menu(cmd::kActiveX, true)), commands(end));
+}
+
+// The Executable column names the program an open command starts, not the command's tail.
+TEST(ExplorerFileTypes, ExecutableIsTheProgramsFileName) {
+  EXPECT_EQ(executable_of_command("C:\\Program Files\\X App\\x.exe C:\\docs\\%1"), "x.exe");
+  EXPECT_EQ(executable_of_command("C:\\Windows\\system32\\rundll32.exe C:\\Windows\\system32\\shimgvw.dll,"
+                                  "ImageView_Fullscreen %1"),
+            "rundll32.exe");
+  EXPECT_EQ(executable_of_command("%SystemRoot%\\system32\\NOTEPAD.EXE %1"), "NOTEPAD.EXE");
+  EXPECT_EQ(executable_of_command("wordpad.exe /p %1"), "wordpad.exe");
+  EXPECT_EQ(executable_of_command("C:\\Tools\\viewer.ocx"), "viewer.ocx");
+  EXPECT_EQ(executable_of_command(""), "");
+}
+
 TEST(ExplorerHelp, PageNamesWithLanguagePrefix) {
   EXPECT_EQ(help_page_name(cmd::kStartup, "de"), "de_startup.html");
   EXPECT_EQ(help_page_name(cmd::kRecent, "us"), "features.html");

@@ -1,4 +1,5 @@
 #include "common/pathtext.hpp"
+#include "common/text.hpp"
 
 #include <gtest/gtest.h>
 
@@ -54,6 +55,26 @@ TEST(CommandToFile, DriveLetterIsTheOneBeforeTheLastColon) {
   EXPECT_EQ(to_file("C:\\my.folder\\v1.2\\app.exe arg"), "C:\\MY.FOLDER\\V1.2\\APP.EXE");
   EXPECT_EQ(to_file("C:\\a\\b.ex"), "C:\\A\\B.EX");
   EXPECT_EQ(to_file("C:\\a\\b.e"), "C:\\A\\B.E");
+}
+
+// The as-written form is the same file, letter for letter as the command spells it: the
+// upper-case form made Wine read whole folders to find a library.
+TEST(CommandToFile, AsWrittenKeepsTheLettersOfTheSameFile) {
+  const char* commands[] = {"\"C:\\Program Files\\App\\app.exe\" /min",
+                            "C:\\Windows\\system32\\rundll32.exe C:\\x\\y.dll,Entry",
+                            "%SystemRoot%\\system32\\svchost.exe -k netsvcs",
+                            "\"%ProgramFiles%\\Vendor\\Tray.exe\" /s",
+                            "x:junk C:\\a\\B.exe",
+                            "\"notepad.exe\" /p",
+                            "C:\\my.folder\\v1.2\\App.Ex"};
+  for (const char* command : commands) {
+    const std::string written = command_to_file_as_written(command, "C:\\Windows", "C:\\Program Files");
+    EXPECT_EQ(to_upper(written), to_file(command)) << command;
+  }
+  EXPECT_EQ(command_to_file_as_written("\"C:\\Program Files\\App\\app.exe\" /min", "C:\\W", "C:\\P"),
+            "C:\\Program Files\\App\\app.exe");
+  EXPECT_EQ(command_to_file_as_written("%systemroot%\\System32\\Svc.dll", "C:\\Windows", "C:\\P"),
+            "C:\\Windows\\System32\\Svc.dll");
 }
 
 TEST(PathText, StripQuotesKeyNamesFileNamesExtensionsBlanks) {

@@ -54,9 +54,16 @@ TEST(ItemList, ShortFilesSkipLongPathAndListStopsAt4096) {
   EXPECT_EQ(list[0].file, "ab");
   EXPECT_EQ(list[0].command, "cmd");
   EXPECT_EQ(calls, 0);
-  list.add("t", "abcd", "cmd", "", 1, 0, rules);
-  EXPECT_EQ(list[1].file, "LONGabcd");
-  EXPECT_EQ(list[1].command, "LONGcmd");
+  list.add("t", "C:\\abcd", "C:\\cmd", "", 1, 0, rules);
+  EXPECT_EQ(list[1].file, "LONGC:\\abcd");
+  EXPECT_EQ(list[1].command, "LONGC:\\cmd");
+  // Texts naming no folder (a class identifier, a bare program with arguments) are not asked.
+  calls = 0;
+  list.add("t", "notepad.exe /p", "{0A1B2C3D-0000-4000-8000-000000000001}", "", 900, 0, rules);
+  EXPECT_EQ(list[2].file, "notepad.exe /p");
+  EXPECT_EQ(list[2].command, "{0A1B2C3D-0000-4000-8000-000000000001}");
+  list.add("t", "\\\\server\\share\\a.exe", "D:x", "", 1, 0, rules);
+  EXPECT_EQ(calls, 2);
   list.clear();
   for (std::size_t i = 0; i < kMaxItems; ++i) ASSERT_TRUE(list.add("t", "f", "", "", 1, 0, rules));
   EXPECT_TRUE(list.full());
