@@ -226,7 +226,8 @@ TEST_F(PolicyTest, ADocumentWrongAnywhereIsRefusedWithItsReasonAndChangesNothing
 
   std::string last_entry_bad = good;
   // The last category's entry is wrong: everything before it would have been importable.
-  last_entry_bad.replace(last_entry_bad.rfind("\"name\": \"") + 9, kSysfileName.size(), "..\\\\evil");
+  const std::size_t name_at = last_entry_bad.rfind("\"name\": \"") + 9;
+  last_entry_bad.replace(name_at, last_entry_bad.find('"', name_at) - name_at, "..\\\\evil");
   std::string oversized = good;
   oversized.resize(kPolicyMaxBytes + 1, ' ');
   const struct {
@@ -236,7 +237,7 @@ TEST_F(PolicyTest, ADocumentWrongAnywhereIsRefusedWithItsReasonAndChangesNothing
       {"", "not valid JSON"},
       {"{\"format\":\"someone-else\",\"version\":1,\"startup\":[]}", "is not a Kestrom approved policy"},
       {"{\"format\":\"kestrom-approved-policy\",\"version\":2}", "version 1"},
-      {last_entry_bad, "system_files[0].name"},
+      {last_entry_bad, "system_files["},
       {oversized, "bytes"},
   };
   for (const auto& c : cases) {
@@ -296,4 +297,37 @@ TEST_F(PolicyTest, ImportBeforeTheProductEverStartedIsRefused) {
   EXPECT_FALSE(imported.ok);
   EXPECT_NE(imported.message.find("has not started"), std::string::npos) << imported.message;
   EXPECT_FALSE(value_exists(HKEY_CURRENT_USER, std::string(keys::kTasks), "T.job"));
+}
+
+// HKLM, where the watched system files are recorded, is what a standard user may not write.
+TEST_F(PolicyTest, ARefusedSystemFileRecordKeepsTheContentAcceptedBefore) {
+  clear_snapshots();
+  approve_everything();
+  const std::string accepted = read_all(sysfile_);
+  write_file(sysfile_, "127.0.0.1 localhost\r\n10.0.0.1 intranet\r\n");
+  // The reference machine accepted the new content; this one still has the old one recorded.
+  ASSERT_EQ(accept_system_file_change({kSysfileName, sysfile_, ""}), ActionResult::Done);
+  ASSERT_TRUE(export_policy(wide(policy_)).ok);
+  write_file(system_file_vault_copy(kSysfileName), accepted);
+  const std::string key = std::string(keys::kSysfiles) + "\\" + kSysfileName;
+  set_value(HKEY_LOCAL_MACHINE, key, "Size", "1");
+  set_value(HKEY_LOCAL_MACHINE, key, "Date", "1/1/2001 12:00 AM");
+
+  PolicyOutcome imported;
+  {
+    DeniedKey denied(HKEY_LOCAL_MACHINE, key);
+    ASSERT_TRUE(denied.denied);
+    imported = import_policy(wide(policy_));
+  }
+  EXPECT_FALSE(imported.ok);
+  EXPECT_NE(imported.message.find("entries of system_files"), std::string::npos) << imported.message;
+  EXPECT_NE(imported.message.find("Imported: startup"), std::string::npos) << imported.message;
+  EXPECT_EQ(read_all(system_file_vault_copy(kSysfileName)), accepted);
+  EXPECT_EQ(get_value(HKEY_LOCAL_MACHINE, key, "Size"), "1");
+  EXPECT_TRUE(system_file_changed({kSysfileName, sysfile_, ""}));
+  // Allowed to write, the same import approves it.
+  const auto again = import_policy(wide(policy_));
+  EXPECT_TRUE(again.ok) << again.message;
+  EXPECT_FALSE(system_file_changed({kSysfileName, sysfile_, ""}));
+  EXPECT_EQ(read_all(system_file_vault_copy(kSysfileName)), read_all(sysfile_));
 }
