@@ -180,6 +180,16 @@ std::string filter_cookies_txt(std::string_view content, const std::vector<Filte
   return kept;
 }
 
+std::string remove_text_cookies(std::string_view content, const std::function<bool(const TextCookie&)>& drop) {
+  std::string kept;
+  kept.reserve(content.size());
+  for_each_line(content, [&](std::string_view line) {
+    if (auto cookie = cookie_of_line(line); cookie && drop(*cookie)) return;
+    kept.append(line);
+  });
+  return kept;
+}
+
 std::optional<std::int64_t> chrome_expiry_seconds(std::int64_t expires_utc) noexcept {
   if (expires_utc == 0) return std::nullopt;
   // Division first: the microseconds of year 9999 are near the top of the 64-bit range.

@@ -21,6 +21,9 @@ inline constexpr int kKindMaxthon = 4;
 inline constexpr int kKindAvant = 5;  // the cookie routines read the Chrome store for this kind
 inline constexpr int kKindMozilla = 6;
 inline constexpr int kKindChromeStore = kKindAvant;
+// Microsoft Edge keeps the same Chromium store in its own folder. Only the explorer's browser
+// choice names it; no default-browser command yields this kind.
+inline constexpr int kKindEdgeStore = 7;
 
 inline constexpr std::size_t kMaxFilterText = 511;   // a filter's text, the Nuts value's name
 inline constexpr std::size_t kMaxMatchedText = 512;  // longer cookie texts never match
@@ -93,6 +96,10 @@ std::string text_cookie_title(const TextCookie& cookie);
 // copied byte for byte, line ends included.
 std::string filter_cookies_txt(std::string_view content, const std::vector<Filter>& filters,
                                const std::function<bool(std::string_view)>& is_filter_name);
+
+// The whole content without the cookie lines that `drop` chooses; every other line, comments
+// and lines this reader does not take for cookies included, is copied byte for byte.
+std::string remove_text_cookies(std::string_view content, const std::function<bool(const TextCookie&)>& drop);
 
 // --- expiry units ------------------------------------------------------------------------
 

@@ -2,10 +2,10 @@
 
 #include <windows.h>
 
-#include <fstream>
-#include <iterator>
-#include <sstream>
+#include <algorithm>
 
+
+#include "common/file_date_texts.hpp"
 #include "common/locations.hpp"
 #include "common/paths.hpp"
 #include "common/product.hpp"
@@ -27,6 +27,11 @@ constexpr std::string_view kFirefoxWindowClass = "MozillaWindowClass";
 // A candidate IE cookie folder counts only within these lengths (the walk appends names).
 constexpr std::size_t kMinFolderLength = 3;
 constexpr std::size_t kMaxFolderLength = 250;
+
+// The filtered copy of cookies.txt waits beside it under this name.
+std::string pending_cookie_file(const std::string& file) {
+  return file.substr(0, file.find_last_of('\\') + 1) + "cookiesnew.txt";
+}
 
 std::string with_backslash(std::string folder) {
   if (!folder.empty() && folder.back() != '\\') folder += '\\';
@@ -69,26 +74,24 @@ std::string expiry_text(const std::optional<std::int64_t>& seconds) {
   return date_text(LocalTime{st.wYear, st.wMonth, st.wDay, st.wHour, st.wMinute, st.wSecond});
 }
 
-std::optional<std::string> read_file(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return std::nullopt;
-  std::ostringstream content;
-  content << in.rdbuf();
-  if (in.bad()) return std::nullopt;
-  return content.str();
-}
-
-// The Internet Explorer folder walk; deletes matching files in a filter pass.
+// The Internet Explorer folder walk; deletes matching files in a filter pass. The walk has
+// each file's name and date from the folder listing itself: no file is opened, the folder's
+// long form is asked for once, and the date formats are read once.
 std::size_t walk_ie_folder(const Folder& folder, bool filtering, const std::vector<Filter>& filters, ItemList& list,
                            const ItemRules& rules) {
   if (!folder.found) return 0;
   WIN32_FIND_DATAA fd;
   platform::UniqueFind find(FindFirstFileA((folder.path + "*.*").c_str(), &fd));
   if (!find) return list.size();
+  const std::string long_folder = with_backslash(rules.long_path ? rules.long_path(folder.path) : folder.path);
+  const std::string base = long_folder.size() > 1 ? long_folder : folder.path;
+  ItemRules found_names = rules;
+  found_names.long_path = nullptr;  // the listing's names are long names already
+  const FileDateTexts date_of;
   do {
     if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
     const std::string name = fd.cFileName;
-    const std::string path = folder.path + name;
+    const std::string path = base + name;
     switch (ie_cookie_file_step(name, (fd.dwFileAttributes & FILE_ATTRIBUTE_SYSTEM) != 0, filtering, filters)) {
       case IeFileStep::Skip:
         break;
@@ -96,12 +99,9 @@ std::size_t walk_ie_folder(const Folder& folder, bool filtering, const std::vect
         SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
         DeleteFileA(path.c_str());
         break;
-      case IeFileStep::List: {
-        FileFacts facts;
-        file_facts(path, facts);
-        if (!list.add(name, path, "", facts.date, code::kInfoCookie, 0, rules)) return list.size();
+      case IeFileStep::List:
+        if (!list.add(name, path, "", date_of(fd.ftLastWriteTime), code::kInfoCookie, 0, found_names)) return list.size();
         break;
-      }
     }
   } while (FindNextFileA(find.get(), &fd));
   return list.size();
@@ -109,7 +109,7 @@ std::size_t walk_ie_folder(const Folder& folder, bool filtering, const std::vect
 
 // The first profile of profiles.ini that holds a cookie store, else its first profile.
 std::string profile_from_ini(const std::string& firefox_folder) {
-  const auto ini = read_file(firefox_folder + "profiles.ini");
+  const auto ini = read_whole_file(firefox_folder + "profiles.ini");
   if (!ini) return {};
   std::string first;
   for (const ProfileEntry& entry : profiles_from_ini(*ini)) {
@@ -121,39 +121,62 @@ std::string profile_from_ini(const std::string& firefox_folder) {
   return first;
 }
 
-void list_text_store(const std::string& file, ItemList& list, const ItemRules& rules) {
-  const auto content = read_file(file);
+void list_text_store(const std::string& file, ItemList& list, const ItemRules& rules, CookieListing& out) {
+  const auto content = read_whole_file(file);
   if (!content) return;
-  for (const TextCookie& cookie : parse_cookies_txt(*content))
+  for (const TextCookie& cookie : parse_cookies_txt(*content)) {
     if (!list.add(text_cookie_title(cookie), cookie.path, cookie.value, expiry_text(text_expiry_seconds(cookie.expiry)),
                   code::kCookieEntry, cookie.secure ? 1 : 0, rules))
       break;
+    out.keys.push_back({cookie.domain, cookie.name});
+  }
 }
 
 // Writes the filtered copy beside cookies.txt; the browser keeps the original open, so the copy
-// goes over it later (replace_cookie_file).
+// goes over it later (replace_cookie_file). A copy that cannot be written whole leaves the one
+// before it, and "UpdateCookieFile", as they were.
 bool filter_text_store(const std::string& file, const std::vector<Filter>& filters) {
-  const auto content = read_file(file);
+  const auto content = read_whole_file(file);
   if (!content) return false;
   const std::string kept = filter_cookies_txt(*content, filters, [](std::string_view title) {
     return reg::value_exists(HKEY_CURRENT_USER, keys::kNuts, title);
   });
-  const std::string copy = file.substr(0, file.find_last_of('\\') + 1) + "cookiesnew.txt";
-  {
-    std::ofstream out(copy, std::ios::binary | std::ios::trunc);
-    if (!out || !(out << kept) || !out.flush()) return false;
-  }
+  if (!replace_file_contents(pending_cookie_file(file), kept)) return false;
   return write_setting(kUpdateCookieFile, 1);
 }
 
-Store store_of(int kind) { return kind == kKindFirefox ? Store::Firefox : Store::Chrome; }
+// Removes the chosen cookies from cookies.txt, and from the filtered copy still waiting to go
+// over it, so the copy does not bring them back. Each file is replaced whole or not at all.
+StoreOutcome delete_text_cookies(const std::string& file, const std::vector<CookieKey>& chosen) {
+  const auto drop = [&](const TextCookie& cookie) {
+    return std::any_of(chosen.begin(), chosen.end(),
+                       [&](const CookieKey& key) { return key.host == cookie.domain && key.name == cookie.name; });
+  };
+  // The waiting copy first: when it cannot be changed, cookies.txt is not changed either.
+  std::vector<std::string> files;
+  if (read_setting(kUpdateCookieFile, 0) > 0 && is_file(pending_cookie_file(file))) files.push_back(pending_cookie_file(file));
+  files.push_back(file);
+  StoreOutcome outcome;
+  for (const std::string& each : files) {
+    const auto content = read_whole_file(each);
+    if (!content) return {is_file(each) ? StoreStatus::Failed : StoreStatus::Missing, each, 0};
+    const std::string kept = remove_text_cookies(*content, drop);
+    if (kept.size() == content->size()) continue;
+    if (!replace_file_contents(each, kept)) return {StoreStatus::Failed, each, 0};
+    if (each == file) outcome.changed = parse_cookies_txt(*content).size() - parse_cookies_txt(kept).size();
+  }
+  return outcome;
+}
+
+// Netscape and Mozilla kinds read the Firefox profile too, so they get its schema.
+Store store_of(int kind) { return mozilla_family(kind) ? Store::Firefox : Store::Chrome; }
+
+bool chromium(int kind) { return kind == kKindChromeStore || kind == kKindEdgeStore; }
 
 // The SQLite store for `kind`, or empty when the kind has a text store or none.
 std::string sqlite_store_of(int kind) {
-  if (kind == kKindChromeStore) {
-    const Folder folder = chrome_cookie_folder();
-    return chrome_store_file(folder);
-  }
+  if (kind == kKindChromeStore) return chrome_store_file(chrome_cookie_folder());
+  if (kind == kKindEdgeStore) return chrome_store_file(edge_cookie_folder());
   if (kind == kKindFirefox || kind == kKindNetscape || kind == kKindMozilla) {
     const std::string file = firefox_store_file(firefox_profile_folder(kind));
     if (file.ends_with(".sqlite")) return file;
@@ -172,8 +195,12 @@ void add_store_rows(const std::vector<StoreCookie>& rows, ItemList& list, const 
   }
 }
 
-CookieListing list_or_filter(int kind, bool filtering, ItemList& list, const ItemRules& rules) {
+CookieListing list_or_filter(int kind, bool filtering, ItemList& list, const ItemRules& given) {
   list.clear();
+  // A cookie's path and value are no file names: the long-path lookup would cost a call per
+  // cookie and could rewrite a value that happens to read like a short path.
+  ItemRules rules = given;
+  rules.long_path = nullptr;
   CookieListing out;
   const std::vector<Filter> filters = filtering ? load_filters() : std::vector<Filter>{};
   const std::string store = sqlite_store_of(kind);
@@ -186,16 +213,30 @@ CookieListing list_or_filter(int kind, bool filtering, ItemList& list, const Ite
     std::vector<StoreCookie> rows;
     out.outcome = read_cookie_store(store, store_of(kind), rows, kMaxItems);
     add_store_rows(rows, list, rules, out);
-  } else if (kind == kKindFirefox || kind == kKindNetscape || kind == kKindMozilla) {
+  } else if (mozilla_family(kind)) {
     const std::string file = firefox_store_file(firefox_profile_folder(kind));
     out.store_path = file;
     if (filtering) filter_text_store(file, filters);
-    list_text_store(file, list, rules);
-  } else {
-    walk_ie_folder(ie_cookie_folder(), filtering, filters, list, rules);
+    list_text_store(file, list, rules, out);
+  } else if (!chromium(kind)) {
+    // A Chromium browser without its profile folder has no cookies here; Internet Explorer's
+    // files are not to be taken for them.
+    walk_ie_folder(ie_cookie_folder(), filtering, filters, list, given);
   }
   out.count = list.size();
   return out;
+}
+
+// The folder the user chose (`value` under the product key), else the browser's "Default"
+// profile under Local AppData.
+Folder chromium_profile_folder(std::string_view value, std::string_view browser) {
+  std::string folder = reg::read_string(HKEY_CURRENT_USER, keys::kProduct, value);
+  if (folder.empty()) {
+    const std::string local = reg::read_string(HKEY_CURRENT_USER, keys::kShellFolders, "Local AppData");
+    if (local.empty()) return {};
+    folder = local + "\\" + std::string(browser) + "\\User Data\\Default\\";
+  }
+  return {with_backslash(folder), is_folder(folder)};
 }
 
 }  // namespace
@@ -286,15 +327,9 @@ Folder firefox_profile_folder(int kind) {
   return found;
 }
 
-Folder chrome_cookie_folder() {
-  std::string folder = reg::read_string(HKEY_CURRENT_USER, keys::kProduct, "ChromeCookieFolder");
-  if (folder.empty()) {
-    const std::string local = reg::read_string(HKEY_CURRENT_USER, keys::kShellFolders, "Local AppData");
-    if (local.empty()) return {};
-    folder = local + "\\Google\\Chrome\\User Data\\Default\\";
-  }
-  return {with_backslash(folder), is_folder(folder)};
-}
+Folder chrome_cookie_folder() { return chromium_profile_folder("ChromeCookieFolder", "Google\\Chrome"); }
+
+Folder edge_cookie_folder() { return chromium_profile_folder("EdgeCookieFolder", "Microsoft\\Edge"); }
 
 std::string chrome_store_file(const Folder& folder) {
   if (!folder.found) return {};
@@ -313,15 +348,19 @@ CookieListing cookie_filter_pass(int kind, ItemList& list, const ItemRules& rule
 
 StoreOutcome delete_cookies(int kind, const std::vector<CookieKey>& keys) {
   const std::string store = sqlite_store_of(kind);
-  if (store.empty()) return {StoreStatus::Missing, {}, 0};
-  return delete_store_cookies(store, store_of(kind), keys);
+  if (!store.empty()) return delete_store_cookies(store, store_of(kind), keys);
+  if (mozilla_family(kind)) {
+    const std::string file = firefox_store_file(firefox_profile_folder(kind));
+    if (!file.empty()) return delete_text_cookies(file, keys);
+  }
+  return {StoreStatus::Missing, {}, 0};
 }
 
 bool replace_cookie_file(const Folder& profile) {
   if (!profile.found || read_setting(kUpdateCookieFile, 0) <= 0) return false;
   if (FindWindowA(std::string(kFirefoxWindowClass).c_str(), nullptr)) return false;
-  const std::string copy = profile.path + "cookiesnew.txt";
-  if (!CopyFileA(copy.c_str(), (profile.path + "cookies.txt").c_str(), FALSE)) return false;
+  const auto copy = read_whole_file(profile.path + "cookiesnew.txt");
+  if (!copy || !replace_file_contents(profile.path + "cookies.txt", *copy)) return false;
   reg::delete_value(HKEY_CURRENT_USER, keys::kOptions, kUpdateCookieFile);
   cookie_filter_cleanup();
   return true;

@@ -42,7 +42,10 @@ int firefox_major_version();
 Folder firefox_profile_folder(int kind);
 std::string firefox_store_file(const Folder& profile);  // "cookies.txt" or "cookies.sqlite" path
 Folder chrome_cookie_folder();
-// The Chrome database: "Network\Cookies" of current versions when present, else "Cookies".
+// The value "EdgeCookieFolder" under the product key, else Edge's "Default" profile folder.
+Folder edge_cookie_folder();
+// The Chromium database of Chrome and Edge: "Network\Cookies" of current versions when
+// present, else "Cookies".
 std::string chrome_store_file(const Folder& folder);
 
 // --- listing and the filter pass
@@ -57,7 +60,8 @@ CookieListing list_cookies(int kind, ItemList& list, const ItemRules& rules);
 // Deletes what matches the filter list from the store for `kind`; the Item List gets what is
 // left of an Internet Explorer folder.
 CookieListing cookie_filter_pass(int kind, ItemList& list, const ItemRules& rules);
-// Deletes chosen cookies of the SQLite store for `kind` by their stored host and name.
+// Deletes chosen cookies of the store for `kind` (SQLite, or cookies.txt lines) by their stored
+// host and name.
 StoreOutcome delete_cookies(int kind, const std::vector<CookieKey>& keys);
 // Copies the filtered "cookiesnew.txt" over "cookies.txt" once Firefox is closed.
 bool replace_cookie_file(const Folder& profile);

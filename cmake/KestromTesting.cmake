@@ -8,7 +8,7 @@
 
 function(kestrom_native_test name)
   add_executable(${name} ${ARGN})
-  target_link_libraries(${name} PRIVATE kestrom_monitor_core kestrom_explorer_core GTest::gtest_main)
+  target_link_libraries(${name} PRIVATE kestrom_check_core kestrom_explorer_core GTest::gtest_main)
   target_compile_options(${name} PRIVATE -Wall -Wextra -Werror)
   gtest_add_tests(TARGET ${name} SOURCES ${ARGN} TEST_LIST added)
   set_tests_properties(${added} PROPERTIES TIMEOUT 60)

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -54,6 +55,12 @@ struct FileTimes {
   std::string created, accessed, written;
 };
 bool file_times(std::string_view file, FileTimes& out);
+
+// Whole-file reading and replacing, for files of other programs that must never be left cut
+// short: the new content goes into a file beside `path` first and takes its place only when
+// written completely, so a failure leaves the old file as it was.
+std::optional<std::string> read_whole_file(const std::string& path);
+bool replace_file_contents(const std::string& path, std::string_view content);
 
 LocalTime local_now();
 std::string date_text(const LocalTime& t);  // with the user's formats from the registry

@@ -1,9 +1,11 @@
 #include "common/paths.hpp"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <vector>
 
+#include "common/file_date_texts.hpp"
 #include "common/product_keys.hpp"
 #include "common/registry.hpp"
 #include "common/text.hpp"
@@ -245,5 +247,52 @@ std::string date_text(const LocalTime& t) {
 }
 
 std::string date_text_now() { return date_text(local_now()); }
+
+FileDateTexts::FileDateTexts()
+    : short_date_(reg::read_string(HKEY_CURRENT_USER, kInternational, "sShortDate", kDateFormatLimit)),
+      time_(reg::read_string(HKEY_CURRENT_USER, kInternational, "sTimeFormat", kDateFormatLimit)) {}
+
+std::string FileDateTexts::operator()(const FILETIME& utc) const {
+  LocalTime t;
+  return local_time_of(utc, t) ? format_date_text(t, short_date_, time_) : std::string();
+}
+
+std::optional<std::string> read_whole_file(const std::string& path) {
+  platform::UniqueFile file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                        nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) return std::nullopt;
+  std::string content;
+  char buffer[65536];
+  DWORD got = 0;
+  while (true) {
+    if (!ReadFile(file.get(), buffer, sizeof buffer, &got, nullptr)) return std::nullopt;
+    if (got == 0) return content;
+    content.append(buffer, got);
+  }
+}
+
+bool replace_file_contents(const std::string& path, std::string_view content) {
+  const std::string fresh = path + ".kestrom-new";
+  {
+    platform::UniqueFile file(
+        CreateFileA(fresh.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) return false;
+    bool written = true;
+    for (std::size_t done = 0; written && done < content.size();) {
+      const auto chunk = static_cast<DWORD>(std::min<std::size_t>(content.size() - done, 1u << 20));
+      DWORD wrote = 0;
+      written = WriteFile(file.get(), content.data() + done, chunk, &wrote, nullptr) && wrote == chunk;
+      done += wrote;
+    }
+    if (!written || !FlushFileBuffers(file.get())) {
+      file.reset();
+      DeleteFileA(fresh.c_str());
+      return false;
+    }
+  }
+  if (MoveFileExA(fresh.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return true;
+  DeleteFileA(fresh.c_str());
+  return false;
+}
 
 }  // namespace kestrom

@@ -214,9 +214,11 @@ class CookieList {
   }
 
   // Removes the rows whose tick is `ticked`; with `keep_others` the other rows are recorded as
-  // kept. The store's rows go by the host and name kept from the store in one pass.
+  // kept. The store's rows go by the host and name kept from the store in one pass; a cookie is
+  // forgotten as kept only once it is gone.
   void remove(bool ticked, bool keep_others) {
     std::vector<cookies::CookieKey> keys;
+    std::vector<std::string> removed_titles;
     bool keep_refused = false;
     for (const auto& [index, tick] : rows()) {
       const StartupItem& item = items_[index];
@@ -226,14 +228,19 @@ class CookieList {
       }
       if (kind_ == cookies::kKindExplorer) {
         SetFileAttributesA(item.file.c_str(), FILE_ATTRIBUTE_NORMAL);
-        if (!DeleteFileA(item.file.c_str())) continue;
+        if (DeleteFileA(item.file.c_str())) cookies::forget_kept_cookie(item.title);
       } else if (index < listing_.keys.size()) {
         keys.push_back(listing_.keys[index]);
+        removed_titles.push_back(item.title);
       }
-      cookies::forget_kept_cookie(item.title);
     }
-    if (!keys.empty() && cookies::delete_cookies(kind_, keys).status == cookies::StoreStatus::Failed)
-      tell(IDS_COOKIE_STORE_FAILED);
+    if (!keys.empty()) {
+      if (cookies::delete_cookies(kind_, keys).status == cookies::StoreStatus::Ok) {
+        for (const std::string& title : removed_titles) cookies::forget_kept_cookie(title);
+      } else {
+        tell(IDS_COOKIE_STORE_FAILED);
+      }
+    }
     if (keep_refused) tell(IDS_COOKIE_KEEP_REFUSED);
     fill();
     sort(1, 0);

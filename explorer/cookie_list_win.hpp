@@ -8,7 +8,7 @@
 
 namespace kestrom::explorer {
 
-// Modal over `owner`; `kind` is 1 (Internet Explorer's folder), 3 (Firefox) or 5 (Chrome).
+// Modal over `owner`; `kind` is 1 (Internet Explorer's folder), 3 (Firefox), 5 (Chrome) or Edge's.
 void show_cookie_list(App& app, HWND owner, int kind);
 
 }  // namespace kestrom::explorer

@@ -12,6 +12,8 @@ BrowserButton button_of_browser_option(int stored) noexcept {
       return BrowserButton::Mozilla;
     case kBrowserChrome:
       return BrowserButton::Chrome;
+    case kBrowserEdge:
+      return BrowserButton::Edge;
     default:
       return BrowserButton::Explorer;
   }
@@ -21,6 +23,7 @@ int browser_option_of_button(BrowserButton button) noexcept {
   switch (button) {
     case BrowserButton::Mozilla: return kBrowserMozilla;
     case BrowserButton::Chrome: return kBrowserChrome;
+    case BrowserButton::Edge: return kBrowserEdge;
     case BrowserButton::Explorer: break;
   }
   return kBrowserExplorer;
@@ -30,6 +33,7 @@ int cookie_kind_of_button(BrowserButton button) noexcept {
   switch (button) {
     case BrowserButton::Mozilla: return cookies::kKindFirefox;
     case BrowserButton::Chrome: return cookies::kKindChromeStore;
+    case BrowserButton::Edge: return cookies::kKindEdgeStore;
     case BrowserButton::Explorer: break;
   }
   return cookies::kKindExplorer;

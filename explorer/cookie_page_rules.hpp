@@ -7,17 +7,19 @@
 
 namespace kestrom::explorer {
 
-enum class BrowserButton { Explorer, Mozilla, Chrome };
+enum class BrowserButton { Explorer, Mozilla, Chrome, Edge };
 
 // The stored `Browser` value of each button.
 inline constexpr int kBrowserExplorer = 1;
 inline constexpr int kBrowserMozilla = 6;
 inline constexpr int kBrowserChrome = 8;
+inline constexpr int kBrowserEdge = 9;
 
-// 1, 4 and 5 (and anything unknown) select Internet Explorer; 2, 3 and 6 Mozilla; 8 Chrome.
+// 1, 4 and 5 (and anything unknown) select Internet Explorer; 2, 3 and 6 Mozilla; 8 Chrome;
+// 9 Edge.
 BrowserButton button_of_browser_option(int stored) noexcept;
 int browser_option_of_button(BrowserButton button) noexcept;
-// The browser kind whose cookies the cookie list window shows (1, 3 or 5).
+// The browser kind whose cookies the cookie list window shows (1, 3, 5 or Edge's).
 int cookie_kind_of_button(BrowserButton button) noexcept;
 
 enum class AddFilterCheck { Add, Blank, TooLong, ListFull };

@@ -41,7 +41,8 @@ struct BrowserRadio {
 };
 constexpr BrowserRadio kRadios[] = {{IDC_COOKIE_IE, BrowserButton::Explorer, IDS_BROWSER_IE},
                                     {IDC_COOKIE_MOZILLA, BrowserButton::Mozilla, IDS_BROWSER_MOZILLA},
-                                    {IDC_COOKIE_CHROME, BrowserButton::Chrome, IDS_BROWSER_CHROME}};
+                                    {IDC_COOKIE_CHROME, BrowserButton::Chrome, IDS_BROWSER_CHROME},
+                                    {IDC_COOKIE_EDGE, BrowserButton::Edge, IDS_BROWSER_EDGE}};
 
 class CookiesPage final : public SheetPage {
  public:
@@ -95,6 +96,7 @@ class CookiesPage final : public SheetPage {
     // Browsers that are not installed get no button.
     if (!cookies::browser_installed("firefox.exe")) ShowWindow(GetDlgItem(page, IDC_COOKIE_MOZILLA), SW_HIDE);
     if (!cookies::browser_installed("chrome.exe")) ShowWindow(GetDlgItem(page, IDC_COOKIE_CHROME), SW_HIDE);
+    if (!cookies::browser_installed("msedge.exe")) ShowWindow(GetDlgItem(page, IDC_COOKIE_EDGE), SW_HIDE);
     choose(page, button_of_browser_option(settings::option(Opt::Browser)));
     CheckDlgButton(page, IDC_COOKIE_ALWAYS_VIEW, settings::option(Opt::ViewCookies) > 0 ? BST_CHECKED : BST_UNCHECKED);
   }
@@ -126,6 +128,7 @@ class CookiesPage final : public SheetPage {
     switch (chosen_) {
       case BrowserButton::Mozilla: return cookies::firefox_profile_folder(cookies::kKindFirefox);
       case BrowserButton::Chrome: return cookies::chrome_cookie_folder();
+      case BrowserButton::Edge: return cookies::edge_cookie_folder();
       case BrowserButton::Explorer: break;
     }
     return cookies::ie_cookie_folder();
@@ -199,6 +202,7 @@ class CookiesPage final : public SheetPage {
     if (!named) return;
     const char* value = chosen_ == BrowserButton::Mozilla  ? "CookieFolder"
                         : chosen_ == BrowserButton::Chrome ? "ChromeCookieFolder"
+                        : chosen_ == BrowserButton::Edge   ? "EdgeCookieFolder"
                                                            : "IECookieFolder";
     if (!reg::write_string(HKEY_CURRENT_USER, keys::kProduct, value, path)) tell(page, IDS_FILTER_WRITE_REFUSED);
     show_folder(page);

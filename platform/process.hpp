@@ -23,6 +23,10 @@ struct StartOptions {
   HWND owner = nullptr;        // the shell's owner window for any question it asks
   // The verb is one of the file's shell menu ("properties"), not a registered program's.
   bool shell_menu_verb = false;
+  // Where a program started directly writes its standard output and error (inheritable file
+  // handles, e.g. to read a console program's output); null: where it would write anyway.
+  HANDLE output = nullptr;
+  HANDLE error_output = nullptr;
 };
 
 struct Started {

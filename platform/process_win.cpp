@@ -18,9 +18,17 @@ Started create_process(std::string command_line, const StartOptions& options) {
     si.dwFlags = STARTF_USESHOWWINDOW;
     si.wShowWindow = static_cast<WORD>(options.show);
   }
+  const bool redirected = options.output != nullptr || options.error_output != nullptr;
+  if (redirected) {
+    si.dwFlags |= STARTF_USESTDHANDLES;
+    si.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+    si.hStdOutput = options.output ? options.output : GetStdHandle(STD_OUTPUT_HANDLE);
+    si.hStdError = options.error_output ? options.error_output : GetStdHandle(STD_ERROR_HANDLE);
+  }
   PROCESS_INFORMATION pi{};
-  // CreateProcess may write into the command line, so it gets a copy of its own.
-  if (!CreateProcessA(nullptr, command_line.data(), nullptr, nullptr, FALSE, 0, nullptr,
+  // CreateProcess may write into the command line, so it gets a copy of its own. Handles are
+  // inherited only when the caller hands its own to the new program.
+  if (!CreateProcessA(nullptr, command_line.data(), nullptr, nullptr, redirected ? TRUE : FALSE, 0, nullptr,
                       options.folder.empty() ? nullptr : options.folder.c_str(), &si, &pi)) {
     out.error = GetLastError();
     if (out.error == ERROR_SUCCESS) out.error = ERROR_GEN_FAILURE;

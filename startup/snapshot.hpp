@@ -25,6 +25,8 @@ using StoredNumber = std::function<std::optional<int>(std::string_view name)>;
 int snapshot_lookup_in(const StoredNumber& stored, std::string_view file, std::string_view title);
 
 bool snapshot_write(std::string_view name, int code);  // value `name` = decimal code
+// The number stored under one value name; 0 when missing, too long or not a number.
+int snapshot_number(std::string_view name);
 bool snapshot_delete(std::string_view name);
 // The number stored for an entry: under its snapshot key, else (missing or 0) under its
 // title; -1 when neither value exists.

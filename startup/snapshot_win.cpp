@@ -4,6 +4,7 @@
 #include <optional>
 #include <string>
 
+#include "common/options_table.hpp"
 #include "common/product_keys.hpp"
 #include "common/registry.hpp"
 #include "common/text.hpp"
@@ -44,6 +45,11 @@ class SnapshotReader {
 }  // namespace
 
 int snapshot_lookup(std::string_view file, std::string_view title) { return SnapshotReader().lookup(file, title); }
+
+int snapshot_number(std::string_view name) {
+  // Longer data reads as empty, and empty or non-numeric data as 0: both count as missing.
+  return decimal_value(reg::read_string(HKEY_CURRENT_USER, keys::kRunSnapshot, name, kSnapshotReadLimit));
+}
 
 bool snapshot_write(std::string_view name, int code) {
   return reg::write_string(HKEY_CURRENT_USER, keys::kRunSnapshot, name, std::to_string(code));

@@ -67,9 +67,12 @@ inline const char* insert_sql(Schema schema) {
 
 class Db {
  public:
+  static constexpr int kBusyWaitMs = 10000;
   explicit Db(const std::string& path, int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE) {
     if (sqlite3_open_v2(path.c_str(), &db_, flags, nullptr) != SQLITE_OK)
       throw std::runtime_error("cannot open " + path);
+    // A check may meet the program under test in the middle of its own transaction.
+    sqlite3_busy_timeout(db_, kBusyWaitMs);
   }
   ~Db() { sqlite3_close_v2(db_); }
   Db(const Db&) = delete;

@@ -12,7 +12,8 @@ namespace kestrom::test {
 
 class DeniedKey {
  public:
-  DeniedKey(HKEY root, const std::string& key) {
+  // With `deny_reading` nobody may even open the key, as a key locked by a policy meets a run.
+  DeniedKey(HKEY root, const std::string& key, bool deny_reading = false) {
     if (RegCreateKeyExA(root, key.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS | KEY_WOW64_64KEY, nullptr, &key_,
                         nullptr) != ERROR_SUCCESS)
       return;
@@ -22,7 +23,7 @@ class DeniedKey {
     if (size == 0 || RegGetKeySecurity(key_, DACL_SECURITY_INFORMATION, before_.data(), &size) != ERROR_SUCCESS)
       before_.clear();
     // Read, and change the security back (our handle keeps its rights anyway), nothing else.
-    denied = with_dacl("D:P(A;;KR;;;WD)(A;;WD;;;WD)");
+    denied = with_dacl(deny_reading ? "D:P(A;;WD;;;WD)" : "D:P(A;;KR;;;WD)(A;;WD;;;WD)");
   }
   ~DeniedKey() {
     if (!key_) return;

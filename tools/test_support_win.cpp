@@ -51,6 +51,53 @@ Process start_process(const std::string& program, std::string_view arguments, co
   return p;
 }
 
+namespace {
+
+// A file the started program inherits as its standard output or error; deleted when closed.
+platform::UniqueFile inheritable_temp_file(const std::string& name) {
+  SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+  const std::string path = test_program_folder() + "\\" + name;
+  return platform::UniqueFile(CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE,
+                                          FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, &inherit,
+                                          CREATE_ALWAYS, FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE,
+                                          nullptr));
+}
+
+std::string read_whole(const platform::UniqueFile& file) {
+  std::string out;
+  if (SetFilePointer(file.get(), 0, nullptr, FILE_BEGIN) == INVALID_SET_FILE_POINTER) return out;
+  char buffer[4096];
+  DWORD got = 0;
+  while (ReadFile(file.get(), buffer, sizeof buffer, &got, nullptr) && got > 0) out.append(buffer, got);
+  return out;
+}
+
+}  // namespace
+
+ConsoleRun run_console_program(const std::string& program, std::string_view arguments, DWORD timeout_ms) {
+  ConsoleRun run;
+  const std::string stem = "console-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(GetTickCount());
+  platform::UniqueFile out = inheritable_temp_file(stem + ".out");
+  platform::UniqueFile err = inheritable_temp_file(stem + ".err");
+  if (!out || !err) return run;
+  std::string command = "\"" + program + "\"";
+  if (!arguments.empty()) command += " " + std::string(arguments);
+  platform::StartOptions options;
+  options.keep_process = true;
+  options.output = out.get();
+  options.error_output = err.get();
+  platform::Started started = platform::start_command_line(command, options);
+  if (!started) return run;
+  Process p;
+  p.handle = std::move(started.process);
+  p.pid = started.id;
+  run.exit_code = wait_exit(p, timeout_ms);
+  if (run.exit_code < 0) end_process(p);
+  run.output = read_whole(out);
+  run.error = read_whole(err);
+  return run;
+}
+
 long wait_exit(const Process& p, DWORD timeout_ms) {
   if (!p || WaitForSingleObject(p.handle.get(), timeout_ms) != WAIT_OBJECT_0) return -1;
   DWORD code = 0;

@@ -39,6 +39,16 @@ bool still_running(const Process& p);
 // Ends the process if it still runs and waits for it.
 void end_process(Process& p);
 
+// A console program run to its end: its exit code (-1 when it did not end in time; it is then
+// ended) and what it wrote to standard output and error, byte for byte.
+struct ConsoleRun {
+  long exit_code = -1;
+  std::string output;
+  std::string error;
+};
+ConsoleRun run_console_program(const std::string& program, std::string_view arguments = {},
+                               DWORD timeout_ms = kWaitMs);
+
 // What the stand-in explorer (tests/fixtures/fake_explorer, also the tests' browser) recorded:
 // its command line at each start, in order.
 std::vector<std::string> explorer_starts();

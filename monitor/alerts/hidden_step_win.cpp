@@ -8,6 +8,7 @@
 #include "common/sound.hpp"
 #include "common/string_ids.h"
 #include "common/textloader.hpp"
+#include "monitor/hidden_files_step.hpp"
 #include "startup/enumerate.hpp"
 
 namespace kestrom::alerts {
@@ -39,43 +40,52 @@ int ask_new_hidden_file(HWND owner, AlertContext& context, const AlertItem& item
   return dialog.run(owner);
 }
 
+namespace {
+
+class SystemHiddenOperations final : public HiddenStepOperations, public HiddenAsker {
+ public:
+  SystemHiddenOperations(HWND owner, AlertContext& context, HiddenStepSignals signals)
+      : owner_(owner), context_(context), signals_(std::move(signals)) {}
+  void list_hidden_files(ItemList& list) override { kestrom::list_hidden_files(list, system_item_rules()); }
+  bool approved(std::string_view file) override { return hidden_file_approved(file); }
+  void approve(std::string_view file) override { approve_hidden_file(file); }
+  void note_first_sighting(std::string_view file) override { kestrom::note_first_sighting(file, detected::kHidden); }
+  ActionResult delete_file(const StartupItem& item) override { return delete_hidden_file(item.file, item.title); }
+  void tell_not_deleted(const StartupItem& item) override {
+    const std::string text = fill_question(text::load(IDS_HIDDEN_DELETE_REFUSED), item.file);
+    if (signals_.tell_user)
+      signals_.tell_user(text);
+    else
+      message_box(owner_, text, MB_OK | MB_ICONEXCLAMATION);
+  }
+  void show_status_icon() override {
+    if (signals_.show_status_icon) signals_.show_status_icon();
+  }
+  void play_alert_sound() override { signals_.play_alert_sound(); }
+  void set_alert_showing(bool on) override {
+    if (signals_.set_alert_showing) signals_.set_alert_showing(on);
+  }
+  int ask_new_hidden_file(const StartupItem& item) override {
+    AlertItem alert{item.file, item.title, item.file, "", item.code};
+    return signals_.ask ? signals_.ask(alert) : alerts::ask_new_hidden_file(owner_, context_, alert);
+  }
+
+ private:
+  HWND owner_;
+  AlertContext& context_;
+  HiddenStepSignals signals_;
+};
+
+}  // namespace
+
 int run_hidden_step(HWND owner, AlertContext& context, ItemList& list, const Options& options,
                     HiddenStepSignals signals) {
   if (!signals.play_alert_sound) {
     const int sound = options[Opt::Sound];
     signals.play_alert_sound = [sound] { play_sound(kHiddenSound, sound); };
   }
-  list_hidden_files(list, system_item_rules());
-  // The list is refilled by whatever the answers start (an ended program), so work on a copy.
-  const std::vector<StartupItem> items = list.items();
-  int found = 0;
-  for (const auto& item : items) {
-    if (hidden_file_approved(item.file)) continue;
-    ++found;
-    note_first_sighting(item.file, detected::kHidden);
-    if (signals.show_status_icon) signals.show_status_icon();
-    if (signals.set_alert_showing) signals.set_alert_showing(true);
-    int answer = silent_answer(options[Opt::HideHidden]);
-    if (alert_is_shown(options[Opt::HideHidden], options[Opt::ShowAlerts])) {
-      signals.play_alert_sound();
-      AlertItem alert{item.file, item.title, item.file, "", item.code};
-      answer = signals.ask ? signals.ask(alert) : ask_new_hidden_file(owner, context, alert);
-    }
-    if (answer == kAnswerNo) {
-      if (delete_hidden_file(item.file, item.title) == ActionResult::Refused) {
-        const std::string text = fill_question(text::load(IDS_HIDDEN_DELETE_REFUSED), item.file);
-        if (signals.tell_user)
-          signals.tell_user(text);
-        else
-          message_box(owner, text, MB_OK | MB_ICONEXCLAMATION);
-      }
-    } else if (answer == kAnswerYes) {
-      approve_hidden_file(item.file);
-    }
-    // A question that could not be shown leaves the file unapproved: it is asked about again.
-    if (signals.set_alert_showing) signals.set_alert_showing(false);
-  }
-  return found;
+  SystemHiddenOperations ops(owner, context, std::move(signals));
+  return run_hidden_files_step(list, hidden_step_options(options), ops, ops);
 }
 
 }  // namespace kestrom::alerts

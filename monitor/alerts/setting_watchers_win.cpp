@@ -40,14 +40,16 @@ bool watch_update_level(HWND owner, const SettingWatchSignals& signals) {
   const std::string text = fill_two(text::load(IDS_AUTO_UPDATE_CHANGED),
                                     text::load(update_level_text(copy, IDS_AUTO_UPDATE_UNKNOWN)),
                                     text::load(update_level_text(live, IDS_AUTO_UPDATE_UNKNOWN)));
-  if (ask(owner, signals, text, MB_ICONEXCLAMATION, text::load(IDS_AUTO_UPDATE_CAPTION)) == IDYES) {
+  const int answer = ask(owner, signals, text, MB_ICONEXCLAMATION, text::load(IDS_AUTO_UPDATE_CAPTION));
+  if (answer == IDYES) {
     // Blocked: the copy goes back into the live place.
     if (signals.vista_or_later) {
       if (signals.start_explorer) signals.start_explorer(kAUOptionSwitch);
     } else if (!write_live_update_level(copy)) {
       tell_refused(owner, signals, text::load(update_level_text(live, IDS_AUTO_UPDATE_UNKNOWN)));
     }
-  } else {
+  } else if (answer == IDNO) {
+    // Only an answer accepts: a question that could not be shown is asked again next time.
     write_update_level_copy(live);
   }
   return true;
@@ -58,13 +60,14 @@ void watch_prefix(HWND owner, const SettingWatchSignals& signals) {
   const std::string live = read_live_prefix();
   if (!prefix_changed(copy, live)) return;
   const std::string text = fill_two(text::load(IDS_PREFIX_CHANGED), copy, live);
-  if (ask(owner, signals, text, MB_ICONSTOP, text::load(IDS_PREFIX_CAPTION)) == IDYES) {
+  const int answer = ask(owner, signals, text, MB_ICONSTOP, text::load(IDS_PREFIX_CAPTION));
+  if (answer == IDYES) {
     if (signals.vista_or_later) {
       if (signals.start_explorer) signals.start_explorer(kSetPrefixSwitch);
     } else if (!write_live_prefix(copy)) {
       tell_refused(owner, signals, live);
     }
-  } else {
+  } else if (answer == IDNO) {
     write_prefix_copy(live);
   }
 }
@@ -85,9 +88,10 @@ void run_default_pages_step(HWND owner, const Options& options, const SettingWat
     } else if (signals.show_status_icon) {
       signals.show_status_icon();
     }
+    // A question that could not be shown (no answer) changes nothing: it is asked again.
     if (answer == IDYES) {
       write_page_copy(page, live_text);
-    } else if (!write_live_page(page, *copy)) {
+    } else if (answer == IDNO && !write_live_page(page, *copy)) {
       tell_refused(owner, signals, live_text);
     }
   }

@@ -31,10 +31,7 @@ SystemStartupOperations::SystemStartupOperations(StartupScan scan, ItemRules rul
 
 bool SystemStartupOperations::startup_changed(ItemList& list) { return kestrom::startup_changed(list, scan_, rules_); }
 
-int SystemStartupOperations::snapshot_value(std::string_view name) {
-  // Longer data reads as empty, and empty or non-numeric data as 0: both count as missing.
-  return decimal_value(reg::read_string(HKEY_CURRENT_USER, keys::kRunSnapshot, name, kSnapshotReadLimit));
-}
+int SystemStartupOperations::snapshot_value(std::string_view name) { return snapshot_number(name); }
 
 void SystemStartupOperations::write_snapshot(std::string_view name, int code) { snapshot_write(name, code); }
 

@@ -146,6 +146,32 @@ TEST(CookieRules, CookiesTxtFilterPassKeepsEveryOtherByteOfALargeFile) {
   EXPECT_EQ(kept, expected);
 }
 
+TEST(CookieRules, RemovingTextCookiesKeepsEveryOtherLineAsItWas) {
+  const std::string content =
+      "# Netscape HTTP Cookie File\r\n"
+      ".ads.example\tTRUE\t/\tFALSE\t0\tid\t1\r\n"
+      "ads.example\tFALSE\t/x\tFALSE\t0\tid\t2\n"                // same host and name, other path
+      "ads.example\tFALSE\t/\tFALSE\t0\tid2\t3\r\n"
+      "\n"
+      "\tTRUE\t/\tFALSE\t0\tid\tno domain\r\n"                   // not a cookie to this reader: kept
+      "caf\xc3\xa9.example\tFALSE\t/\tFALSE\t0\tx' OR 1=1 --\t4\r\n"
+      "news.example\tFALSE\t/\tFALSE\t0\tsid\t5";             // no line end
+  const auto drop = [](std::initializer_list<std::pair<const char*, const char*>> keys) {
+    return [keys](const TextCookie& c) {
+      return std::any_of(keys.begin(), keys.end(), [&](const auto& k) { return c.domain == k.first && c.name == k.second; });
+    };
+  };
+  EXPECT_EQ(remove_text_cookies(content, drop({})), content);
+  EXPECT_EQ(remove_text_cookies(content, drop({{"ads.example", "id"}, {"caf\xc3\xa9.example", "x' OR 1=1 --"}})),
+            "# Netscape HTTP Cookie File\r\n"
+            "ads.example\tFALSE\t/\tFALSE\t0\tid2\t3\r\n"
+            "\n"
+            "\tTRUE\t/\tFALSE\t0\tid\tno domain\r\n"
+            "news.example\tFALSE\t/\tFALSE\t0\tsid\t5");
+  EXPECT_EQ(remove_text_cookies(content, drop({{"news.example", "sid"}})),
+            content.substr(0, content.find("news.example")));
+}
+
 TEST(CookieRules, ExpiryUnitsOfEachStore) {
   EXPECT_EQ(chrome_expiry_seconds(0), std::nullopt);
   EXPECT_EQ(chrome_expiry_seconds((kSecondsFrom1601To1970 + 1'700'000'000) * 1'000'000 + 999'999), 1'700'000'000);
@@ -317,6 +343,8 @@ TEST_F(CookieStoreTest, RandomInputNeverCrashesTheReaders) {
     for (char& c : text) c = byte(rng) < 128 ? kSpecial[byte(rng) % (sizeof kSpecial - 1)] : static_cast<char>(byte(rng));
     const auto cookies = parse_cookies_txt(text);
     const auto kept = filter_cookies_txt(text, filters({"a"}), nullptr);
+    EXPECT_EQ(remove_text_cookies(text, [](const TextCookie&) { return false; }), text);
+    EXPECT_TRUE(parse_cookies_txt(remove_text_cookies(text, [](const TextCookie&) { return true; })).empty());
     for (const auto& profile : profiles_from_ini(text)) EXPECT_FALSE(profile.path.empty());
     EXPECT_LE(kept.size(), text.size());
     for (const auto& c : cookies) EXPECT_FALSE(c.domain.empty());
@@ -344,14 +372,18 @@ TEST_F(CookieStoreTest, RandomInputNeverCrashesTheReaders) {
 TEST(CookiePageRules, BrowserButtonsAndTheStoresTheyList) {
   using kestrom::explorer::BrowserButton;
   using namespace kestrom::explorer;
-  for (int stored : {1, 4, 5, 0, 7, 9, -1}) EXPECT_EQ(button_of_browser_option(stored), BrowserButton::Explorer) << stored;
+  for (int stored : {1, 4, 5, 0, 7, 10, -1}) EXPECT_EQ(button_of_browser_option(stored), BrowserButton::Explorer) << stored;
   for (int stored : {2, 3, 6}) EXPECT_EQ(button_of_browser_option(stored), BrowserButton::Mozilla) << stored;
   EXPECT_EQ(button_of_browser_option(8), BrowserButton::Chrome);
-  for (BrowserButton b : {BrowserButton::Explorer, BrowserButton::Mozilla, BrowserButton::Chrome})
+  EXPECT_EQ(button_of_browser_option(9), BrowserButton::Edge);
+  for (BrowserButton b : {BrowserButton::Explorer, BrowserButton::Mozilla, BrowserButton::Chrome, BrowserButton::Edge})
     EXPECT_EQ(button_of_browser_option(browser_option_of_button(b)), b);
   EXPECT_EQ(cookie_kind_of_button(BrowserButton::Explorer), kKindExplorer);
   EXPECT_EQ(cookie_kind_of_button(BrowserButton::Mozilla), kKindFirefox);
   EXPECT_EQ(cookie_kind_of_button(BrowserButton::Chrome), kKindChromeStore);
+  EXPECT_EQ(cookie_kind_of_button(BrowserButton::Edge), kKindEdgeStore);
+  // Edge's kind is the explorer's own: no default browser's command names it.
+  EXPECT_EQ(browser_kind_of_open_command("\"C:\\Program Files\\Microsoft\\Edge\\msedge.exe\" -- \"%1\""), kKindExplorer);
 }
 
 TEST(CookiePageRules, AddRefusesBlankOverlongAndAFullList) {

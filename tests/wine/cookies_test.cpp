@@ -8,6 +8,7 @@
 #include <sstream>
 
 #include "categories/cookies_win.hpp"
+#include "common/paths.hpp"
 #include "common/product_keys.hpp"
 #include "startup/enumerate.hpp"
 #include "tests/cookie_stores.hpp"
@@ -122,6 +123,15 @@ TEST_F(Cookies, InternetExplorerFilterPassLooksAtFileNamesOnly) {
   EXPECT_EQ(ie_cookie_folder().path, folder);
 
   ASSERT_EQ(list_cookies(kKindExplorer, list_, rules_).count, 3u);
+  // Each file is dated as the file facts date it, though the walk opens none of them.
+  FileFacts facts;
+  ASSERT_TRUE(file_facts(folder + "user@news[1].txt", facts));
+  const auto news = std::find_if(list_.items().begin(), list_.items().end(),
+                                 [](const StartupItem& item) { return item.title == "user@news[1].txt"; });
+  ASSERT_NE(news, list_.items().end());
+  EXPECT_EQ(news->detail, facts.date);
+  EXPECT_FALSE(news->detail.empty());
+  EXPECT_EQ(news->file, folder + "user@news[1].txt");
   ASSERT_EQ(add_filter("COOKIE"), AddFilter::Added);
   const auto pass = cookie_filter_pass(kKindExplorer, list_, rules_);
   EXPECT_EQ(pass.count, 2u);
@@ -289,5 +299,131 @@ TEST_F(Cookies, CurrentFirefoxProfileIsFoundThroughProfilesIni) {
   remove_folder(app_data + "\\Mozilla\\");
   ASSERT_TRUE(found.found);
   EXPECT_EQ(found.path, profile + "\\");
+  EXPECT_EQ(titles(list_), (std::vector<std::string>{"news.example / sid"}));
+}
+
+// Edge keeps Chrome's current store in its own profile folder: listed, filtered and deleted from
+// by stored host and name there, while Chrome's store beside it is left alone.
+TEST_F(Cookies, EdgeStoreInItsDefaultProfileIsHandledApartFromChromes) {
+  const std::string local = get_value(HKEY_CURRENT_USER, std::string(keys::kShellFolders), "Local AppData");
+  ASSERT_FALSE(local.empty());
+  const std::string microsoft = local + "\\Microsoft\\", edge = microsoft + "Edge\\";
+  const std::string profile = edge + "User Data\\Default\\";
+  for (const std::string& f : {microsoft, edge, edge + "User Data\\", profile, profile + "Network\\"})
+    CreateDirectoryA(f.c_str(), nullptr);
+  const std::string db = profile + "Network\\Cookies";
+  make_store(db, Schema::ChromeCurrent,
+             {{"ads.example", "id", "", "/", 0, 1, std::string("v10\x02", 4)},
+              {"news.example", "sid", "C:\\PROGRA~1", "C:\\PROGRA~1", 0, 0, ""},
+              {"news.example", "ads", "w", "/", 0, 0, ""}});
+  const std::string chrome = root_ + "Chrome\\";
+  CreateDirectoryA(chrome.c_str(), nullptr);
+  make_store(chrome + "Cookies", Schema::ChromeOld, {{"ads.example", "id", "c", "/", 0, 0, ""}});
+  set_value(HKEY_CURRENT_USER, kProductKey, "ChromeCookieFolder", chrome);
+  SavedValue edge_folder(HKEY_CURRENT_USER, kProductKey, "EdgeCookieFolder");
+  delete_value(HKEY_CURRENT_USER, kProductKey, "EdgeCookieFolder");
+
+  const Folder found = edge_cookie_folder();
+  EXPECT_TRUE(found.found);
+  EXPECT_EQ(found.path, profile);
+  const auto listing = list_cookies(kKindEdgeStore, list_, rules_);
+  EXPECT_EQ(listing.store_path, db);
+  EXPECT_EQ(titles(list_), (std::vector<std::string>{"ads.example / id", "news.example / sid", "news.example / ads"}));
+  EXPECT_EQ(list_.size() ? list_[0].command : "", "(encrypted)");
+  // A value and a path that read like a short path are shown as stored, not as a long path.
+  EXPECT_EQ(list_.size() > 1 ? list_[1].command : "", "C:\\PROGRA~1");
+  EXPECT_EQ(list_.size() > 1 ? list_[1].file : "", "C:\\PROGRA~1");
+
+  ASSERT_EQ(add_filter("ADS"), AddFilter::Added);
+  const auto pass = cookie_filter_pass(kKindEdgeStore, list_, rules_);
+  EXPECT_EQ(pass.outcome.status, StoreStatus::Ok) << pass.outcome.error;
+  EXPECT_EQ(rows_left(db, Schema::ChromeCurrent), (std::vector<std::string>{"news.example|sid"}));
+  EXPECT_EQ(integrity(db), "ok");
+  EXPECT_EQ(rows_left(chrome + "Cookies", Schema::ChromeOld), (std::vector<std::string>{"ads.example|id"}));
+
+  EXPECT_EQ(delete_cookies(kKindEdgeStore, {{"news.example", "sid"}}).changed, 1u);
+  EXPECT_TRUE(rows_left(db, Schema::ChromeCurrent).empty());
+  EXPECT_EQ(integrity(db), "ok");
+  remove_folder(edge);
+  // Without its folder Edge has no store, and none is made; Internet Explorer's files are not
+  // taken for Edge's cookies either.
+  const std::string ie = root_ + "IE\\";
+  CreateDirectoryA(ie.c_str(), nullptr);
+  write_file(ie + "index.dat", "index");
+  write_file(ie + "user@ads[1].txt", "a");
+  set_value(HKEY_CURRENT_USER, kProductKey, "IECookieFolder", ie);
+  EXPECT_FALSE(edge_cookie_folder().found);
+  EXPECT_EQ(list_cookies(kKindEdgeStore, list_, rules_).count, 0u);
+  EXPECT_EQ(cookie_filter_pass(kKindEdgeStore, list_, rules_).count, 0u);
+  EXPECT_TRUE(exists(ie + "user@ads[1].txt"));
+  EXPECT_FALSE(exists(db));
+}
+
+// Rows of cookies.txt removed from the cookie list go by host and name; the file is replaced
+// whole (the copy still waiting to go over it too), and a file Windows will not replace is left
+// exactly as it was.
+TEST_F(Cookies, CookiesTxtRowsAreRemovedAndTheFileReplacedWholeOrNotAtAll) {
+  const std::string app_path = "Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\firefox.exe";
+  SavedValue firefox(HKEY_LOCAL_MACHINE, app_path, "");
+  SavedValue update(HKEY_CURRENT_USER, std::string(keys::kOptions), "UpdateCookieFile");
+  set_value(HKEY_LOCAL_MACHINE, app_path, "", fixture("fixtures\\version_multi.exe"));
+  set_value(HKEY_CURRENT_USER, kProductKey, "CookieFolder", root_);
+  const std::string file = root_ + "cookies.txt", pending = root_ + "cookiesnew.txt";
+  const std::string head = "# Netscape HTTP Cookie File\r\n\tTRUE\t/\tFALSE\t0\tid\tno domain\r\n";
+  const std::string news = "news.example\tFALSE\t/\tFALSE\t0\tsid\t1\r\n";
+  const std::string ads = ".ads.example\tTRUE\t/\tFALSE\t0\tid\t2\r\n";
+  const std::string odd = "shop.example\tFALSE\t/\tFALSE\t0\tx' OR 1=1 --\t3";
+  write_file(file, head + ads + news + odd);
+  write_file(pending, head + ads + news);
+  set_value(HKEY_CURRENT_USER, std::string(keys::kOptions), "UpdateCookieFile", "1");
+
+  const auto listing = list_cookies(kKindFirefox, list_, rules_);
+  ASSERT_EQ(titles(list_), (std::vector<std::string>{"ads.example - id", "news.example - sid", "shop.example - x' OR 1=1 --"}));
+  ASSERT_EQ(listing.keys.size(), 3u);
+  const auto removed = delete_cookies(kKindFirefox, {listing.keys[0], listing.keys[2]});
+  EXPECT_EQ(removed.status, StoreStatus::Ok) << removed.error;
+  EXPECT_EQ(removed.changed, 2u);
+  EXPECT_EQ(read_all(file), head + news);
+  EXPECT_EQ(read_all(pending), head + news);  // the copy would otherwise bring them back
+  EXPECT_FALSE(exists(file + ".kestrom-new"));
+
+  // Held open by a browser that does not share it for deletion: Windows refuses to replace it;
+  // nothing is cut or lost.
+  HANDLE held = CreateFileA(file.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  ASSERT_NE(held, INVALID_HANDLE_VALUE);
+  const auto refused = delete_cookies(kKindFirefox, {listing.keys[1]});
+  CloseHandle(held);
+  EXPECT_EQ(refused.status, StoreStatus::Failed);
+  EXPECT_EQ(refused.changed, 0u);
+  EXPECT_EQ(read_all(file), head + news);
+  EXPECT_FALSE(exists(file + ".kestrom-new"));
+
+  DeleteFileA(file.c_str());
+  EXPECT_EQ(delete_cookies(kKindFirefox, {listing.keys[1]}).status, StoreStatus::Missing);
+  EXPECT_FALSE(exists(file));
+}
+
+// A browser that holds its store's lock: the pass is reported, waits no longer than its busy
+// time, and leaves every row; once the lock is gone the same pass goes through.
+TEST_F(Cookies, LockedFirefoxStoreIsReportedAndLeftWhole) {
+  set_value(HKEY_CURRENT_USER, kProductKey, "CookieFolder", root_);
+  const std::string db = root_ + "cookies.sqlite";
+  make_store(db, Schema::FirefoxCurrent,
+             {{".tracker.example", "uid", "1", "/", 0, 1, ""}, {"news.example", "sid", "2", "/", 0, 0, ""}});
+  ASSERT_EQ(add_filter("tracker"), AddFilter::Added);
+  {
+    Db browser(db);
+    browser.exec("BEGIN EXCLUSIVE");
+    const auto pass = cookie_filter_pass(kKindFirefox, list_, rules_);
+    EXPECT_EQ(pass.outcome.status, StoreStatus::Failed);
+    EXPECT_EQ(list_.size(), 0u);
+    EXPECT_EQ(delete_cookies(kKindFirefox, {{"news.example", "sid"}}).status, StoreStatus::Failed);
+    browser.exec("ROLLBACK");
+  }
+  EXPECT_EQ(rows_left(db, Schema::FirefoxCurrent), (std::vector<std::string>{".tracker.example|uid", "news.example|sid"}));
+  EXPECT_EQ(integrity(db), "ok");
+  const auto pass = cookie_filter_pass(kKindFirefox, list_, rules_);
+  EXPECT_EQ(pass.outcome.status, StoreStatus::Ok) << pass.outcome.error;
   EXPECT_EQ(titles(list_), (std::vector<std::string>{"news.example / sid"}));
 }

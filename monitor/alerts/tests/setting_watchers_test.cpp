@@ -185,3 +185,29 @@ TEST_F(SettingWatchersTest, PrefixBlockedBeforeVistaWritesBothPlacesAndNoAccepts
 }
 
 }  // namespace
+
+TEST_F(SettingWatchersTest, AQuestionThatCouldNotBeShownChangesNothing) {
+  test::set_value(HKEY_CURRENT_USER, kIEMain, "Start Page", "http://hijack.example/");
+  test::set_dword(HKEY_LOCAL_MACHINE, kAutoUpdate, "AUOptions", 1);
+  answers = {0, 0};  // neither question opened
+  run_default_pages_step(nullptr, options, signals);
+  run_setting_watchers(nullptr, signals);
+  EXPECT_EQ(asked.size(), 2u);
+  // Neither put back nor accepted: both are asked about again at the next check.
+  EXPECT_EQ(test::get_value(HKEY_CURRENT_USER, kIEMain, "Start Page"), "http://hijack.example/");
+  EXPECT_EQ(copy("StartPage"), "http://home.example/");
+  EXPECT_EQ(reg::read_small_number(HKEY_CURRENT_USER, keys::kProduct, "AUOptions", -1), 4);
+  asked.clear();
+  answers = {0, 0};
+  run_default_pages_step(nullptr, options, signals);
+  run_setting_watchers(nullptr, signals);
+  EXPECT_EQ(asked.size(), 2u);
+
+  test::set_dword(HKEY_LOCAL_MACHINE, kAutoUpdate, "AUOptions", 4);
+  test::set_value(HKEY_LOCAL_MACHINE, kPrefixes, "www", "http://evil.example/?q=");
+  asked.clear();
+  answers = {0};
+  run_setting_watchers(nullptr, signals);
+  ASSERT_EQ(asked.size(), 1u);
+  EXPECT_NE(copy("wwwPrefix"), "http://evil.example/?q=");
+}
