@@ -17,6 +17,7 @@
 #include "categories/services_win.hpp"
 #include "categories/setting_watch_win.hpp"
 #include "categories/system_files_win.hpp"
+#include "categories/tasks.hpp"
 #include "check/policy.hpp"
 #include "check/policy_win.hpp"
 #include "common/paths.hpp"
@@ -331,4 +332,57 @@ TEST_F(PolicyTest, ARefusedSystemFileRecordKeepsTheContentAcceptedBefore) {
   EXPECT_TRUE(again.ok) << again.message;
   EXPECT_FALSE(system_file_changed({kSysfileName, sysfile_, ""}));
   EXPECT_EQ(read_all(system_file_vault_copy(kSysfileName)), read_all(sysfile_));
+}
+
+// The same through kestromcheck.exe, as a fleet tool runs it: entries of every category are
+// approved with --accept, exported, their approvals taken away, and the import makes the check
+// clean again; a malformed policy exits with 2, says why on standard error and changes nothing.
+TEST_F(PolicyTest, TheCheckProgramExportsAndImportsThePolicyAndReportsNothingAfterwards) {
+  const std::string check = fixture("kestromcheck.exe");
+  const std::string agent = fixture("kt_agent.exe");
+  const std::string job = "kt_policy_job";
+  const std::string control = "{6B7C1A01-0000-4000-8000-00000000C0A1}";
+  const std::string ie_main = "Software\\Microsoft\\Internet Explorer\\Main";
+  SavedValue start_page(HKEY_CURRENT_USER, ie_main, "Start Page");
+  clear_snapshots();
+  set_value(HKEY_CURRENT_USER, kRun, "kt_policy_agent", "\"" + agent + "\" /policy");
+  ensure_scheduler_running();
+  ASSERT_TRUE(make_job(job, agent));
+  TestService service("kt_policy_svc", "KT Policy Service ü", agent);
+  ASSERT_TRUE(service);
+  ASSERT_TRUE(register_test_class(control, "Policy Control", fixture("kt_browser_helper.dll")));
+  ASSERT_TRUE(set_value(HKEY_CURRENT_USER, std::string(activex::kStatsKey) + "\\" + control, "", ""));
+  set_value(HKEY_CURRENT_USER, ie_main, "Start Page", "http://policy.example/");
+  set_value(HKEY_CURRENT_USER, std::string(keys::kProduct), "StartPage", "http://before.example/");
+
+  EXPECT_EQ(run_console_program(check, "--accept").exit_code, 1);
+  ASSERT_EQ(run_console_program(check).exit_code, 0);
+  const auto exported = run_console_program(check, "--export-policy \"" + policy_ + "\"");
+  ASSERT_EQ(exported.exit_code, 0) << exported.error;
+  EXPECT_TRUE(exported.error.empty()) << exported.error;
+
+  // This machine forgets what it approved: every category has something to report again.
+  clear_snapshots();
+  set_value(HKEY_CURRENT_USER, std::string(keys::kProduct), "StartPage", "http://before.example/");
+  const auto unapproved = run_console_program(check, "--json");
+  EXPECT_EQ(unapproved.exit_code, 1);
+
+  // A malformed policy: exit 2, the reason on standard error, nothing changed.
+  write_file(scratch_, read_all(policy_).substr(0, 200));
+  const auto state = snapshot_state();
+  const auto refused = run_console_program(check, "--import-policy \"" + scratch_ + "\"");
+  EXPECT_EQ(refused.exit_code, 2);
+  EXPECT_NE(refused.error.find("not valid JSON"), std::string::npos) << refused.error;
+  EXPECT_TRUE(refused.output.empty());
+  EXPECT_EQ(snapshot_state(), state);
+
+  const auto imported = run_console_program(check, "--import-policy \"" + policy_ + "\"");
+  EXPECT_EQ(imported.exit_code, 0) << imported.error;
+  const auto clean = run_console_program(check, "--json");
+  EXPECT_EQ(clean.exit_code, 0) << clean.output;
+
+  delete_value(HKEY_CURRENT_USER, kRun, "kt_policy_agent");
+  delete_job_file(job);
+  unregister_test_class(control);
+  delete_tree(HKEY_CURRENT_USER, std::string(activex::kStatsKey) + "\\" + control);
 }
