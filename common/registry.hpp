@@ -24,6 +24,8 @@ inline constexpr std::size_t kLongestText = 32767;
 // A text longer than `limit` reads as empty. Missing key or value: empty. Values of other
 // types read as empty as well (a REG_DWORD or REG_BINARY where text is expected is junk).
 std::string read_string(HKEY root, std::string_view key, std::string_view name, std::size_t limit = kMaxString);
+// The same through a key already open, for a step that reads many values of one key.
+std::string read_string(const platform::RegKey& key, std::string_view name, std::size_t limit = kMaxString);
 
 enum class Expand { No, Yes };
 // Reads a string value the way a caller with a buffer of its own size does: the text up to its

@@ -109,7 +109,10 @@ std::optional<std::string> read_windows_line(const std::string& key_name) {
 }  // namespace
 
 std::string read_string(HKEY root, std::string_view key, std::string_view name, std::size_t limit) {
-  RegKey k = RegKey::open_read(root, key);
+  return read_string(RegKey::open_read(root, key), name, limit);
+}
+
+std::string read_string(const RegKey& k, std::string_view name, std::size_t limit) {
   if (!k) return {};
   auto raw = k.query(name);
   if (!raw) return {};
