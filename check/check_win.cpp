@@ -526,7 +526,10 @@ CheckRun run_check(const std::vector<std::string>& categories, bool accept) {
     run.error = refused;
     return run;
   }
-  const Options options = load_all_options(Program::Monitor);
+  // Every option that picks an answer is set aside below; HideRunOnce, which keeps entries out
+  // of the questions, is the one the steps read (the listings read their own filters).
+  Options options = Options::defaults(Program::Monitor);
+  options[Opt::HideRunOnce] = read_option(Opt::HideRunOnce);
   Answers answers(accept);
   for (const std::string_view name : category_names()) {
     bool wanted = categories.empty();
