@@ -10,6 +10,10 @@
 #include "categories/cookies_win.hpp"
 #include "common/options_table.hpp"
 #include "common/product.hpp"
+#include "common/string_ids.h"
+#include "common/info_server_win.hpp"
+#include "explorer/cookie_page_rules.hpp"
+#include "explorer/list_page_win.hpp"
 #include "explorer/list_rules.hpp"
 #include "explorer/page_switch.hpp"
 #include "explorer/patrol_time.hpp"
@@ -39,6 +43,9 @@ class CookieList {
         const auto* n = reinterpret_cast<const NMHDR*>(lp);
         if (n->idFrom == IDC_LIST && n->code == LVN_COLUMNCLICK)
           sort_click(reinterpret_cast<const NMLISTVIEW*>(n)->iSubItem);
+        // The menu is for the selected row; without one nothing opens.
+        if (n->idFrom == IDC_LIST && n->code == NM_RCLICK && selected_index() >= 0)
+          track_context_menu(dialog, cookie_list_menu(kind_));
         return FALSE;
       }
       case WM_SIZE: relayout(dialog); return FALSE;
@@ -255,9 +262,8 @@ class CookieList {
         if (ask(IDS_REMOVE_UNCHECKED_QUESTION) == IDYES) remove(false, true);
         break;
       case IDC_COOKIE_VIEW_FILE: {
-        const int row = ListView_GetNextItem(list_, -1, LVNI_SELECTED);
-        const int index = row < 0 ? -1 : row_index(row);
-        if (index < 0 || static_cast<std::size_t>(index) >= items_.size()) {
+        const int index = selected_index();
+        if (index < 0) {
           tell(IDS_NO_SELECTION);
           break;
         }
@@ -265,6 +271,21 @@ class CookieList {
         platform::start_program("notepad.exe", arguments);
         break;
       }
+      case menu::kLookup: {
+        const int index = selected_index();
+        if (index < 0) {
+          tell(IDS_NO_SELECTION);
+          break;
+        }
+        // A store's row names no file (its "file" is the cookie's path): the lookup sends its
+        // title instead, as it does for any item without a file text.
+        const StartupItem& item = items_[static_cast<std::size_t>(index)];
+        info_server::look_up_program(app_.owner, item.code, kind_ == cookies::kKindExplorer ? item.file : "", item.title);
+        break;
+      }
+      case menu::kHelp:
+        info_server::open_help_page(app_.owner, help_page_name(cmd::kCookies, settings::text(IDS_LANGUAGE_CODE, 16)));
+        break;
       case IDC_MONITOR_IMAGE: {
         show_message_dialog(app_, IDS_COOKIE_PATROL_WARNING);
         const int minutes = set_patrol_time(app_, dialog, IDS_PATROL_TIME_COOKIES, settings::option(Opt::Cookies));
@@ -280,6 +301,13 @@ class CookieList {
         break;
       default: break;
     }
+  }
+
+  // The record index of the selected row, or -1.
+  int selected_index() const {
+    const int row = ListView_GetNextItem(list_, -1, LVNI_SELECTED);
+    const int index = row < 0 ? -1 : row_index(row);
+    return index >= 0 && static_cast<std::size_t>(index) < items_.size() ? index : -1;
   }
 
   int row_index(int row) const {

@@ -1,6 +1,9 @@
 #include "explorer/cookie_page_rules.hpp"
 
 #include "categories/cookies.hpp"
+#include "explorer/page_switch.hpp"
+#include "explorer/resource_ids.h"
+#include "explorer/string_ids.h"
 
 namespace kestrom::explorer {
 
@@ -44,6 +47,15 @@ AddFilterCheck check_new_filter(std::string_view text, std::size_t filters_now) 
   if (text.size() > cookies::kMaxFilterText) return AddFilterCheck::TooLong;
   if (!cookies::filter_text_acceptable(text)) return AddFilterCheck::Blank;
   return AddFilterCheck::Add;
+}
+
+std::vector<MenuEntry> cookie_list_menu(int kind) {
+  std::vector<MenuEntry> entries;
+  if (kind == cookies::kKindExplorer) entries.push_back({IDS_COOKIE_VIEW_FILE, IDC_COOKIE_VIEW_FILE});
+  entries.push_back({IDS_REMOVE_UNCHECKED, IDC_COOKIE_REMOVE_UNCHECKED});
+  entries.push_back({IDS_REMOVE_CHECKED, IDC_COOKIE_REMOVE_CHECKED});
+  append_common_menu_end(entries, cmd::kCookies);
+  return entries;
 }
 
 }  // namespace kestrom::explorer

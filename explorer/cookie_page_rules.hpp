@@ -4,6 +4,9 @@
 #pragma once
 #include <cstddef>
 #include <string_view>
+#include <vector>
+
+#include "explorer/list_rules.hpp"
 
 namespace kestrom::explorer {
 
@@ -26,5 +29,10 @@ enum class AddFilterCheck { Add, Blank, TooLong, ListFull };
 // Add refuses a blank text (it would match every cookie), one too long to be a value name,
 // and any text once the list holds the recommended most.
 AddFilterCheck check_new_filter(std::string_view text, std::size_t filters_now) noexcept;
+
+// The cookie list window's right-click menu for a list of `kind`: "View..." only for Internet
+// Explorer's cookie files (the stores' rows are no files, and their button is hidden too), the
+// two removals, then the common end without the log entry.
+std::vector<MenuEntry> cookie_list_menu(int kind);
 
 }  // namespace kestrom::explorer

@@ -214,13 +214,16 @@ platform::UniqueMenu make_popup_menu(const std::vector<MenuEntry>& entries, int 
   return menu;
 }
 
-void ListPage::context_menu(const std::vector<MenuEntry>& entries, int default_command) const {
-  if (first_selected() < 0) return;
+void track_context_menu(HWND owner, const std::vector<MenuEntry>& entries, int default_command) {
   platform::UniqueMenu menu = make_popup_menu(entries, default_command);
   if (!menu) return;
   POINT pt{};
   GetCursorPos(&pt);
-  TrackPopupMenu(menu.get(), TPM_RIGHTBUTTON, pt.x, pt.y, 0, page_, nullptr);
+  TrackPopupMenu(menu.get(), TPM_RIGHTBUTTON, pt.x, pt.y, 0, owner, nullptr);
+}
+
+void ListPage::context_menu(const std::vector<MenuEntry>& entries, int default_command) const {
+  if (first_selected() >= 0) track_context_menu(page_, entries, default_command);
 }
 
 void ListPage::relayout(const std::vector<Slot>& buttons) const {

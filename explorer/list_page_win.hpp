@@ -92,6 +92,9 @@ class ListPage {
   HIMAGELIST images_ = nullptr;
 };
 
+// Shows `entries` at the cursor; the chosen command goes to `owner` as a button command.
+void track_context_menu(HWND owner, const std::vector<MenuEntry>& entries, int default_command = 0);
+
 // The list takes the Enter key for itself (and tells its page with NM_RETURN), so Enter is
 // the page's "Info..." instead of the sheet's hidden default button.
 void take_enter_key(HWND list);

@@ -182,6 +182,26 @@ TEST_F(CookiesPage, CookieListWindowRemovesTheTickedCookies) {
   EXPECT_EQ(left(), (std::vector<std::string>{"tracker.example|uid", "shop.example|100%"}));
   EXPECT_EQ(test::integrity(db), "ok");
   EXPECT_TRUE(poll([&] { return driver::read_list_view(list, 5).size() == 2; }));
+
+  // The menu's "VANT Info..." for a store's row sends the cookie's title: the row names no file.
+  test::SavedValue browser(HKEY_CLASSES_ROOT, "http\\shell\\open\\command", "");
+  test::set_value(HKEY_CLASSES_ROOT, "http\\shell\\open\\command", "",
+                  "\"" + test::fixture("fixtures\\fake_explorer.exe") + "\" \"%1\"");
+  test::SavedValue server(HKEY_LOCAL_MACHINE, kProduct, "InfoServer");
+  test::set_value(HKEY_LOCAL_MACHINE, kProduct, "InfoServer", "http://info.test");
+  test::forget_explorer_starts();
+  rows = driver::read_list_view(list, 5);
+  int shop = -1;
+  for (std::size_t r = 0; r < rows.size(); ++r)
+    if (rows[r][0] == "shop.example / 100%") shop = static_cast<int>(r);
+  ASSERT_GE(shop, 0);
+  ASSERT_TRUE(driver::select_list_row(list, shop));
+  driver::post_command(window, 1067);
+  ASSERT_TRUE(test::wait_explorer_starts(1)) << "the lookup opened nothing";
+  const std::string address = test::explorer_starts()[0];
+  EXPECT_NE(address.find("http://info.test/cgi-bin/vantinfo.pl?program=shop.example%20/%20100%25&"), std::string::npos)
+      << address;
+  EXPECT_NE(address.find("&Type=504&"), std::string::npos) << address;
   driver::press(window, IDCANCEL);
   ASSERT_TRUE(driver::wait_until_gone(window));
   EXPECT_EQ(quit_explorer(e), 0);

@@ -386,6 +386,18 @@ TEST(CookiePageRules, BrowserButtonsAndTheStoresTheyList) {
   EXPECT_EQ(browser_kind_of_open_command("\"C:\\Program Files\\Microsoft\\Edge\\msedge.exe\" -- \"%1\""), kKindExplorer);
 }
 
+TEST(CookiePageRules, CookieListMenuOffersViewOnlyForCookieFiles) {
+  using namespace kestrom::explorer;
+  auto commands = [](int kind) {
+    std::vector<int> out;
+    for (const MenuEntry& e : cookie_list_menu(kind)) out.push_back(e.command);
+    return out;
+  };
+  EXPECT_EQ(commands(kKindExplorer), (std::vector<int>{1008, 1004, 1103, 0, menu::kLookup, menu::kHelp}));
+  for (int kind : {kKindFirefox, kKindChromeStore, kKindEdgeStore})
+    EXPECT_EQ(commands(kind), (std::vector<int>{1004, 1103, 0, menu::kLookup, menu::kHelp})) << kind;
+}
+
 TEST(CookiePageRules, AddRefusesBlankOverlongAndAFullList) {
   using namespace kestrom::explorer;
   EXPECT_EQ(check_new_filter("ads", 0), AddFilterCheck::Add);
