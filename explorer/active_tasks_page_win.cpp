@@ -139,8 +139,8 @@ class ActiveTasksPage final : public ListSheetPage {
         break;
       case menu::kLookup: look_up_selected(app_, page, *list_, items_); break;
       case menu::kExploreFolder:
-      case menu::kProperties: selected_program_command(page, id); break;
-      case menu::kDeleteOnReboot: delete_selected_on_reboot(page); break;
+      case menu::kProperties: program_command(page, id); break;
+      case menu::kDeleteOnReboot: program_command(page, id); break;
       case menu::kHelp: list_->open_help(); break;
       case IDC_CLOSE_PAGE: close_sheet(page); break;
       default: break;

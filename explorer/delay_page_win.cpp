@@ -247,7 +247,7 @@ class DelayedStartPage final : public ListSheetPage {
       case kOptionsCommand: options(page); break;
       case kLaunchCommand: launch(page); break;
       case menu::kExploreFolder:
-      case menu::kProperties: selected_program_command(page, id); break;
+      case menu::kProperties: program_command(page, id); break;
       case IDC_REMOVE: remove(page); break;
       case kUndelayCommand: undelay(page); break;
       case IDC_CLOSE_PAGE: close_sheet(page); break;

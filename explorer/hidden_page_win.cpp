@@ -186,7 +186,7 @@ class HiddenPage final : public ListSheetPage {
         if (const StartupItem* item = selected(page)) delete_on_reboot(page, *item);
         break;
       case menu::kExploreFolder:
-      case menu::kProperties: selected_program_command(page, id); break;
+      case menu::kProperties: program_command(page, id); break;
       case IDC_MONITOR_IMAGE: {
         const int minutes = set_patrol_time(app_, page, IDS_PATROL_TIME_HIDDEN, settings::option(Opt::Hidden));
         if (minutes != kPatrolClosed) {

@@ -107,7 +107,7 @@ class BrowserPage : public ListSheetPage {
       }
       case NM_RCLICK:
         if (const StartupItem* item = selected_item(); item && n->idFrom == IDC_LIST)
-          list_->context_menu(browser_page_menu(list_->page_command(), has_note(*item)));
+          item_menu(browser_page_menu(list_->page_command(), has_note(*item)));
         break;
       default: break;
     }
@@ -181,7 +181,7 @@ class HelpersPage final : public BrowserPage {
   INT_PTR notify(HWND page, const NMHDR* n) override { return common_notify(page, n, kHelperColumns); }
 
   void command(HWND page, int id) override {
-    if (program_menu_command(app_, page, id, selected_item())) return;
+    if (program_command(page, id)) return;
     switch (id) {
       case cmd::kRelayout: list_->relayout({{IDC_INFO, 0}, {IDC_REMOVE, 0}, {IDC_CLOSE_PAGE, 0}}); break;
       case menu::kInfo: open_info(page); break;

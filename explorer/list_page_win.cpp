@@ -324,29 +324,20 @@ void ListSheetPage::item_menu(const std::vector<MenuEntry>& entries) const {
   if (list_) list_->context_menu(entries, selected_has_note() ? menu::kInfo : 0);
 }
 
-void ListSheetPage::selected_program_command(HWND page, int id) const {
-  const StartupItem* item = selected_item();
-  if (!item) {
+bool ListSheetPage::program_command(HWND page, int id) const {
+  if (id != menu::kExploreFolder && id != menu::kProperties && id != menu::kDeleteOnReboot) return false;
+  const StartupItem* selected = selected_item();
+  if (!selected) {
     MessageBoxA(page, settings::text(IDS_NO_SELECTION).c_str(), app_.title.c_str(), MB_OK | MB_TOPMOST);
-    return;
+    return true;
   }
-  if (id == menu::kExploreFolder)
-    explore_program_folder(page, item->file);
-  else if (id == menu::kProperties)
-    open_program_properties(page, item->file);
-}
-
-void ListSheetPage::delete_selected_on_reboot(HWND page) const {
-  const StartupItem* item = selected_item();
-  if (!item) {
-    MessageBoxA(page, settings::text(IDS_NO_SELECTION).c_str(), app_.title.c_str(), MB_OK | MB_TOPMOST);
-    return;
+  const StartupItem item = *selected;  // a question's message loop may refill the list
+  switch (id) {
+    case menu::kExploreFolder: explore_program_folder(page, item.file); break;
+    case menu::kProperties: open_program_properties(page, item.file); break;
+    default: delete_program_on_reboot(app_, page, item.file); break;
   }
-  const std::string question = settings::text(IDS_DELETE_ON_REBOOT_QUESTION);
-  if (MessageBoxA(page, question.c_str(), app_.title.c_str(), MB_YESNO | MB_ICONSTOP | MB_TOPMOST) != IDYES) return;
-  const std::string program = command_to_file(item->file);
-  if (program.empty() || delete_at_restart(program) != ActionResult::Done)
-    offer_elevated_restart(app_, IDS_DELETE_ON_REBOOT_REFUSED);
+  return true;
 }
 
 void ListSheetPage::mark_info_button(HWND page) {

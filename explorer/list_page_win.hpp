@@ -177,11 +177,10 @@ class ListSheetPage : public SheetPage {
   // The page's menu for the selected row; "Info..." is its bold default entry when the item
   // has a note, as the page's "Info..." button is.
   void item_menu(const std::vector<MenuEntry>& entries) const;
-  // Menu commands 1201 and 1202 on the selected row's program; message 57 without a row.
-  void selected_program_command(HWND page, int id) const;
-  // "Delete &File on Reboot" (1144) of the selected row's program: asked first; a deletion
-  // Windows does not take is told with the offer to run as administrator.
-  void delete_selected_on_reboot(HWND page) const;
+  // Menu commands 1201, 1202 and "Delete &File on Reboot" (1144) on the selected row's program;
+  // message 57 without a row, and a deletion Windows does not take is told with the offer to run
+  // as administrator. False for any other command.
+  bool program_command(HWND page, int id) const;
 
   virtual void init(HWND page) = 0;
   virtual INT_PTR notify(HWND page, const NMHDR* n) = 0;

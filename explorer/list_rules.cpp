@@ -307,8 +307,7 @@ std::vector<MenuEntry> startup_menu(int code, bool disabled, bool has_note) {
 std::vector<MenuEntry> browser_page_menu(int page_command, bool has_note) {
   std::vector<MenuEntry> m;
   if (page_command == cmd::kScheduledTasks || page_command == cmd::kIEHelpers) {
-    m = {{IDS_MENU_INFO, menu::kInfo}, {IDS_MENU_EXPLORE, menu::kExploreFolder}, {IDS_MENU_PROPERTIES, menu::kProperties}};
-    if (has_note) m.push_back({IDS_MENU_VIEW_NOTE, menu::kViewNote});
+    m = program_menu_head(has_note);
     m.push_back({IDS_MENU_REMOVE, menu::kRemove});
     m.push_back({IDS_MENU_DELETE_ON_REBOOT, menu::kDeleteOnReboot});
   }

@@ -152,23 +152,9 @@ ConfirmRemoval protected_removal_warning(App& app, HWND page) {
 void delete_program_on_reboot(App& app, HWND page, std::string_view file) {
   const std::string question = settings::text(IDS_DELETE_ON_REBOOT_QUESTION);
   if (MessageBoxA(page, question.c_str(), app.title.c_str(), MB_YESNO | MB_ICONSTOP | MB_TOPMOST) != IDYES) return;
-  if (delete_at_restart(command_to_file(file)) != ActionResult::Done)
+  const std::string program = command_to_file(file);
+  if (program.empty() || delete_at_restart(program) != ActionResult::Done)
     offer_elevated_restart(app, IDS_DELETE_ON_REBOOT_REFUSED);
-}
-
-bool program_menu_command(App& app, HWND page, int id, const StartupItem* selected) {
-  if (id != menu::kExploreFolder && id != menu::kProperties && id != menu::kDeleteOnReboot) return false;
-  if (!selected) {
-    MessageBoxA(page, settings::text(IDS_NO_SELECTION).c_str(), app.title.c_str(), MB_OK | MB_TOPMOST);
-    return true;
-  }
-  const StartupItem item = *selected;  // a question's message loop may refill the list
-  switch (id) {
-    case menu::kExploreFolder: explore_program_folder(page, item.file); break;
-    case menu::kProperties: open_program_properties(page, item.file); break;
-    default: delete_program_on_reboot(app, page, item.file); break;
-  }
-  return true;
 }
 
 }  // namespace kestrom::explorer

@@ -36,9 +36,6 @@ void open_program_properties(HWND owner, std::string_view file);
 // system's delete at the next restart (`delete_at_restart`); a request Windows did not take is
 // told, with the offer to start again as administrator.
 void delete_program_on_reboot(App& app, HWND page, std::string_view file);
-// The menu commands on the selected item's program (1201, 1202 and 1144); message 57 without
-// a selection. False for a command of another kind.
-bool program_menu_command(App& app, HWND page, int id, const StartupItem* selected);
 // PSN_RESET on the page on show: save its place and widths and end the program.
 void end_on_reset(App& app, const ListPage& list);
 

@@ -138,7 +138,7 @@ class ServicesPage final : public ListSheetPage {
         break;
       case menu::kLookup: look_up_selected(app_, page, *list_, items_); break;
       case menu::kExploreFolder:
-      case menu::kProperties: selected_program_command(page, id); break;
+      case menu::kProperties: program_command(page, id); break;
       case menu::kHelp: list_->open_help(); break;
       case IDC_SHOW_ALL:
         settings::set_option(Opt::HideMicrosoftServices, IsDlgButtonChecked(page, IDC_SHOW_ALL) == BST_CHECKED ? 1 : 0);

@@ -222,10 +222,10 @@ class StartupPage final : public ListSheetPage {
       case IDC_DISABLE: toggle(page, false); break;
       case IDC_ENABLE: toggle(page, true); break;
       case IDC_ADD: add(page); break;
-      case menu::kDeleteOnReboot: delete_selected_on_reboot(page); break;
+      case menu::kDeleteOnReboot: program_command(page, id); break;
       case menu::kMoveToDelay: move_to_delay(page); break;
       case menu::kExploreFolder:
-      case menu::kProperties: selected_program_command(page, id); break;
+      case menu::kProperties: program_command(page, id); break;
       default: break;
     }
   }

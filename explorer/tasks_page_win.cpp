@@ -97,7 +97,7 @@ class TasksPage final : public ListSheetPage {
       case LVN_COLUMNCLICK: list_->sort_click(reinterpret_cast<const NMLISTVIEW*>(n)->iSubItem, comparator()); break;
       case NM_RCLICK:
         if (const StartupItem* item = selected_item(); item && n->idFrom == IDC_LIST)
-          list_->context_menu(browser_page_menu(cmd::kScheduledTasks, has_note(*item)));
+          item_menu(browser_page_menu(cmd::kScheduledTasks, has_note(*item)));
         break;
       case LVN_ITEMCHANGED:
         if (newly_selected(n)) show_selected_in_status(&StartupItem::file);
@@ -109,7 +109,7 @@ class TasksPage final : public ListSheetPage {
   }
 
   void command(HWND page, int id) override {
-    if (program_menu_command(app_, page, id, selected_item())) return;
+    if (program_command(page, id)) return;
     switch (id) {
       case cmd::kRelayout: list_->relayout({{IDC_INFO, 0}, {IDC_REMOVE, 0}, {IDC_CLOSE_PAGE, 0}}); break;
       case menu::kInfo:

@@ -167,7 +167,7 @@ TEST_F(BrowserHelpers, ThePagesListAndRemoveAHelperAndDisableAControl) {
     // system's list of deletions at restart.
     test::SavedValue saved(HKEY_LOCAL_MACHINE, kSessionManager, "PendingFileRenameOperations");
     test::delete_value(HKEY_LOCAL_MACHINE, kSessionManager, "PendingFileRenameOperations");
-    PostMessageA(GetParent(visible_list(sheet)), WM_COMMAND, MAKEWPARAM(kDeleteOnReboot, 0), 0);
+    PostMessageA(GetParent(shown_list(sheet)), WM_COMMAND, MAKEWPARAM(kDeleteOnReboot, 0), 0);
     HWND asked = box_saying(explorer.pid, "before Windows is fully loaded");
     ASSERT_NE(asked, nullptr);
     driver::press(asked, IDYES);
