@@ -12,6 +12,8 @@ namespace kestrom {
 namespace {
 
 constexpr DWORD kNoAttributes = INVALID_FILE_ATTRIBUTES;
+// Beside a Vault copy while an accept is not yet recorded.
+constexpr std::string_view kPreviousCopySuffix = ".previous";
 
 std::string subkey_of(std::string_view name) { return std::string(keys::kSysfiles) + "\\" + std::string(name); }
 
@@ -117,9 +119,20 @@ ActionResult accept_system_file_change(const WatchedSystemFile& file) {
   const std::string copy = system_file_vault_copy(file.name);
   if (copy.empty() || !file_present(file.location)) return ActionResult::NotDone;
   // The copy first: a record that ran ahead of it would let a later Reject restore stale content.
-  if (const DWORD error = copy_keeping_attributes(file.location, copy); error != ERROR_SUCCESS)
-    return result_of_error(error);
-  return write_facts(file, false);
+  // The content accepted before is kept aside until the new record holds: when Windows refuses
+  // the record, the copy goes back too, or a later Reject would restore the refused content.
+  const std::string previous = copy + std::string(kPreviousCopySuffix);
+  const bool had_copy = file_present(copy) && copy_keeping_attributes(copy, previous) == ERROR_SUCCESS;
+  ActionResult result = result_of_error(copy_keeping_attributes(file.location, copy));
+  if (result == ActionResult::Done) result = write_facts(file, false);
+  if (result != ActionResult::Done) {
+    if (had_copy)
+      copy_keeping_attributes(previous, copy);
+    else
+      DeleteFileA(copy.c_str());
+  }
+  if (had_copy) DeleteFileA(previous.c_str());
+  return result;
 }
 
 ActionResult reject_system_file_change(const WatchedSystemFile& file) {

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <map>
 #include <string_view>
 #include <utility>
 
@@ -38,6 +39,7 @@
 #include "startup/delay_store.hpp"
 #include "startup/enumerate.hpp"
 #include "startup/snapshot.hpp"
+#include "startup/snapshot_win.hpp"
 
 namespace kestrom::check {
 namespace {
@@ -65,12 +67,11 @@ class Answers {
     f.file = platform::utf8_of(item.file);
     f.command = platform::utf8_of(item.command);
     if (program_file) {
-      const std::string program = command_to_file(item.file);
-      const VersionInfo version = version_information(program);
-      f.company = platform::utf8_of(version.company_name);
-      f.version = platform::utf8_of(version.product_version);
+      const ProgramFacts& facts = facts_of(command_to_file(item.file));
+      f.company = facts.company;
+      f.version = facts.version;
+      f.sha256 = facts.sha256;
       f.first_detected = platform::utf8_of(first_sighting(item.file, item.code));
-      if (!program.empty() && file_exists(std::string_view(program))) f.sha256 = platform::file_sha256(program);
     }
     findings_.push_back(std::move(f));
     return accept_ ? kAnswerYes : kAnswerNotShown;
@@ -94,6 +95,23 @@ class Answers {
   const std::optional<CheckError>& refused() const noexcept { return refused_; }
 
  private:
+  struct ProgramFacts {
+    std::string company, version, sha256;
+  };
+  // Many entries start one program (every shared service host, a suite's helpers): its file is
+  // read and hashed once per run.
+  const ProgramFacts& facts_of(const std::string& program) {
+    const std::string key = to_upper(program);
+    if (auto at = facts_.find(key); at != facts_.end()) return at->second;
+    ProgramFacts facts;
+    const VersionInfo version = version_information(program);
+    facts.company = platform::utf8_of(version.company_name);
+    facts.version = platform::utf8_of(version.product_version);
+    if (!program.empty() && file_exists(std::string_view(program))) facts.sha256 = platform::file_sha256(program);
+    return facts_.emplace(key, std::move(facts)).first->second;
+  }
+
+  std::map<std::string, ProgramFacts> facts_;
   bool accept_;
   std::vector<Finding> findings_;
   std::optional<CheckError> refused_;
@@ -107,7 +125,8 @@ class StartupOperations final : public StartupStepOperations, public StartupAske
   StartupOperations(Answers& answers, StartupScan scan) : answers_(answers), scan_(scan), rules_(rules()) {}
 
   bool startup_changed(ItemList& list) override { return kestrom::startup_changed(list, scan_, rules_); }
-  int snapshot_value(std::string_view name) override { return snapshot_number(name); }
+  // One open key for every entry's lookup; approvals written meanwhile are read through it too.
+  int snapshot_value(std::string_view name) override { return snapshot_number_in(snapshot_, name); }
   void write_snapshot(std::string_view name, int code) override {
     if (answers_.accepting()) answers_.checked(snapshot_write(name, code), keys::kRunSnapshot);
   }
@@ -144,6 +163,7 @@ class StartupOperations final : public StartupStepOperations, public StartupAske
   Answers& answers_;
   StartupScan scan_;
   ItemRules rules_;
+  platform::RegKey snapshot_ = open_startup_snapshot();
 };
 
 void check_startup(Answers& answers, const Options& options) {
@@ -506,7 +526,10 @@ CheckRun run_check(const std::vector<std::string>& categories, bool accept) {
     run.error = refused;
     return run;
   }
-  const Options options = load_all_options(Program::Monitor);
+  // Every option that picks an answer is set aside below; HideRunOnce, which keeps entries out
+  // of the questions, is the one the steps read (the listings read their own filters).
+  Options options = Options::defaults(Program::Monitor);
+  options[Opt::HideRunOnce] = read_option(Opt::HideRunOnce);
   Answers answers(accept);
   for (const std::string_view name : category_names()) {
     bool wanted = categories.empty();

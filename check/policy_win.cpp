@@ -377,13 +377,6 @@ PolicyOutcome import_policy(const std::wstring& file) {
     outcome.message = refusal_message(read, name);
     return outcome;
   }
-  // The product's first start builds its snapshots anew from what it finds; approvals merged in
-  // before that would be lost, so the product must have started here once.
-  if (!reg::has_default_value(HKEY_CURRENT_USER, keys::kProduct)) {
-    outcome.message = message(IDS_POLICY_NOT_STARTED, name);
-    return outcome;
-  }
-
   const Policy& p = *read.policy;
   std::vector<CategoryImport> done;
   done.push_back(import_coded(kStartupMember, keys::kRunSnapshot, p.startup, startup_rule, write_startup));

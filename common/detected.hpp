@@ -3,6 +3,7 @@
 #pragma once
 #include <cstddef>
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -31,6 +32,22 @@ std::string_view detected_category(int code) noexcept;
 bool note_first_sighting(std::string_view name, std::string_view category);
 // The date text of the first sighting in the category of `code`; empty when none.
 std::string first_sighting(std::string_view name, int code);
+// The same, noting the sighting in `category` first when there is none: a page that shows an
+// item has seen it. An empty name is never noted (it would be the category key's default value).
+std::string first_sighting_noted(std::string_view name, int code, std::string_view category);
+// first_sighting for every item of a listing: each category's key is opened once.
+class Sightings {
+ public:
+  Sightings();
+  ~Sightings();
+  Sightings(const Sightings&) = delete;
+  Sightings& operator=(const Sightings&) = delete;
+  std::string of(std::string_view name, int code);
+
+ private:
+  struct Keys;
+  std::unique_ptr<Keys> keys_;
+};
 // The listings of the categories for the first fill; each returns the file (or command)
 // texts to note and may be empty while its category is not built in. The categories sit above
 // this register, so the programs hand their listings in (categories/register_sources.hpp).

@@ -2,9 +2,12 @@
 
 #include <windows.h>
 
+#include <map>
+
 #include "common/paths.hpp"
 #include "common/product_keys.hpp"
 #include "common/registry.hpp"
+#include "platform/reg_key.hpp"
 
 namespace kestrom {
 
@@ -28,6 +31,33 @@ bool note_first_sighting(std::string_view name, std::string_view category) {
 
 std::string first_sighting(std::string_view name, int code) {
   return reg::read_text(HKEY_CURRENT_USER, category_key(detected_category(code)), name, kMaxDetectedDate);
+}
+
+std::string first_sighting_noted(std::string_view name, int code, std::string_view category) {
+  std::string date = first_sighting(name, code);
+  if (date.empty() && !name.empty()) {
+    note_first_sighting(name, category);
+    date = first_sighting(name, code);
+  }
+  return date;
+}
+
+struct Sightings::Keys {
+  std::map<std::string, platform::RegKey, std::less<>> open;  // by category; closed when absent
+};
+
+Sightings::Sightings() : keys_(std::make_unique<Keys>()) {}
+Sightings::~Sightings() = default;
+
+std::string Sightings::of(std::string_view name, int code) {
+  const std::string_view category = detected_category(code);
+  auto it = keys_->open.find(category);
+  if (it == keys_->open.end())
+    it = keys_->open.emplace(std::string(category), platform::RegKey::open_read(HKEY_CURRENT_USER, category_key(category)))
+             .first;
+  if (!it->second) return {};
+  const auto raw = it->second.query(name);
+  return raw ? reg::read_text(*raw, kMaxDetectedDate) : std::string();
 }
 
 void initialise_register(const RegisterSources& sources) {

@@ -43,12 +43,17 @@ std::string aol_command_for(std::string_view address) {
 std::string configured_server_base() { return configured_base(); }
 
 std::string programs_build_text() {
-  const std::string folder = program_folder();
-  const std::string monitor = folder + "\\Kestrom.exe";
-  std::string explorer = folder + "\\KestromEx.exe";
-  const bool explorer_present = file_exists(explorer);
-  return build_text(product_version_of(monitor), explorer_present,
-                    explorer_present ? product_version_of(explorer) : std::string());
+  // Read once per run: the version resources sit in the programs' own files (which Windows reads
+  // whole for them), and only an installer replaces those files, after ending both programs.
+  static const std::string text = [] {
+    const std::string folder = program_folder();
+    const std::string monitor = folder + "\\Kestrom.exe";
+    std::string explorer = folder + "\\KestromEx.exe";
+    const bool explorer_present = file_exists(explorer);
+    return build_text(product_version_of(monitor), explorer_present,
+                      explorer_present ? product_version_of(explorer) : std::string());
+  }();
+  return text;
 }
 
 Request prepare_request(int type, std::string_view path, std::string_view current_item_name) {

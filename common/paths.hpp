@@ -42,6 +42,16 @@ CommandFolders command_folders();
 // The program file a command starts, in the command's own letters (command_to_file_as_written):
 // the one to read a file's version texts from.
 std::string program_file_as_written(std::string_view command, const CommandFolders& folders);
+// command_to_file for many commands in a row (every item of a report): the folders it fills in
+// are read once.
+class CommandFiles {
+ public:
+  CommandFiles();
+  std::string operator()(std::string_view command) const;
+
+ private:
+  CommandFolders folders_;
+};
 
 struct VersionInfo {
   std::string product_name, product_version, company_name, file_description, legal_copyright;

@@ -158,14 +158,17 @@ CommandFolders command_folders() {
   return {windows_folder(), std::move(program_files)};
 }
 
-std::string command_to_file(std::string_view command) {
-  const CommandFolders folders = command_folders();
-  return command_to_file_text(command, folders.windows, folders.program_files);
-}
-
 std::string program_file_as_written(std::string_view command, const CommandFolders& folders) {
   return command_to_file_as_written(command, folders.windows, folders.program_files);
 }
+
+CommandFiles::CommandFiles() : folders_(command_folders()) {}
+
+std::string CommandFiles::operator()(std::string_view command) const {
+  return command_to_file_text(command, folders_.windows, folders_.program_files);
+}
+
+std::string command_to_file(std::string_view command) { return CommandFiles{}(command); }
 
 bool version_information(std::string_view file, VersionInfo& out) {
   out = VersionInfo{};

@@ -114,9 +114,37 @@ std::string skip_blanks(std::string_view text) {
   return std::string(text.substr(i));
 }
 
-CommandParts split_command(std::string_view command) {
+namespace {
+
+bool ends_word(std::string_view text, std::size_t at) noexcept {
+  return at >= text.size() || text[at] == ' ' || text[at] == '\t' || text[at] == '"' || text[at] == ',';
+}
+
+// Where an unquoted program ends in `text` (one past its last character): after a four-character
+// ending whose point is followed two places on by X or L (the `command to file` rule), or, when
+// asked, by P one or two places on where the ending closes the last path part; the whole text
+// when there is none.
+std::size_t program_end(std::string_view text, ProgramEndings endings) noexcept {
+  for (std::size_t i = 0; i + 2 < text.size(); ++i) {
+    if (text[i] != '.') continue;
+    const char second = to_upper_ascii(text[i + 2]);
+    if (second == 'X' || second == 'L') return std::min(i + 4, text.size());
+    if (endings == ProgramEndings::ProgramsAndShortcuts && (second == 'P' || to_upper_ascii(text[i + 1]) == 'P')) {
+      // Only where no folder follows: up to the end of the word there is no backslash, so
+      // "C:\Tools.App\run.exe" keeps its folder.
+      std::size_t j = i + 3;
+      while (j < text.size() && !ends_word(text, j) && text[j] != '\\') ++j;
+      if (ends_word(text, j)) return std::min(i + 4, text.size());
+    }
+  }
+  return text.size();
+}
+
+}  // namespace
+
+CommandParts split_command(std::string_view command, ProgramEndings endings) {
   CommandParts parts;
-  const std::size_t first = command.find_first_not_of(' ');
+  const std::size_t first = command.find_first_not_of(" \t");
   if (first == std::string_view::npos) return parts;
   command.remove_prefix(first);
   if (command.front() == '"') {
@@ -125,14 +153,7 @@ CommandParts split_command(std::string_view command) {
     if (close != std::string_view::npos) parts.arguments = std::string(command.substr(close + 1));
     return parts;
   }
-  std::size_t end = command.size();
-  for (std::size_t i = 0; i + 2 < command.size(); ++i) {
-    const char second = to_upper_ascii(command[i + 2]);
-    if (command[i] == '.' && (second == 'X' || second == 'L')) {
-      end = std::min(command.size(), i + 4);
-      break;
-    }
-  }
+  const std::size_t end = program_end(command, endings);
   parts.program = std::string(command.substr(0, end));
   parts.arguments = std::string(command.substr(end));
   return parts;

@@ -29,11 +29,17 @@ std::string skip_blanks(std::string_view text);
 
 // A command line taken apart where `command to file` ends the program (".EXE", ".DLL"-like
 // names; an opening quote runs to the closing one): the program as written, without quotes,
-// and the rest unchanged, for starting it with the program quoted.
+// and the rest unchanged, for starting it with the program quoted. Blanks and tabs before the
+// program are skipped.
 struct CommandParts {
   std::string program;
   std::string arguments;  // from the first character after the program, as written
 };
-CommandParts split_command(std::string_view command);
+enum class ProgramEndings {
+  Programs,             // ".EXE"- and ".DLL"-like endings only
+  ProgramsAndShortcuts  // also ".PIF"- and ".CPL"-like ones (a point with a P one or two places
+                        // on) where the ending closes the last part of the path
+};
+CommandParts split_command(std::string_view command, ProgramEndings endings = ProgramEndings::Programs);
 
 }  // namespace kestrom

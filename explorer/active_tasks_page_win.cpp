@@ -36,20 +36,15 @@ class ActiveTasksPage final : public ListSheetPage {
 
  private:
   void init(HWND page) override {
-    list_.emplace(app_, page, IDC_LIST, cmd::kActiveTasks);
     app_.directions.reset(0, 3);
-    const std::pair<int, int> texts[] = {
+    const ControlText texts[] = {
         {IDC_EXPLANATION, IDS_ACTIVE_TASKS_EXPLANATION}, {IDC_HINT, IDS_ACTIVE_TASKS_HINT},
         {IDC_INFO, IDS_MENU_INFO},                       {IDC_REFRESH, IDS_REFRESH_BUTTON},
         {IDC_KILL_TASK, IDS_KILL_TASK},                  {IDC_CLOSE_PAGE, IDS_CLOSE_BUTTON},
         {IDC_HELP_CAPTION, IDS_HELP_CAPTION},
     };
     // The two explanations stand one above the other, so their leading line breaks go.
-    set_page_texts(page, texts, true);
-    auto icon = static_cast<HICON>(
-        LoadImageA(app_.instance, MAKEINTRESOURCEA(IDI_UNKNOWN_PROGRAM), IMAGE_ICON, 16, 16, LR_SHARED));
-    SendDlgItemMessageA(page, IDC_HELP_IMAGE, BM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(icon));
-    list_->add_columns();
+    set_up_page(page, cmd::kActiveTasks, texts, true, 0);
   }
 
   void fill() {
@@ -61,11 +56,7 @@ class ActiveTasksPage final : public ListSheetPage {
       const StartupItem& item = items_[i];
       TaskFacts f;
       f.company = version_information(item.file).company_name;
-      std::string date = first_sighting(item.file, item.code);
-      if (date.empty()) {
-        note_first_sighting(item.file, detected::kActiveTasks);
-        date = first_sighting(item.file, item.code);
-      }
+      const std::string date = first_sighting_noted(item.file, item.code, detected::kActiveTasks);
       f.date_key = first_detected_key(date);
       const int row = list_->add_row(std::string(file_name_of_path(item.file)), static_cast<int>(i), item.file);
       list_->set_text(row, 1, item.title);
@@ -117,11 +108,19 @@ class ActiveTasksPage final : public ListSheetPage {
       case PSN_KILLACTIVE: list_->deactivate(); break;
       case PSN_RESET: end_on_reset(app_, *list_); break;
       case LVN_COLUMNCLICK: list_->sort_click(reinterpret_cast<const NMLISTVIEW*>(n)->iSubItem, comparator()); break;
-      case LVN_ITEMCHANGED: {
-        const auto* change = reinterpret_cast<const NMLISTVIEW*>(n);
-        if ((change->uNewState & LVIS_SELECTED) && !(change->uOldState & LVIS_SELECTED)) show_path();
+      case LVN_ITEMCHANGED:
+        if (newly_selected(n)) show_selected_in_status(&StartupItem::file);
         break;
-      }
+      case NM_RCLICK:
+        if (n->idFrom == IDC_LIST) {
+          std::vector<MenuEntry> entries = program_menu_head(selected_has_note());
+          entries.insert(entries.end(), {{IDS_MENU_REFRESH, IDC_REFRESH},
+                                         {IDS_KILL_TASK, IDC_KILL_TASK},
+                                         {IDS_MENU_DELETE_ON_REBOOT, menu::kDeleteOnReboot}});
+          append_common_menu_end(entries, cmd::kActiveTasks);
+          item_menu(entries);
+        }
+        break;
       default: break;
     }
     SetWindowLongPtrA(page, DWLP_MSGRESULT, 0);
@@ -139,16 +138,13 @@ class ActiveTasksPage final : public ListSheetPage {
         if (open_info_for_selection(app_, page, *list_, items_)) fill();
         break;
       case menu::kLookup: look_up_selected(app_, page, *list_, items_); break;
+      case menu::kExploreFolder:
+      case menu::kProperties: program_command(page, id); break;
+      case menu::kDeleteOnReboot: program_command(page, id); break;
       case menu::kHelp: list_->open_help(); break;
       case IDC_CLOSE_PAGE: close_sheet(page); break;
       default: break;
     }
-  }
-
-  void show_path() {
-    const int index = list_->first_selected();
-    if (index < 0 || static_cast<std::size_t>(index) >= items_.size()) return;
-    list_->set_status(items_[static_cast<std::size_t>(index)].file);
   }
 
   std::vector<TaskFacts> facts_;

@@ -151,18 +151,13 @@ class DelayedStartPage final : public ListSheetPage {
 
  private:
   void init(HWND page) override {
-    list_.emplace(app_, page, IDC_LIST, cmd::kDelayedStart);
-    const std::pair<int, int> texts[] = {
+    const ControlText texts[] = {
         {IDC_EXPLANATION, IDS_DELAY_EXPLANATION}, {IDC_HINT, IDS_DELAY_HINT},
         {IDC_INFO, IDS_PROPERTIES_BUTTON},        {IDC_ADD, IDS_ADD_BUTTON},
         {IDC_DELAY_OPTIONS, IDS_DELAY_OPTIONS},   {IDC_REMOVE, IDS_MENU_REMOVE},
         {IDC_CLOSE_PAGE, IDS_CLOSE_BUTTON},       {IDC_HELP_CAPTION, IDS_HELP_CAPTION},
     };
-    set_page_texts(page, texts, true);
-    auto icon = static_cast<HICON>(
-        LoadImageA(app_.instance, MAKEINTRESOURCEA(IDI_UNKNOWN_PROGRAM), IMAGE_ICON, 16, 16, LR_SHARED));
-    SendDlgItemMessageA(page, IDC_HELP_IMAGE, BM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(icon));
-    list_->add_columns();
+    set_up_page(page, cmd::kDelayedStart, texts, true, 0);
   }
 
   void fill(HWND) {
@@ -229,8 +224,9 @@ class DelayedStartPage final : public ListSheetPage {
                                          {0, 0},
                                          {IDS_MENU_REMOVE, IDC_REMOVE},
                                          {IDS_UNDELAY, kUndelayCommand}};
+          if (selected_has_note()) entries.push_back({IDS_MENU_VIEW_NOTE, menu::kViewNote});
           append_common_menu_end(entries, cmd::kDelayedStart);
-          list_->context_menu(entries);
+          item_menu(entries);
         }
         break;
       default: break;
@@ -251,16 +247,7 @@ class DelayedStartPage final : public ListSheetPage {
       case kOptionsCommand: options(page); break;
       case kLaunchCommand: launch(page); break;
       case menu::kExploreFolder:
-      case menu::kProperties: {
-        const int index = list_->first_selected();
-        if (index < 0 || static_cast<std::size_t>(index) >= items_.size()) return no_selection(page);
-        const std::string& file = items_[static_cast<std::size_t>(index)].file;
-        if (id == menu::kExploreFolder)
-          explore_program_folder(page, file);
-        else
-          open_program_properties(page, file);
-        break;
-      }
+      case menu::kProperties: program_command(page, id); break;
       case IDC_REMOVE: remove(page); break;
       case kUndelayCommand: undelay(page); break;
       case IDC_CLOSE_PAGE: close_sheet(page); break;

@@ -83,26 +83,16 @@ class FileTypesPage final : public ListSheetPage {
 
  private:
   void init(HWND page) override {
-    list_.emplace(app_, page, IDC_LIST, cmd::kFileTypes);
     app_.directions.reset(0, 6);
-    const std::pair<int, int> texts[] = {
+    const ControlText texts[] = {
         {IDC_EXPLANATION, IDS_FILE_TYPES_EXPLANATION}, {IDC_EXPLANATION_2, IDS_FILE_TYPES_EXPLANATION_2},
         {IDC_INFO, IDS_MENU_INFO},                     {IDC_ADD, IDS_MENU_ADD},
         {IDC_REMOVE, IDS_MENU_REMOVE},
         {IDC_CLOSE_PAGE, IDS_CLOSE_BUTTON},            {IDC_HELP_CAPTION, IDS_HELP_CAPTION},
         {IDC_MONITOR_CAPTION, IDS_MONITOR_CAPTION},
     };
-    for (const auto& [control, string] : texts)
-      SetDlgItemTextA(page, control, settings::text(string, 256).c_str());
-    icon_button(page, IDC_HELP_IMAGE, IDI_UNKNOWN_PROGRAM);
-    icon_button(page, IDC_MONITOR_IMAGE, IDI_PROGRAM);
+    set_up_page(page, cmd::kFileTypes, texts, false, IDI_PROGRAM);
     show_patrol_image(app_, page, Opt::FileType);
-    list_->add_columns();
-  }
-
-  void icon_button(HWND page, int control, int icon_id) {
-    auto icon = static_cast<HICON>(LoadImageA(app_.instance, MAKEINTRESOURCEA(icon_id), IMAGE_ICON, 16, 16, LR_SHARED));
-    SendDlgItemMessageA(page, control, BM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(icon));
   }
 
   void fill() {
@@ -128,9 +118,7 @@ class FileTypesPage final : public ListSheetPage {
   }
 
   ListPage::Comparator comparator() const {
-    return [this](int a, int b, int column, int flag) {
-      return compare_startup({key(a, column)}, {key(b, column)}, flag);
-    };
+    return key_comparator([this](int index, int column) { return key(index, column); });
   }
 
   std::string key(int index, int column) const {
@@ -167,20 +155,16 @@ class FileTypesPage final : public ListSheetPage {
       case LVN_COLUMNCLICK: list_->sort_click(reinterpret_cast<const NMLISTVIEW*>(n)->iSubItem, comparator()); break;
       case NM_RCLICK:
         if (n->idFrom == IDC_LIST && list_->first_selected() >= 0) {
-          std::vector<MenuEntry> entries{
-              {IDS_MENU_INFO, menu::kInfo}, {IDS_MENU_ADD, menu::kAdd}, {IDS_MENU_REMOVE, menu::kRemove}};
+          std::vector<MenuEntry> entries{{IDS_MENU_INFO, menu::kInfo}};
+          if (selected_has_note()) entries.push_back({IDS_MENU_VIEW_NOTE, menu::kViewNote});
+          entries.insert(entries.end(), {{IDS_MENU_ADD, menu::kAdd}, {IDS_MENU_REMOVE, menu::kRemove}});
           append_common_menu_end(entries, cmd::kFileTypes);
-          list_->context_menu(entries);
+          item_menu(entries);
         }
         break;
-      case LVN_ITEMCHANGED: {
-        const auto* change = reinterpret_cast<const NMLISTVIEW*>(n);
-        if ((change->uNewState & LVIS_SELECTED) && !(change->uOldState & LVIS_SELECTED)) {
-          const int index = list_->first_selected();
-          if (index >= 0) list_->set_status(items_[static_cast<std::size_t>(index)].file);
-        }
+      case LVN_ITEMCHANGED:
+        if (newly_selected(n)) show_selected_in_status(&StartupItem::file);
         break;
-      }
       default: break;
     }
     SetWindowLongPtrA(page, DWLP_MSGRESULT, 0);

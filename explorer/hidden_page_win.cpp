@@ -41,30 +41,20 @@ class HiddenPage final : public ListSheetPage {
 
  private:
   void init(HWND page) override {
-    list_.emplace(app_, page, IDC_LIST, cmd::kHiddenFiles);
     app_.directions.reset(0, 5);
-    const std::pair<int, int> texts[] = {
+    const ControlText texts[] = {
         {IDC_EXPLANATION, IDS_HIDDEN_EXPLANATION}, {IDC_EXPLANATION_2, IDS_HIDDEN_EXPLANATION_MORE},
         {IDC_INFO, IDS_MENU_INFO},                 {IDC_REFRESH, IDS_MENU_REFRESH},
         {IDC_UNHIDE, IDS_HIDDEN_UNHIDE},           {IDC_DELETE_HIDDEN, IDS_MENU_DELETE_FILE},
         {IDC_CLOSE_PAGE, IDS_CLOSE_BUTTON},
         {IDC_HELP_CAPTION, IDS_HELP_CAPTION},      {IDC_MONITOR_CAPTION, IDS_MONITOR_CAPTION},
     };
-    for (const auto& [control, string] : texts) SetDlgItemTextA(page, control, settings::text(string, 256).c_str());
-    icon_button(page, IDC_HELP_IMAGE, IDI_UNKNOWN_PROGRAM);
-    show_monitor_image(page);
-    list_->add_columns();
-  }
-
-  void icon_button(HWND page, int control, int icon_id) const {
-    auto icon = static_cast<HICON>(LoadImageA(app_.instance, MAKEINTRESOURCEA(icon_id), IMAGE_ICON, 16, 16, LR_SHARED));
-    SendDlgItemMessageA(page, control, BM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(icon));
+    set_up_page(page, cmd::kHiddenFiles, texts, false, monitor_icon());
   }
 
   // The monitor image: active while hidden files are patrolled.
-  void show_monitor_image(HWND page) const {
-    icon_button(page, IDC_MONITOR_IMAGE, settings::option(Opt::Hidden) > 0 ? IDI_MONITOR_ACTIVE : IDI_MONITOR_INACTIVE);
-  }
+  static int monitor_icon() { return settings::option(Opt::Hidden) > 0 ? IDI_MONITOR_ACTIVE : IDI_MONITOR_INACTIVE; }
+  void show_monitor_image(HWND page) const { icon_button(page, IDC_MONITOR_IMAGE, monitor_icon()); }
 
   void fill() {
     list_->begin_fill();
@@ -76,11 +66,7 @@ class HiddenPage final : public ListSheetPage {
     for (std::size_t i = 0; i < items_.size(); ++i) {
       const StartupItem& item = items_[i];
       HiddenRow r;
-      r.first_detected = first_sighting(item.file, item.code);
-      if (r.first_detected.empty()) {
-        note_first_sighting(item.file, detected::kHidden);
-        r.first_detected = first_sighting(item.file, item.code);
-      }
+      r.first_detected = first_sighting_noted(item.file, item.code, detected::kHidden);
       FileFacts facts;
       if (file_facts(item.file, facts)) r.last_written = facts.date;
       r.type = item.value == 1 ? hidden_word : system_word;
@@ -145,13 +131,13 @@ class HiddenPage final : public ListSheetPage {
       case LVN_COLUMNCLICK: list_->sort_click(reinterpret_cast<const NMLISTVIEW*>(n)->iSubItem, comparator()); break;
       case NM_RCLICK:
         if (n->idFrom == IDC_LIST && list_->first_selected() >= 0) {
-          std::vector<MenuEntry> entries{{IDS_MENU_INFO, menu::kInfo},
-                                         {IDS_MENU_REFRESH, IDC_REFRESH},
+          std::vector<MenuEntry> entries = program_menu_head(selected_has_note());
+          entries.insert(entries.end(), {{IDS_MENU_REFRESH, IDC_REFRESH},
                                          {IDS_MENU_DELETE_FILE, IDC_DELETE_HIDDEN},
-                                         {IDS_MENU_VIEW_NOTEPAD, IDC_VIEW_NOTEPAD},
-                                         {IDS_MENU_DELETE_ON_REBOOT, menu::kDeleteOnReboot}};
+                                         {IDS_MENU_DELETE_ON_REBOOT, menu::kDeleteOnReboot},
+                                         {IDS_MENU_VIEW_NOTEPAD, IDC_VIEW_NOTEPAD}});
           append_common_menu_end(entries, cmd::kHiddenFiles);
-          list_->context_menu(entries);
+          item_menu(entries);
         }
         break;
       case LVN_ITEMCHANGED: {
@@ -199,6 +185,8 @@ class HiddenPage final : public ListSheetPage {
       case menu::kDeleteOnReboot:
         if (const StartupItem* item = selected(page)) delete_on_reboot(page, *item);
         break;
+      case menu::kExploreFolder:
+      case menu::kProperties: program_command(page, id); break;
       case IDC_MONITOR_IMAGE: {
         const int minutes = set_patrol_time(app_, page, IDS_PATROL_TIME_HIDDEN, settings::option(Opt::Hidden));
         if (minutes != kPatrolClosed) {

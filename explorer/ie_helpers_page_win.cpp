@@ -44,19 +44,6 @@ class BrowserPage : public ListSheetPage {
   using ListSheetPage::ListSheetPage;
 
  protected:
-  void init_common(HWND page, int page_command) {
-    list_.emplace(app_, page, IDC_LIST, page_command);
-    SetDlgItemTextA(page, IDC_INFO, settings::text(IDS_MENU_INFO, 256).c_str());
-    icon_button(page, IDC_HELP_IMAGE, IDI_UNKNOWN_PROGRAM);
-    icon_button(page, IDC_MONITOR_IMAGE, IDI_PROGRAM);
-    list_->add_columns();
-  }
-
-  void icon_button(HWND page, int control, int icon_id) {
-    auto icon = static_cast<HICON>(LoadImageA(app_.instance, MAKEINTRESOURCEA(icon_id), IMAGE_ICON, 16, 16, LR_SHARED));
-    SendDlgItemMessageA(page, control, BM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(icon));
-  }
-
   // The rows of items_ with their company, type text and first-detected date.
   void add_rows(std::string_view category, bool class_column) {
     facts_.clear();
@@ -65,11 +52,7 @@ class BrowserPage : public ListSheetPage {
       RowFacts f;
       if (!item.file.empty()) f.company = version_information(command_to_file(item.file)).company_name;
       f.type = type_text(item);
-      std::string date = first_sighting(item.file, item.code);
-      if (date.empty() && !item.file.empty()) {
-        note_first_sighting(item.file, category);
-        date = first_sighting(item.file, item.code);
-      }
+      const std::string date = first_sighting_noted(item.file, item.code, category);
       f.date_key = first_detected_key(date);
       const int row = list_->add_row(item.title, static_cast<int>(i), item.file);
       list_->set_text(row, 1, std::string(file_name_of_path(item.file)));
@@ -124,7 +107,7 @@ class BrowserPage : public ListSheetPage {
       }
       case NM_RCLICK:
         if (const StartupItem* item = selected_item(); item && n->idFrom == IDC_LIST)
-          list_->context_menu(browser_page_menu(list_->page_command(), has_note(*item)));
+          item_menu(browser_page_menu(list_->page_command(), has_note(*item)));
         break;
       default: break;
     }
@@ -170,13 +153,13 @@ class HelpersPage final : public BrowserPage {
 
  private:
   void init(HWND page) override {
-    const std::pair<int, int> texts[] = {
+    const ControlText texts[] = {
         {IDC_EXPLANATION, IDS_HELPERS_EXPLANATION}, {IDC_EXPLANATION_2, IDS_HELPERS_EXPLANATION_2},
-        {IDC_REMOVE, IDS_MENU_REMOVE},              {IDC_CLOSE_PAGE, IDS_CLOSE_BUTTON},
-        {IDC_HELP_CAPTION, IDS_HELP_CAPTION},       {IDC_MONITOR_CAPTION, IDS_MONITOR_CAPTION},
+        {IDC_INFO, IDS_MENU_INFO},                  {IDC_REMOVE, IDS_MENU_REMOVE},
+        {IDC_CLOSE_PAGE, IDS_CLOSE_BUTTON},         {IDC_HELP_CAPTION, IDS_HELP_CAPTION},
+        {IDC_MONITOR_CAPTION, IDS_MONITOR_CAPTION},
     };
-    set_page_texts(page, texts, true);
-    init_common(page, cmd::kIEHelpers);
+    set_up_page(page, cmd::kIEHelpers, texts, true, IDI_PROGRAM);
     show_patrol_image(app_, page, Opt::IEHelpers);
   }
 
@@ -199,7 +182,7 @@ class HelpersPage final : public BrowserPage {
   INT_PTR notify(HWND page, const NMHDR* n) override { return common_notify(page, n, kHelperColumns); }
 
   void command(HWND page, int id) override {
-    if (program_menu_command(app_, page, id, selected_item())) return;
+    if (program_command(page, id)) return;
     switch (id) {
       case cmd::kRelayout: list_->relayout({{IDC_INFO, 0}, {IDC_REMOVE, 0}, {IDC_CLOSE_PAGE, 0}}); break;
       case menu::kInfo: open_info(page); break;
@@ -231,14 +214,14 @@ class ActiveXPage final : public BrowserPage {
 
  private:
   void init(HWND page) override {
-    const std::pair<int, int> texts[] = {
+    const ControlText texts[] = {
         {IDC_EXPLANATION, IDS_ACTIVEX_EXPLANATION}, {IDC_LIST_ALL, IDS_ACTIVEX_LIST_ALL},
-        {IDC_SHOW_ALL, IDS_ACTIVEX_NON_MICROSOFT},  {IDC_ENABLE, IDS_MENU_ENABLE},
-        {IDC_DISABLE, IDS_MENU_DISABLE},            {IDC_CLOSE_PAGE, IDS_CLOSE_BUTTON},
-        {IDC_HELP_CAPTION, IDS_HELP_CAPTION},       {IDC_MONITOR_CAPTION, IDS_MONITOR_CAPTION},
+        {IDC_SHOW_ALL, IDS_ACTIVEX_NON_MICROSOFT},  {IDC_INFO, IDS_MENU_INFO},
+        {IDC_ENABLE, IDS_MENU_ENABLE},              {IDC_DISABLE, IDS_MENU_DISABLE},
+        {IDC_CLOSE_PAGE, IDS_CLOSE_BUTTON},         {IDC_HELP_CAPTION, IDS_HELP_CAPTION},
+        {IDC_MONITOR_CAPTION, IDS_MONITOR_CAPTION},
     };
-    set_page_texts(page, texts, true);
-    init_common(page, cmd::kActiveX);
+    set_up_page(page, cmd::kActiveX, texts, true, IDI_PROGRAM);
     show_patrol_image(app_, page, Opt::ActiveX);
   }
 

@@ -8,7 +8,10 @@
 #include "common/paths.hpp"
 #include "common/product.hpp"
 #include "common/string_ids.h"
+#include "categories/hidden_files_win.hpp"
+#include "explorer/page_parts_win.hpp"
 #include "explorer/page_switch.hpp"
+#include "explorer/popup_menu_win.hpp"
 #include "explorer/resource_ids.h"
 #include "explorer/settings_win.hpp"
 #include "explorer/string_ids.h"
@@ -196,13 +199,9 @@ void ListPage::sort_click(int column, const Comparator& compare) {
   if (!setting.empty()) settings::set_list_setting(setting, column + 1);
 }
 
-void ListPage::context_menu(const std::vector<MenuEntry>& entries) const {
-  if (first_selected() >= 0) track_context_menu(page_, entries);
-}
-
-void track_context_menu(HWND owner, const std::vector<MenuEntry>& entries) {
+platform::UniqueMenu make_popup_menu(const std::vector<MenuEntry>& entries, int default_command) {
   platform::UniqueMenu menu(CreatePopupMenu());
-  if (!menu) return;
+  if (!menu) return menu;
   for (const auto& e : entries) {
     if (e.string == 0) {
       AppendMenuA(menu.get(), MF_SEPARATOR, 0, nullptr);
@@ -211,9 +210,20 @@ void track_context_menu(HWND owner, const std::vector<MenuEntry>& entries) {
       AppendMenuA(menu.get(), MF_STRING, static_cast<UINT_PTR>(e.command), text.c_str());
     }
   }
+  if (default_command != 0) SetMenuDefaultItem(menu.get(), static_cast<UINT>(default_command), FALSE);
+  return menu;
+}
+
+void track_context_menu(HWND owner, const std::vector<MenuEntry>& entries, int default_command) {
+  platform::UniqueMenu menu = make_popup_menu(entries, default_command);
+  if (!menu) return;
   POINT pt{};
   GetCursorPos(&pt);
   TrackPopupMenu(menu.get(), TPM_RIGHTBUTTON, pt.x, pt.y, 0, owner, nullptr);
+}
+
+void ListPage::context_menu(const std::vector<MenuEntry>& entries, int default_command) const {
+  if (first_selected() >= 0) track_context_menu(page_, entries, default_command);
 }
 
 void ListPage::relayout(const std::vector<Slot>& buttons) const {
@@ -305,12 +315,71 @@ LRESULT enter_key_proc(HWND w, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_P
 }
 }  // namespace
 
+bool ListSheetPage::selected_has_note() const {
+  const StartupItem* item = selected_item();
+  return item && has_note(*item);
+}
+
+void ListSheetPage::item_menu(const std::vector<MenuEntry>& entries) const {
+  if (list_) list_->context_menu(entries, selected_has_note() ? menu::kInfo : 0);
+}
+
+bool ListSheetPage::program_command(HWND page, int id) const {
+  if (id != menu::kExploreFolder && id != menu::kProperties && id != menu::kDeleteOnReboot) return false;
+  const StartupItem* selected = selected_item();
+  if (!selected) {
+    MessageBoxA(page, settings::text(IDS_NO_SELECTION).c_str(), app_.title.c_str(), MB_OK | MB_TOPMOST);
+    return true;
+  }
+  const StartupItem item = *selected;  // a question's message loop may refill the list
+  switch (id) {
+    case menu::kExploreFolder: explore_program_folder(page, item.file); break;
+    case menu::kProperties: open_program_properties(page, item.file); break;
+    default: delete_program_on_reboot(app_, page, item.file); break;
+  }
+  return true;
+}
+
+void ListSheetPage::mark_info_button(HWND page) {
+  HWND button = GetDlgItem(page, IDC_INFO);
+  if (!button) return;
+  if (!bold_font_) {
+    // The button's own font as it came (the page's, or the dialog font when it has none) is
+    // the normal one; the bold one is made from it once.
+    normal_font_ = reinterpret_cast<HFONT>(SendMessageA(button, WM_GETFONT, 0, 0));
+    HFONT base = normal_font_ ? normal_font_ : reinterpret_cast<HFONT>(SendMessageA(page, WM_GETFONT, 0, 0));
+    if (!base) base = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+    LOGFONTA lf{};
+    if (!base || GetObjectA(base, sizeof lf, &lf) != sizeof lf) return;
+    lf.lfWeight = FW_BOLD;
+    bold_font_.reset(CreateFontIndirectA(&lf));
+    if (!bold_font_) return;
+  }
+  const HFONT wanted = selected_has_note() ? static_cast<HFONT>(bold_font_.get()) : normal_font_;
+  if (reinterpret_cast<HFONT>(SendMessageA(button, WM_GETFONT, 0, 0)) != wanted)
+    SendMessageA(button, WM_SETFONT, reinterpret_cast<WPARAM>(wanted), TRUE);
+}
+
 void take_enter_key(HWND list) {
   if (list) SetWindowSubclass(list, &platform::subclass_procedure<&enter_key_proc>, kEnterSubclassId, 0);
 }
 
 void release_enter_key(HWND list) {
   if (list && IsWindow(list)) RemoveWindowSubclass(list, &platform::subclass_procedure<&enter_key_proc>, kEnterSubclassId);
+}
+
+void ListSheetPage::set_up_page(HWND page, int page_command, std::span<const ControlText> texts,
+                                bool trim_leading_breaks, int monitor_icon) {
+  list_.emplace(app_, page, IDC_LIST, page_command);
+  set_page_texts(page, texts, trim_leading_breaks);
+  icon_button(page, IDC_HELP_IMAGE, IDI_UNKNOWN_PROGRAM);
+  if (monitor_icon) icon_button(page, IDC_MONITOR_IMAGE, monitor_icon);
+  list_->add_columns();
+}
+
+void ListSheetPage::icon_button(HWND page, int control, int icon_id) const {
+  auto icon = static_cast<HICON>(LoadImageA(app_.instance, MAKEINTRESOURCEA(icon_id), IMAGE_ICON, 16, 16, LR_SHARED));
+  SendDlgItemMessageA(page, control, BM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(icon));
 }
 
 }  // namespace kestrom::explorer

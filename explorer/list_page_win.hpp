@@ -7,7 +7,9 @@
 
 #include <functional>
 #include <optional>
+#include <span>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "explorer/app_win.hpp"
@@ -16,6 +18,7 @@
 #include "explorer/sheet_geometry.hpp"
 #include "explorer/sheet_win.hpp"
 #include "common/item_list.hpp"
+#include "platform/handles.hpp"
 
 namespace kestrom::explorer {
 
@@ -25,7 +28,7 @@ void save_sheet_position(const App& app, int page_command);
 class ListPage {
  public:
   // Compares the records at two indexes for one column; `flag` 0 ascending, 1 descending.
-  using Comparator = std::function<int(int a, int b, int column, int flag)>;
+  using Comparator = RowComparator;
 
   ListPage(App& app, HWND page, int list_id, int page_command);
   ListPage(const ListPage&) = delete;
@@ -59,7 +62,8 @@ class ListPage {
   void sort(int column, int flag, const Comparator& compare);
 
   // Shows `entries` at the cursor when a row is selected; the chosen command goes to the page.
-  void context_menu(const std::vector<MenuEntry>& entries) const;
+  // `default_command` (0: none) is drawn in bold as the menu's default entry.
+  void context_menu(const std::vector<MenuEntry>& entries, int default_command = 0) const;
 
   // Command 6049: places the list, the image buttons and the button row. `buttons` are the
   // slots left to right; a slot's twin (second id, or 0) shares its place.
@@ -89,7 +93,7 @@ class ListPage {
 };
 
 // Shows `entries` at the cursor; the chosen command goes to `owner` as a button command.
-void track_context_menu(HWND owner, const std::vector<MenuEntry>& entries);
+void track_context_menu(HWND owner, const std::vector<MenuEntry>& entries, int default_command = 0);
 
 // The list takes the Enter key for itself (and tells its page with NM_RETURN), so Enter is
 // the page's "Info..." instead of the sheet's hidden default button.
@@ -118,6 +122,9 @@ class ListSheetPage : public SheetPage {
           SetWindowLongPtrA(page, DWLP_MSGRESULT, 0);
           return TRUE;
         }
+        if (from_list && n->code == LVN_ITEMCHANGED &&
+            (reinterpret_cast<const NMLISTVIEW*>(n)->uNewState & LVIS_SELECTED))
+          mark_info_button(page);
         return notify(page, n);
       }
       case WM_COMMAND:
@@ -144,12 +151,49 @@ class ListSheetPage : public SheetPage {
                                                                          : nullptr;
   }
 
+  // LVN_ITEMCHANGED for a row that has just become selected.
+  static bool newly_selected(const NMHDR* n) {
+    const auto* change = reinterpret_cast<const NMLISTVIEW*>(n);
+    return (change->uNewState & LVIS_SELECTED) && !(change->uOldState & LVIS_SELECTED);
+  }
+  // The first selected record's `text` (its file or command) in the status bar.
+  void show_selected_in_status(std::string StartupItem::*text) const {
+    if (const StartupItem* item = selected_item()) list_->set_status(item->*text);
+  }
+
+  // A control's text: the control and the number of its string.
+  using ControlText = std::pair<int, int>;
+  // The page's first start: its list, the texts of its controls, the help image and, unless
+  // `monitor_icon` is 0, the monitor image, then the columns with their stored widths.
+  // With `trim_leading_breaks` the line breaks a text begins with go (explanations that stand
+  // one above the other).
+  void set_up_page(HWND page, int page_command, std::span<const ControlText> texts, bool trim_leading_breaks,
+                   int monitor_icon);
+  // Puts the small form of icon `icon_id` on an image button.
+  void icon_button(HWND page, int control, int icon_id) const;
+
+  // Whether the selected row's program has a note (the menu's "&View Note..." entry).
+  bool selected_has_note() const;
+  // The page's menu for the selected row; "Info..." is its bold default entry when the item
+  // has a note, as the page's "Info..." button is.
+  void item_menu(const std::vector<MenuEntry>& entries) const;
+  // Menu commands 1201, 1202 and "Delete &File on Reboot" (1144) on the selected row's program;
+  // message 57 without a row, and a deletion Windows does not take is told with the offer to run
+  // as administrator. False for any other command.
+  bool program_command(HWND page, int id) const;
+
   virtual void init(HWND page) = 0;
   virtual INT_PTR notify(HWND page, const NMHDR* n) = 0;
   virtual void command(HWND page, int id) = 0;
 
   std::optional<ListPage> list_;
   ItemList items_;
+
+ private:
+  // The "Info..." button in bold while the selected item has a note.
+  void mark_info_button(HWND page);
+  platform::UniqueGdi bold_font_;
+  HFONT normal_font_ = nullptr;  // the button's font before it was first marked (not owned)
 };
 
 }  // namespace kestrom::explorer

@@ -229,6 +229,13 @@ int compare_keys(std::string_view a, std::string_view b) noexcept {
   return a.size() < b.size() ? -1 : 1;
 }
 
+RowComparator key_comparator(std::function<std::string(int index, int column)> key) {
+  return [key = std::move(key)](int a, int b, int column, int flag) {
+    const int r = compare_keys(key(a, column), key(b, column));
+    return flag ? -r : r;
+  };
+}
+
 int compare_startup(const StartupKey& a, const StartupKey& b, int flag) {
   const char* prefix = flag ? "aaa" : "zzz";
   std::string ka = a.disabled ? prefix + a.key : a.key;
@@ -272,10 +279,15 @@ void append_common_menu_end(std::vector<MenuEntry>& entries, int page_command) {
   entries.push_back({IDS_MENU_HELP, menu::kHelp});
 }
 
-std::vector<MenuEntry> startup_menu(int code, bool disabled, bool has_note) {
+std::vector<MenuEntry> program_menu_head(bool has_note) {
   std::vector<MenuEntry> m{{IDS_MENU_INFO, menu::kInfo}, {IDS_MENU_EXPLORE, menu::kExploreFolder},
                            {IDS_MENU_PROPERTIES, menu::kProperties}};
   if (has_note) m.push_back({IDS_MENU_VIEW_NOTE, menu::kViewNote});
+  return m;
+}
+
+std::vector<MenuEntry> startup_menu(int code, bool disabled, bool has_note) {
+  std::vector<MenuEntry> m = program_menu_head(has_note);
   m.push_back({IDS_MENU_ADD, menu::kAdd});
   // Winlogon entries and the shell extension points cannot be delayed, removed or toggled here.
   if (code < 250) {
@@ -295,8 +307,7 @@ std::vector<MenuEntry> startup_menu(int code, bool disabled, bool has_note) {
 std::vector<MenuEntry> browser_page_menu(int page_command, bool has_note) {
   std::vector<MenuEntry> m;
   if (page_command == cmd::kScheduledTasks || page_command == cmd::kIEHelpers) {
-    m = {{IDS_MENU_INFO, menu::kInfo}, {IDS_MENU_EXPLORE, menu::kExploreFolder}, {IDS_MENU_PROPERTIES, menu::kProperties}};
-    if (has_note) m.push_back({IDS_MENU_VIEW_NOTE, menu::kViewNote});
+    m = program_menu_head(has_note);
     m.push_back({IDS_MENU_REMOVE, menu::kRemove});
     m.push_back({IDS_MENU_DELETE_ON_REBOOT, menu::kDeleteOnReboot});
   }

@@ -2,6 +2,7 @@
 // sort keys and the right-click menus. Every list page goes through these.
 #pragma once
 #include <cstddef>
+#include <functional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -59,6 +60,10 @@ std::string file_name_key(std::string_view command);         // from the last pa
 std::string code_key(int code);                              // decimal
 std::string delay_key(int seconds);                          // "%04d"
 int compare_keys(std::string_view a, std::string_view b) noexcept;
+// A page's comparator over one text key per record and column (`key`), compared with
+// compare_keys; `flag` 0 ascending, 1 descending. Every page but Startup Programs sorts so.
+using RowComparator = std::function<int(int a, int b, int column, int flag)>;
+RowComparator key_comparator(std::function<std::string(int index, int column)> key);
 
 // The Startup Programs comparison: disabled entries get a prefix that keeps them after the
 // enabled ones in both directions, and a key that begins with the whole other key counts as
@@ -107,6 +112,10 @@ inline constexpr int kClose = 1004;
 
 // The entries every page's menu ends with (the Cookies page has no log entry).
 void append_common_menu_end(std::vector<MenuEntry>& entries, int page_command);
+
+// "Info...", "Explore Program Folder", "Open Program Properties..." and, when the item has a
+// note, "&View Note...": how the menus of the pages about programs begin.
+std::vector<MenuEntry> program_menu_head(bool has_note);
 
 // The Startup Programs page's menu for the selected item.
 std::vector<MenuEntry> startup_menu(int code, bool disabled, bool has_note);

@@ -7,15 +7,54 @@
 #include "categories/hidden_files_win.hpp"
 #include "common/info_server_win.hpp"
 #include "common/paths.hpp"
+#include "common/text.hpp"
+#include "explorer/resource_ids.h"
+#include "platform/callback_guard.hpp"
 #include "platform/process.hpp"
 #include "explorer/list_rules.hpp"
 #include "explorer/patrol_time.hpp"
 #include "explorer/patrol_time_win.hpp"
-#include "explorer/resource_ids.h"
 #include "explorer/settings_win.hpp"
 #include "explorer/string_ids.h"
 
 namespace kestrom::explorer {
+
+namespace {
+
+// The default-warning dialog's texts in, the check box's state out.
+struct DefaultWarning {
+  std::string caption;
+  std::string warning;
+  std::string entry;
+  std::string check;
+  bool ticked = false;
+};
+
+INT_PTR default_warning_proc(HWND dialog, UINT msg, WPARAM wp, LPARAM lp) {
+  switch (msg) {
+    case WM_INITDIALOG: {
+      SetWindowLongPtrA(dialog, DWLP_USER, lp);
+      const auto* w = reinterpret_cast<const DefaultWarning*>(lp);
+      SetWindowTextA(dialog, w->caption.c_str());
+      SetDlgItemTextA(dialog, IDC_WARNING_TEXT, w->warning.c_str());
+      SetDlgItemTextA(dialog, IDC_WARNING_ENTRY, w->entry.c_str());
+      SetDlgItemTextA(dialog, IDC_WARNING_CHECK, w->check.c_str());
+      SetWindowPos(dialog, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+      return TRUE;
+    }
+    case WM_COMMAND:
+      if (LOWORD(wp) == IDOK || LOWORD(wp) == IDCANCEL) {
+        auto* w = reinterpret_cast<DefaultWarning*>(GetWindowLongPtrA(dialog, DWLP_USER));
+        if (w) w->ticked = LOWORD(wp) == IDOK && IsDlgButtonChecked(dialog, IDC_WARNING_CHECK) == BST_CHECKED;
+        EndDialog(dialog, LOWORD(wp));
+        return TRUE;
+      }
+      return FALSE;
+    default: return FALSE;
+  }
+}
+
+}  // namespace
 
 void set_page_texts(HWND page, std::span<const std::pair<int, int>> texts, bool trim_leading_breaks) {
   for (const auto& [control, string] : texts) {
@@ -45,13 +84,6 @@ void look_up_selected(const App& app, HWND page, const ListPage& list, const Ite
   }
   const StartupItem& item = items[static_cast<std::size_t>(index)];
   info_server::look_up_program(app.owner, item.code, item.file, item.title);
-}
-
-ListPage::Comparator key_comparator(std::function<std::string(int index, int column)> key) {
-  return [key = std::move(key)](int a, int b, int column, int flag) {
-    const int r = compare_keys(key(a, column), key(b, column));
-    return flag ? -r : r;
-  };
 }
 
 void end_on_reset(App& app, const ListPage& list) {
@@ -104,26 +136,27 @@ void open_program_properties(HWND owner, std::string_view file) {
   platform::start_program(program, {}, options);
 }
 
+ConfirmRemoval protected_removal_warning(App& app, HWND page) {
+  return [&app, page](std::string_view title, std::string_view file, int) {
+    DefaultWarning w;
+    w.caption = app.title;
+    w.warning = settings::text(IDS_DEFAULT_WARNING);
+    const VersionInfo vi = version_information(command_to_file(file));
+    w.entry = contains(vi.company_name, "Microsoft") ? fill_question(settings::text(IDS_VALID_MICROSOFT_FILE), title)
+                                                     : std::string(file) + "\n" + std::string(title);
+    w.check = settings::text(IDS_DEFAULT_WARNING_CHECK, 256);
+    DialogBoxParamA(app.instance, MAKEINTRESOURCEA(IDD_DEFAULT_WARNING), page,
+                    &platform::dialog_procedure<&default_warning_proc>, reinterpret_cast<LPARAM>(&w));
+    return w.ticked;
+  };
+}
+
 void delete_program_on_reboot(App& app, HWND page, std::string_view file) {
   const std::string question = settings::text(IDS_DELETE_ON_REBOOT_QUESTION);
   if (MessageBoxA(page, question.c_str(), app.title.c_str(), MB_YESNO | MB_ICONSTOP | MB_TOPMOST) != IDYES) return;
-  if (delete_at_restart(command_to_file(file)) != ActionResult::Done)
+  const std::string program = command_to_file(file);
+  if (program.empty() || delete_at_restart(program) != ActionResult::Done)
     offer_elevated_restart(app, IDS_DELETE_ON_REBOOT_REFUSED);
-}
-
-bool program_menu_command(App& app, HWND page, int id, const StartupItem* selected) {
-  if (id != menu::kExploreFolder && id != menu::kProperties && id != menu::kDeleteOnReboot) return false;
-  if (!selected) {
-    MessageBoxA(page, settings::text(IDS_NO_SELECTION).c_str(), app.title.c_str(), MB_OK | MB_TOPMOST);
-    return true;
-  }
-  const StartupItem item = *selected;  // a question's message loop may refill the list
-  switch (id) {
-    case menu::kExploreFolder: explore_program_folder(page, item.file); break;
-    case menu::kProperties: open_program_properties(page, item.file); break;
-    default: delete_program_on_reboot(app, page, item.file); break;
-  }
-  return true;
 }
 
 void show_patrol_image(const App& app, HWND page, Opt interval) {

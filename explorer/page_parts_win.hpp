@@ -1,5 +1,6 @@
 // Pieces the list pages share beyond the framework: their texts, the records of the selected
-// rows, the lookup of the selected item, the key comparison and the end of the sheet.
+// rows, the lookup of the selected item and the end of the sheet (the key comparison is
+// `key_comparator` in list_rules).
 #pragma once
 #include <windows.h>
 
@@ -14,6 +15,7 @@
 #include "common/item_list.hpp"
 #include "common/options_table.hpp"
 #include "explorer/list_page_win.hpp"
+#include "startup/actions.hpp"
 
 namespace kestrom::explorer {
 
@@ -24,8 +26,6 @@ void set_page_texts(HWND page, std::span<const std::pair<int, int>> texts, bool 
 std::vector<int> selected_records(HWND list);
 // The program information lookup for the selected record, or message 57 without one.
 void look_up_selected(const App& app, HWND page, const ListPage& list, const ItemList& items);
-// A comparator over one text key per record and column (`key`), ascending or descending.
-ListPage::Comparator key_comparator(std::function<std::string(int index, int column)> key);
 // The file-open dialog of the pages' Add buttons (a program, from the Program Files folder on);
 // the chosen path, or nothing when the user cancelled.
 std::optional<std::string> pick_program(HWND owner);
@@ -37,14 +37,15 @@ void open_program_properties(HWND owner, std::string_view file);
 // system's delete at the next restart (`delete_at_restart`); a request Windows did not take is
 // told, with the offer to start again as administrator.
 void delete_program_on_reboot(App& app, HWND page, std::string_view file);
-// The menu commands on the selected item's program (1201, 1202 and 1144); message 57 without
-// a selection. False for a command of another kind.
-bool program_menu_command(App& app, HWND page, int id, const StartupItem* selected);
 // A category page's monitor image: active while the patrol interval `interval` is above 0. Its
 // click opens Set Patrol Time with `caption` and stores the chosen interval.
 void show_patrol_image(const App& app, HWND page, Opt interval);
 void change_patrol_time(App& app, HWND page, int caption, Opt interval);
 // PSN_RESET on the page on show: save its place and widths and end the program.
 void end_on_reset(App& app, const ListPage& list);
+
+// The explorer's question before a protected startup entry (codes 252..255) is removed, on every
+// page that removes one: the default-warning dialog, which answers yes only with its box ticked.
+ConfirmRemoval protected_removal_warning(App& app, HWND page);
 
 }  // namespace kestrom::explorer

@@ -10,7 +10,9 @@
 #include <vector>
 
 #include "categories/active_tasks.hpp"
+#include "categories/activex_win.hpp"
 #include "categories/hidden_files_win.hpp"
+#include "categories/ie_helpers_win.hpp"
 #include "categories/services_win.hpp"
 #include "categories/tasks.hpp"
 #include "common/detected.hpp"
@@ -65,7 +67,9 @@ std::vector<StartupItem> list_kind(int tag) {
     }
     case recent::kHidden: list_hidden_files(list, rules); break;
     case recent::kTasks: list_tasks(list, rules); break;
-    default: break;  // helpers and controls join as their listings land
+    case recent::kIEHelper: helpers::list_ie_helpers(list, rules); break;
+    case recent::kActiveX: activex::list_activex(list, activex::ListMode::Statistics, rules); break;
+    default: break;
   }
   return list.items();
 }
@@ -76,16 +80,11 @@ class RecentPage final : public ListSheetPage {
 
  private:
   void init(HWND page) override {
-    list_.emplace(app_, page, IDC_LIST, cmd::kRecent);
-    const std::pair<int, int> texts[] = {
+    const ControlText texts[] = {
         {IDC_EXPLANATION, IDS_RECENT_EXPLANATION}, {IDC_HINT, IDS_RECENT_HINT},     {IDC_INFO, IDS_MENU_INFO},
         {IDC_REFRESH, IDS_REFRESH_BUTTON},         {IDC_CLOSE_PAGE, IDS_CLOSE_BUTTON}, {IDC_HELP_CAPTION, IDS_HELP_CAPTION},
     };
-    set_page_texts(page, texts, true);
-    auto icon = static_cast<HICON>(
-        LoadImageA(app_.instance, MAKEINTRESOURCEA(IDI_UNKNOWN_PROGRAM), IMAGE_ICON, 16, 16, LR_SHARED));
-    SendDlgItemMessageA(page, IDC_HELP_IMAGE, BM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(icon));
-    list_->add_columns();
+    set_up_page(page, cmd::kRecent, texts, true, 0);
   }
 
   void fill(HWND page) {
@@ -103,11 +102,7 @@ class RecentPage final : public ListSheetPage {
         if (!file_exists(program)) continue;
         program = long_path(program);
         if (!items_.add(item.title, item.file, item.command, item.detail, item.code, item.value, rules)) continue;
-        std::string date = first_sighting(item.file, item.code);
-        if (date.empty()) {
-          note_first_sighting(item.file, recent::detected_category(tag));
-          date = first_sighting(item.file, item.code);
-        }
+        const std::string date = first_sighting_noted(item.file, item.code, recent::detected_category(tag));
         RowFacts f{version_information(program).company_name, type, first_detected_key(date)};
         const int index = static_cast<int>(records_.size());
         const int row = list_->add_row(std::string(file_name_of_path(program)), index, program);
@@ -192,13 +187,18 @@ class RecentPage final : public ListSheetPage {
       fill(page);
       return;
     }
+    if (record.tag == recent::kIEHelper && !ask(page, IDS_REMOVE_HELPER_QUESTION, item.title)) return;
     if (record.tag == recent::kTasks && !ask(page, IDS_REMOVE_TASK_QUESTION, item.title)) return;
     if (record.tag == recent::kHidden && !ask(page, IDS_HIDDEN_DELETE_QUESTION, item.file)) return;
     const std::vector<StartupItem> fresh = list_kind(record.tag);
     if (const auto found = recent::find_again(fresh, item)) {
       const StartupItem& own = fresh[*found];
       switch (record.tag) {
-        case recent::kStartup: remove_startup(own, record.program_file); break;
+        case recent::kStartup: remove_startup(page, own, record.program_file); break;
+        case recent::kIEHelper:
+          if (helpers::remove_ie_helper(own.code, own.command, system_item_rules()) == ActionResult::Refused)
+            offer_elevated_restart(app_, IDS_HELPER_CHANGE_REFUSED);
+          break;
         case recent::kTasks: remove_task(page, own); break;
         case recent::kServices: services::stop_service_logged(own); break;
         case recent::kHidden: delete_hidden_file(own.file, own.title); break;
@@ -208,10 +208,11 @@ class RecentPage final : public ListSheetPage {
     fill(page);
   }
 
-  void remove_startup(const StartupItem& own, const std::string& program) {
+  void remove_startup(HWND page, const StartupItem& own, const std::string& program) {
     ActionResult r;
     if (own.code >= code::kWinlogonUserinit) {
-      r = remove_protected_entry(own.title, own.file, own.command, own.code, {});
+      // Asked as on the Startup page: these places keep Windows itself working.
+      r = remove_protected_entry(own.title, own.file, own.command, own.code, protected_removal_warning(app_, page));
     } else {
       end_program(own.title, program);
       r = remove_startup_entry(own.file, own.title, own.command, own.code, {});
@@ -244,10 +245,11 @@ class RecentPage final : public ListSheetPage {
       case LVN_COLUMNCLICK: list_->sort_click(reinterpret_cast<const NMLISTVIEW*>(n)->iSubItem, comparator()); break;
       case NM_RCLICK:
         if (n->idFrom == IDC_LIST && list_->first_selected() >= 0) {
-          const recent::Record& r = records_[static_cast<std::size_t>(list_->first_selected())];
-          std::vector<MenuEntry> entries = recent::recent_menu(r.tag, false);
+          const auto index = static_cast<std::size_t>(list_->first_selected());
+          // The note entry opens the note the information window keeps for the row's item.
+          std::vector<MenuEntry> entries = recent::recent_menu(records_[index].tag, has_note(items_[index]));
           append_common_menu_end(entries, cmd::kRecent);
-          list_->context_menu(entries);
+          item_menu(entries);
         }
         break;
       case LVN_ITEMCHANGED: {

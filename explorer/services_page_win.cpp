@@ -39,23 +39,14 @@ class ServicesPage final : public ListSheetPage {
 
  private:
   void init(HWND page) override {
-    list_.emplace(app_, page, IDC_LIST, cmd::kServices);
-    const std::pair<int, int> texts[] = {
+    const ControlText texts[] = {
         {IDC_EXPLANATION, IDS_SERVICES_EXPLANATION}, {IDC_HINT, IDS_SERVICES_HINT},
         {IDC_SHOW_ALL, IDS_NON_MICROSOFT_SERVICES},  {IDC_INFO, IDS_MENU_INFO},
         {IDC_CLOSE_PAGE, IDS_CLOSE_BUTTON},          {IDC_HELP_CAPTION, IDS_HELP_CAPTION},
         {IDC_MONITOR_CAPTION, IDS_MONITOR_CAPTION},
     };
     // The two explanations stand one above the other, so their leading line breaks go.
-    set_page_texts(page, texts, true);
-    icon_button(page, IDC_HELP_IMAGE, IDI_UNKNOWN_PROGRAM);
-    icon_button(page, IDC_MONITOR_IMAGE, IDI_PROGRAM);
-    list_->add_columns();
-  }
-
-  void icon_button(HWND page, int control, int icon_id) {
-    auto icon = static_cast<HICON>(LoadImageA(app_.instance, MAKEINTRESOURCEA(icon_id), IMAGE_ICON, 16, 16, LR_SHARED));
-    SendDlgItemMessageA(page, control, BM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(icon));
+    set_up_page(page, cmd::kServices, texts, true, IDI_PROGRAM);
   }
 
   void fill(HWND page) {
@@ -70,11 +61,7 @@ class ServicesPage final : public ListSheetPage {
       const std::string program = command_to_file(item.file);
       if (!program.empty()) f.company = version_information(program).company_name;
       f.state = services::service_status_text(item.title);
-      std::string date = first_sighting(item.file, item.code);
-      if (date.empty()) {
-        note_first_sighting(item.file, detected::kServices);
-        date = first_sighting(item.file, item.code);
-      }
+      const std::string date = first_sighting_noted(item.file, item.code, detected::kServices);
       f.date_key = first_detected_key(date);
       const int row = list_->add_row(item.title, static_cast<int>(i), program);
       list_->set_text(row, 1, item.file);
@@ -126,11 +113,17 @@ class ServicesPage final : public ListSheetPage {
         if (column < kColumns + 1) list_->sort_click(column, comparator());
         break;
       }
-      case LVN_ITEMCHANGED: {
-        const auto* change = reinterpret_cast<const NMLISTVIEW*>(n);
-        if ((change->uNewState & LVIS_SELECTED) && !(change->uOldState & LVIS_SELECTED)) show_command();
+      case LVN_ITEMCHANGED:
+        // The selected service's start type.
+        if (newly_selected(n)) show_selected_in_status(&StartupItem::command);
         break;
-      }
+      case NM_RCLICK:
+        if (n->idFrom == IDC_LIST) {
+          std::vector<MenuEntry> entries = program_menu_head(selected_has_note());
+          append_common_menu_end(entries, cmd::kServices);
+          item_menu(entries);
+        }
+        break;
       default: break;
     }
     SetWindowLongPtrA(page, DWLP_MSGRESULT, 0);
@@ -144,6 +137,8 @@ class ServicesPage final : public ListSheetPage {
         if (open_info_for_selection(app_, page, *list_, items_)) fill(page);
         break;
       case menu::kLookup: look_up_selected(app_, page, *list_, items_); break;
+      case menu::kExploreFolder:
+      case menu::kProperties: program_command(page, id); break;
       case menu::kHelp: list_->open_help(); break;
       case IDC_SHOW_ALL:
         settings::set_option(Opt::HideMicrosoftServices, IsDlgButtonChecked(page, IDC_SHOW_ALL) == BST_CHECKED ? 1 : 0);
@@ -152,13 +147,6 @@ class ServicesPage final : public ListSheetPage {
       case IDC_CLOSE_PAGE: close_sheet(page); break;
       default: break;
     }
-  }
-
-  // The selected service's start type in the status bar.
-  void show_command() {
-    const int index = list_->first_selected();
-    if (index < 0 || static_cast<std::size_t>(index) >= items_.size()) return;
-    list_->set_status(items_[static_cast<std::size_t>(index)].command);
   }
 
   std::vector<ServiceFacts> facts_;

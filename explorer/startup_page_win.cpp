@@ -54,39 +54,6 @@ struct RowFacts {
   bool off() const { return disabled || off_in_windows; }
 };
 
-// The default-warning dialog's texts in, the check box's state out.
-struct DefaultWarning {
-  std::string caption;
-  std::string warning;
-  std::string entry;
-  std::string check;
-  bool ticked = false;
-};
-
-INT_PTR default_warning_proc(HWND dialog, UINT msg, WPARAM wp, LPARAM lp) {
-  switch (msg) {
-    case WM_INITDIALOG: {
-      SetWindowLongPtrA(dialog, DWLP_USER, lp);
-      const auto* w = reinterpret_cast<const DefaultWarning*>(lp);
-      SetWindowTextA(dialog, w->caption.c_str());
-      SetDlgItemTextA(dialog, IDC_WARNING_TEXT, w->warning.c_str());
-      SetDlgItemTextA(dialog, IDC_WARNING_ENTRY, w->entry.c_str());
-      SetDlgItemTextA(dialog, IDC_WARNING_CHECK, w->check.c_str());
-      SetWindowPos(dialog, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
-      return TRUE;
-    }
-    case WM_COMMAND:
-      if (LOWORD(wp) == IDOK || LOWORD(wp) == IDCANCEL) {
-        auto* w = reinterpret_cast<DefaultWarning*>(GetWindowLongPtrA(dialog, DWLP_USER));
-        if (w) w->ticked = LOWORD(wp) == IDOK && IsDlgButtonChecked(dialog, IDC_WARNING_CHECK) == BST_CHECKED;
-        EndDialog(dialog, LOWORD(wp));
-        return TRUE;
-      }
-      return FALSE;
-    default: return FALSE;
-  }
-}
-
 std::string user_run_key() { return run_key_path(RunKey::Run); }
 
 class StartupPage final : public ListSheetPage {
@@ -95,37 +62,22 @@ class StartupPage final : public ListSheetPage {
 
  private:
   void init(HWND page) override {
-    list_.emplace(app_, page, IDC_LIST, cmd::kStartup);
     // The page's first start: every sort direction starts ascending.
     app_.directions.reset(0, 5);
-    set_texts(page);
-    ShowWindow(GetDlgItem(page, IDC_ENABLE), SW_HIDE);
-    icon_button(page, IDC_HELP_IMAGE, IDI_UNKNOWN_PROGRAM);
-    show_monitor_image(page);
-    list_->add_columns();
-  }
-
-  void set_texts(HWND page) {
-    const std::pair<int, int> texts[] = {
+    const ControlText texts[] = {
         {IDC_EXPLANATION, IDS_STARTUP_EXPLANATION}, {IDC_SHOW_ALL, IDS_SHOW_ALL_STARTUP},
         {IDC_INFO, IDS_MENU_INFO},                  {IDC_ADD, IDS_MENU_ADD},
         {IDC_REMOVE, IDS_MENU_REMOVE},              {IDC_ENABLE, IDS_MENU_ENABLE},
         {IDC_DISABLE, IDS_MENU_DISABLE},            {IDC_CLOSE_PAGE, IDS_CLOSE_BUTTON},
         {IDC_HELP_CAPTION, IDS_HELP_CAPTION},       {IDC_MONITOR_CAPTION, IDS_MONITOR_CAPTION},
     };
-    for (const auto& [control, string] : texts)
-      SetDlgItemTextA(page, control, settings::text(string, 256).c_str());
-  }
-
-  void icon_button(HWND page, int control, int icon_id) {
-    auto icon = static_cast<HICON>(LoadImageA(app_.instance, MAKEINTRESOURCEA(icon_id), IMAGE_ICON, 16, 16, LR_SHARED));
-    SendDlgItemMessageA(page, control, BM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(icon));
+    set_up_page(page, cmd::kStartup, texts, false, monitor_icon());
+    ShowWindow(GetDlgItem(page, IDC_ENABLE), SW_HIDE);
   }
 
   // The monitor image: active while startup programs are patrolled.
-  void show_monitor_image(HWND page) {
-    icon_button(page, IDC_MONITOR_IMAGE, settings::option(Opt::Start) > 0 ? IDI_MONITOR_ACTIVE : IDI_MONITOR_INACTIVE);
-  }
+  static int monitor_icon() { return settings::option(Opt::Start) > 0 ? IDI_MONITOR_ACTIVE : IDI_MONITOR_INACTIVE; }
+  void show_monitor_image(HWND page) const { icon_button(page, IDC_MONITOR_IMAGE, monitor_icon()); }
 
   void fill(HWND page) {
     list_->begin_fill();
@@ -148,11 +100,7 @@ class StartupPage final : public ListSheetPage {
       // The marker names the place the entry was parked from; the same title elsewhere is active.
       f.disabled = disabled_marker(item.title, kMarkerLimitToggle) == item.code;
       f.off_in_windows = !f.disabled && switched_off_by_windows(item);
-      std::string date = first_sighting(item.file, item.code);
-      if (date.empty()) {
-        note_first_sighting(item.file, detected::kStartup);
-        date = first_sighting(item.file, item.code);
-      }
+      const std::string date = first_sighting_noted(item.file, item.code, detected::kStartup);
       f.date_key = first_detected_key(date);
       int row = list_->add_row(item.title, static_cast<int>(i), program);
       list_->set_text(row, 1, startup_command_text(item.file, item.value == 1));
@@ -216,7 +164,7 @@ class StartupPage final : public ListSheetPage {
           int index = list_->first_selected();
           if (index >= 0) {
             const StartupItem& item = items_[static_cast<std::size_t>(index)];
-            list_->context_menu(startup_menu(item.code, facts_[static_cast<std::size_t>(index)].off(), has_note(item)));
+            item_menu(startup_menu(item.code, facts_[static_cast<std::size_t>(index)].off(), has_note(item)));
           }
         }
         break;
@@ -274,19 +222,10 @@ class StartupPage final : public ListSheetPage {
       case IDC_DISABLE: toggle(page, false); break;
       case IDC_ENABLE: toggle(page, true); break;
       case IDC_ADD: add(page); break;
-      case menu::kDeleteOnReboot: delete_on_reboot(page); break;
+      case menu::kDeleteOnReboot: program_command(page, id); break;
       case menu::kMoveToDelay: move_to_delay(page); break;
       case menu::kExploreFolder:
-      case menu::kProperties: {
-        const int index = list_->first_selected();
-        if (index < 0 || static_cast<std::size_t>(index) >= items_.size()) return no_selection(page);
-        const std::string& file = items_[static_cast<std::size_t>(index)].file;
-        if (id == menu::kExploreFolder)
-          explore_program_folder(page, file);
-        else
-          open_program_properties(page, file);
-        break;
-      }
+      case menu::kProperties: program_command(page, id); break;
       default: break;
     }
   }
@@ -331,23 +270,6 @@ class StartupPage final : public ListSheetPage {
     end_program_with_question(page, item.title.empty() ? item.file : item.title, program, ask);
   }
 
-  // The explorer's question before a protected entry (codes 252..255) is removed.
-  ConfirmRemoval default_warning(HWND page) const {
-    return [this, page](std::string_view title, std::string_view file, int) {
-      DefaultWarning w;
-      w.caption = app_.title;
-      w.warning = settings::text(IDS_DEFAULT_WARNING);
-      const VersionInfo vi = version_information(command_to_file(file));
-      w.entry = contains(vi.company_name, "Microsoft")
-                    ? fill_question(settings::text(IDS_VALID_MICROSOFT_FILE), title)
-                    : std::string(file) + "\n" + std::string(title);
-      w.check = settings::text(IDS_DEFAULT_WARNING_CHECK, 256);
-      DialogBoxParamA(app_.instance, MAKEINTRESOURCEA(IDD_DEFAULT_WARNING), page,
-                      &platform::dialog_procedure<&default_warning_proc>, reinterpret_cast<LPARAM>(&w));
-      return w.ticked;
-    };
-  }
-
   void remove(HWND page) {
     const std::vector<StartupItem> chosen = selected_items();
     if (chosen.empty()) return no_selection(page);
@@ -356,7 +278,7 @@ class StartupPage final : public ListSheetPage {
     for (const StartupItem& item : chosen) {
       ActionResult r;
       if (item.code >= code::kWinlogonUserinit) {
-        r = remove_protected_entry(item.title, item.file, item.command, item.code, default_warning(page));
+        r = remove_protected_entry(item.title, item.file, item.command, item.code, protected_removal_warning(app_, page));
       } else {
         stop_running(page, item, one);
         if (one && ask(page, fill_question(settings::text(IDS_REMOVE_QUESTION), item.file),
@@ -413,16 +335,6 @@ class StartupPage final : public ListSheetPage {
       }
     }
     fill(page);
-  }
-
-  void delete_on_reboot(HWND page) {
-    const int index = list_->first_selected();
-    if (index < 0) return no_selection(page);
-    const StartupItem& item = items_[static_cast<std::size_t>(index)];
-    if (ask(page, settings::text(IDS_DELETE_ON_REBOOT_QUESTION), MB_YESNO | MB_ICONSTOP) != IDYES) return;
-    const std::string program = command_to_file(item.file);
-    if (program.empty() || !MoveFileExA(program.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT))
-      offer_elevated_restart(app_, IDS_DELETE_ON_REBOOT_REFUSED);
   }
 
   // "&Move to Delayed Start Program List": each selected entry into the Delay List. The

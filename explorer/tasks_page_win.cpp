@@ -33,24 +33,14 @@ class TasksPage final : public ListSheetPage {
 
  private:
   void init(HWND page) override {
-    list_.emplace(app_, page, IDC_LIST, cmd::kScheduledTasks);
     app_.directions.reset(0, 5);
-    const std::pair<int, int> texts[] = {
+    const ControlText texts[] = {
         {IDC_EXPLANATION, IDS_TASKS_EXPLANATION}, {IDC_EXPLANATION_2, IDS_TASKS_EXPLANATION_2},
         {IDC_INFO, IDS_MENU_INFO},                {IDC_REMOVE, IDS_MENU_REMOVE},            {IDC_CLOSE_PAGE, IDS_CLOSE_BUTTON},
         {IDC_HELP_CAPTION, IDS_HELP_CAPTION},     {IDC_MONITOR_CAPTION, IDS_MONITOR_CAPTION},
     };
-    for (const auto& [control, string] : texts)
-      SetDlgItemTextA(page, control, settings::text(string, 256).c_str());
-    icon_button(page, IDC_HELP_IMAGE, IDI_UNKNOWN_PROGRAM);
-    icon_button(page, IDC_MONITOR_IMAGE, IDI_PROGRAM);
+    set_up_page(page, cmd::kScheduledTasks, texts, false, IDI_PROGRAM);
     show_patrol_image(app_, page, Opt::Tasks);
-    list_->add_columns();
-  }
-
-  void icon_button(HWND page, int control, int icon_id) {
-    auto icon = static_cast<HICON>(LoadImageA(app_.instance, MAKEINTRESOURCEA(icon_id), IMAGE_ICON, 16, 16, LR_SHARED));
-    SendDlgItemMessageA(page, control, BM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(icon));
   }
 
   void fill() {
@@ -72,9 +62,7 @@ class TasksPage final : public ListSheetPage {
   }
 
   ListPage::Comparator comparator() const {
-    return [this](int a, int b, int column, int flag) {
-      return compare_startup({key(a, column)}, {key(b, column)}, flag);
-    };
+    return key_comparator([this](int index, int column) { return key(index, column); });
   }
 
   std::string key(int index, int column) const {
@@ -110,16 +98,11 @@ class TasksPage final : public ListSheetPage {
       case LVN_COLUMNCLICK: list_->sort_click(reinterpret_cast<const NMLISTVIEW*>(n)->iSubItem, comparator()); break;
       case NM_RCLICK:
         if (const StartupItem* item = selected_item(); item && n->idFrom == IDC_LIST)
-          list_->context_menu(browser_page_menu(cmd::kScheduledTasks, has_note(*item)));
+          item_menu(browser_page_menu(cmd::kScheduledTasks, has_note(*item)));
         break;
-      case LVN_ITEMCHANGED: {
-        const auto* change = reinterpret_cast<const NMLISTVIEW*>(n);
-        if ((change->uNewState & LVIS_SELECTED) && !(change->uOldState & LVIS_SELECTED)) {
-          const int index = list_->first_selected();
-          if (index >= 0) list_->set_status(items_[static_cast<std::size_t>(index)].file);
-        }
+      case LVN_ITEMCHANGED:
+        if (newly_selected(n)) show_selected_in_status(&StartupItem::file);
         break;
-      }
       default: break;
     }
     SetWindowLongPtrA(page, DWLP_MSGRESULT, 0);
@@ -127,7 +110,7 @@ class TasksPage final : public ListSheetPage {
   }
 
   void command(HWND page, int id) override {
-    if (program_menu_command(app_, page, id, selected_item())) return;
+    if (program_command(page, id)) return;
     switch (id) {
       case cmd::kRelayout: list_->relayout({{IDC_INFO, 0}, {IDC_REMOVE, 0}, {IDC_CLOSE_PAGE, 0}}); break;
       case menu::kInfo:

@@ -37,11 +37,14 @@ std::optional<std::string> value_if_present(HKEY root, std::string_view key, std
   return reg::read_string(root, key, name);
 }
 
-// Version facts by program file, so a program behind many items (the shared service host) is
-// read once per report.
-// What one report reads once: version facts by program, and the services' states.
+// What one report reads once rather than once per item: version facts by program (a program
+// behind many items, the shared service host, is read once), the folders a command's program is
+// found with, the register's and the Disabled Store's keys, the place texts, the services' states.
 struct ReportContext {
   VersionCache versions;
+  CommandFiles command_files;
+  Sightings sightings;
+  LocationTexts locations;
   std::optional<services::ServiceStateTexts> states;
 };
 
@@ -49,7 +52,7 @@ ReportEntry gather_entry(int section, const StartupItem& item, ReportContext& co
   VersionCache& versions = context.versions;
   ReportEntry e;
   e.item = item;
-  const std::string program = command_to_file(item.file);
+  const std::string program = context.command_files(item.file);
   if (!program.empty()) {
     e.program_name = std::string(file_name_of_path(program));
     const VersionInfo& vi = versions.of(program);
@@ -58,8 +61,8 @@ ReportEntry gather_entry(int section, const StartupItem& item, ReportContext& co
     e.description = vi.file_description;
     e.copyright = vi.legal_copyright;
   }
-  e.location = item_location_text(item);
-  e.detected = first_sighting(item.file, item.code);
+  e.location = context.locations.of(item);
+  e.detected = context.sightings.of(item.file, item.code);
   if (section == kServicesSection) {
     if (!context.states) context.states.emplace();
     e.service_state = context.states->text_of(item.title);

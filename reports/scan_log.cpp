@@ -102,7 +102,7 @@ void write_browser_objects(Log& log, const ScanFacts& f) {
     log.raw("O3 - Toolbar: ").field(e.name).raw(" - ").field(e.id).raw(" - ").field(e.file).end();
   for (const auto& e : f.run_entries) log.raw(o4_line(e.code, e.title, e.file));
   for (const auto& e : f.folder_entries) {
-    log.raw(e.value != 0 ? "O4 - Startup: " : "O4 - Global Startup: ")
+    log.raw(e.everyone ? "O4 - Global Startup: " : "O4 - Startup: ")
         .field(file_name_of_path(e.command))
         .raw("=")
         .field(e.file)

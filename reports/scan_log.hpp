@@ -34,7 +34,7 @@ struct RunEntry {  // O4 of the Run-key family
 };
 struct FolderEntry {  // O4 of the startup folders
   std::string command, file;
-  long value = 0;
+  bool everyone = false;  // in the all-users folder: "Global Startup"
 };
 struct ExtraButton {  // O9
   std::string id, button_text, target;

@@ -6,6 +6,7 @@
 
 #include "categories/active_tasks.hpp"
 #include "categories/activex_win.hpp"
+#include "categories/cookies_win.hpp"
 #include "categories/file_types_win.hpp"
 #include "categories/hidden_files_win.hpp"
 #include "categories/services_win.hpp"
@@ -21,6 +22,7 @@
 #include "platform/process.hpp"
 #include "platform/reg_key.hpp"
 #include "reports/report_text_win.hpp"
+#include "startup/actions.hpp"
 #include "startup/delay_store.hpp"
 #include "startup/enumerate.hpp"
 
@@ -117,7 +119,10 @@ void gather_browser_objects(ScanFacts& f) {
   list_startup_programs(list, StartupScan{false, 0, wow64_view_present()}, system_item_rules());
   for (const StartupItem& item : list.items()) {
     if (item.code > 0 && item.code < code::kWinLoad) f.run_entries.push_back({item.code, item.title, item.file});
-    if (item.code == code::kGroupStartup) f.folder_entries.push_back({item.command, item.file, item.value});
+    // The entry's own path: the shortcut or program itself, or the file (other kinds keep no command).
+    if (item.code == code::kGroupStartup)
+      f.folder_entries.push_back(
+          {item.command, item.file, in_common_startup_folder(item.command.empty() ? item.file : item.command)});
   }
   f.inetcpl = existing_text(HKEY_CURRENT_USER, "Control Panel\\don't load", "inetcpl.cpl");
   f.restrictions = !reg::value_names(HKEY_CURRENT_USER, std::string(kIePolicies) + "\\Restrictions").empty();
@@ -212,6 +217,40 @@ std::optional<Browser> default_browser() {
   return Browser{v.product_name, v.file_description, v.product_version};
 }
 
+// The America Online client's main window, when one is open: its program's version and path.
+std::optional<std::pair<std::string, std::string>> running_aol() {
+  HWND window = nullptr;
+  for (const char* name : {"AOL Frame25", "AOL Frame"})
+    if (!window) window = FindWindowA(name, nullptr);
+  for (const char* title : {"America Online", "America  Online", "AOL Canada"})
+    if (!window) window = FindWindowA(nullptr, title);
+  if (!window) return std::nullopt;
+  DWORD pid = 0;
+  GetWindowThreadProcessId(window, &pid);
+  std::string program;
+  enumerate_processes([&](std::uint32_t id, std::uint32_t, const std::string& file) {
+    if (id == pid) program = file;
+    return program.empty();
+  });
+  if (program.empty()) return std::nullopt;
+  return std::pair{version_information(program).product_version, program};
+}
+
+// The cookie counts: Internet Explorer's folder, then the Firefox store, each when found.
+void gather_cookies(ScanFacts& f, const ItemRules& rules) {
+  ItemList list;
+  if (const cookies::Folder ie = cookies::ie_cookie_folder(); ie.found) {
+    cookies::list_cookies(cookies::kKindExplorer, list, rules);
+    f.ie_cookies = CookieCount{static_cast<long>(list.size()), ie.path};
+  }
+  const cookies::Folder profile = cookies::firefox_profile_folder(cookies::kKindFirefox);
+  const std::string store = cookies::firefox_store_file(profile);
+  if (!store.empty() && file_exists(std::string_view(store))) {
+    const cookies::CookieListing listing = cookies::list_cookies(cookies::kKindFirefox, list, rules);
+    f.mozilla_cookies = CookieCount{static_cast<long>(listing.count), store};
+  }
+}
+
 std::vector<std::string> session_strings(std::string_view set, std::string_view name) {
   const platform::RegKey k =
       platform::RegKey::open_read(HKEY_LOCAL_MACHINE, "SYSTEM\\" + std::string(set) + "\\Control\\Session Manager");
@@ -232,6 +271,8 @@ void gather_additional(ScanFacts& f, const ScanTexts& texts) {
     if (folder.empty()) folder = std::string(file.substr(0, file.size() - file_name_of_path(file).size()));
     f.mozilla.push_back({std::string(product), version_information(file).product_version, folder});
   }
+  f.aol = running_aol();
+  gather_cookies(f, system_item_rules());
   for (std::size_t i = 0; i < kControlSets.size(); ++i) {
     f.boot_execute[i] = session_strings(kControlSets[i], "BootExecute");
     f.pending_renames[i] = session_strings(kControlSets[i], "PendingFileRenameOperations");

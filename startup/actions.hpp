@@ -109,5 +109,8 @@ std::vector<std::string> startup_folders();
 // The startup folders that hold entries (user and common, as the Shell Folders values name
 // them) and the Disabled folder: the only folders a removal deletes files from.
 bool lies_in_startup_folder(std::string_view path);
+// Whether the file lies in the all-users startup folder ("Common Startup" under HKLM), whose
+// entries start for everyone who logs on.
+bool in_common_startup_folder(std::string_view path);
 
 }  // namespace kestrom

@@ -13,19 +13,19 @@ namespace {
 
 HKEY root_key(RegRoot root) { return root == RegRoot::LocalMachine ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER; }
 
-bool in_common_folder(std::string_view path) {
+std::optional<ApprovedPlace> place_of(const StartupItem& item) {
+  return approved_place(item.code, item.title, item.command, item.code == code::kGroupStartup && in_common_startup_folder(item.command));
+}
+
+}  // namespace
+
+bool in_common_startup_folder(std::string_view path) {
   const auto slash = path.find_last_of('\\');
   if (slash == std::string_view::npos) return false;
   const std::string common =
       reg::read_text(HKEY_LOCAL_MACHINE, keys::kShellFolders, "Common Startup", 259, reg::Expand::Yes);
   return !common.empty() && iequals(path.substr(0, slash), common);
 }
-
-std::optional<ApprovedPlace> place_of(const StartupItem& item) {
-  return approved_place(item.code, item.title, item.command, item.code == code::kGroupStartup && in_common_folder(item.command));
-}
-
-}  // namespace
 
 bool switched_off_by_windows(const StartupItem& item) {
   const auto place = place_of(item);
@@ -48,7 +48,7 @@ ActionResult switch_on_in_windows(int code, std::string_view title, std::string_
 
 ActionResult switch_on_in_windows(const StartupItem& item, ApprovedUndo* undo) {
   return switch_on_in_windows(item.code, item.title, item.command,
-                              item.code == code::kGroupStartup && in_common_folder(item.command), undo);
+                              item.code == code::kGroupStartup && in_common_startup_folder(item.command), undo);
 }
 
 }  // namespace kestrom

@@ -4,60 +4,14 @@
 #include <charconv>
 
 #include "common/locations.hpp"
+#include "common/pathtext.hpp"
 #include "common/text.hpp"
 
 namespace kestrom::delay {
 
-namespace {
-
-bool ends_word(std::string_view text, std::size_t at) noexcept {
-  return at >= text.size() || text[at] == ' ' || text[at] == '\t' || text[at] == '"' || text[at] == ',';
-}
-
-// Where an unquoted program ends in `text` (one past its last character): after a four-character
-// ending whose point is followed two places on by X or L (the `command to file` rule), or by P
-// one or two places on (".PIF", ".CPL") when the ending closes the last path part; the whole
-// text when there is none.
-std::size_t program_end(std::string_view text) noexcept {
-  for (std::size_t i = 0; i + 2 < text.size(); ++i) {
-    if (text[i] != '.') continue;
-    const char second = to_upper_ascii(text[i + 2]);
-    if (second == 'X' || second == 'L') return std::min(i + 4, text.size());
-    if (second == 'P' || to_upper_ascii(text[i + 1]) == 'P') {
-      // A ".PIF"-like ending counts only where no folder follows: up to the next blank there is
-      // no backslash.
-      std::size_t j = i + 3;
-      while (j < text.size() && !ends_word(text, j)) {
-        if (text[j] == '\\') break;
-        ++j;
-      }
-      if (ends_word(text, j)) return std::min(i + 4, text.size());
-    }
-  }
-  return text.size();
-}
-
-std::string trimmed_front(std::string_view text) {
-  const std::size_t first = text.find_first_not_of(" \t");
-  return first == std::string_view::npos ? std::string() : std::string(text.substr(first));
-}
-
-}  // namespace
-
 SplitCommand split_command(std::string_view file, const ToFile& to_file) {
-  SplitCommand out;
-  const std::string_view text = file.substr(std::min(file.find_first_not_of(" \t"), file.size()));
-  if (!text.empty() && text.front() == '"') {
-    const std::size_t close = text.find('"', 1);
-    const std::string_view inside = text.substr(1, close == std::string_view::npos ? std::string_view::npos : close - 1);
-    out.program = to_file(inside);
-    if (close != std::string_view::npos) out.parameters = trimmed_front(text.substr(close + 1));
-    return out;
-  }
-  const std::size_t end = program_end(text);
-  out.program = to_file(text.substr(0, end));
-  out.parameters = trimmed_front(text.substr(end));
-  return out;
+  const CommandParts parts = kestrom::split_command(file, ProgramEndings::ProgramsAndShortcuts);
+  return {to_file(parts.program), skip_blanks(parts.arguments)};
 }
 
 int delay_seconds(int minutes, int seconds) {

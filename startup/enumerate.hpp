@@ -3,6 +3,7 @@
 // interface thread with COM initialised (startup-folder shortcuts are resolved through the
 // shell's link interfaces).
 #pragma once
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -45,6 +46,20 @@ FoundCommand shell_command();
 // The explorer's location text of an item: " * " + string 626 + " * " first when a disabled
 // marker with a number other than 0 is named like its title, then the place's text.
 std::string item_location_text(const StartupItem& item);
+// item_location_text for every item of a listing: each text is loaded and the Disabled Store's
+// key opened once.
+class LocationTexts {
+ public:
+  LocationTexts();
+  ~LocationTexts();
+  LocationTexts(const LocationTexts&) = delete;
+  LocationTexts& operator=(const LocationTexts&) = delete;
+  std::string of(const StartupItem& item);
+
+ private:
+  struct State;
+  std::unique_ptr<State> state_;
+};
 // The startup Alert Dialog's explanation of a place (string 765, 766, 767 or 768).
 std::string startup_type_text(int code);
 

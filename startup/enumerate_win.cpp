@@ -5,6 +5,7 @@
 #include <shobjidl.h>
 
 #include <cstdlib>
+#include <optional>
 #include <string>
 #include <unordered_map>
 #include <unordered_set>
@@ -188,12 +189,34 @@ ItemRules system_item_rules() {
 
 bool wow64_view_present() { return reg::key_exists(HKEY_LOCAL_MACHINE, run_family_key(code::kWow64Run)); }
 
-std::string item_location_text(const StartupItem& item) {
-  int string_number = location_text_string(item.code);
-  bool disabled = item.code <= code::kWinlogonNotify && disabled_marker(item.title, kMarkerLimitToggle) != 0;
-  return location_text(item.code, disabled, disabled ? text::load(IDS_DISABLED_TYPE) : std::string(),
-                       string_number ? text::load(string_number) : std::string());
+struct LocationTexts::State {
+  std::optional<platform::RegKey> markers;  // the Disabled Store's key, opened at first need
+  std::unordered_map<int, std::string> texts;
+  const std::string& text(int number) {
+    auto [it, fresh] = texts.try_emplace(number);
+    if (fresh) it->second = text::load(number);
+    return it->second;
+  }
+};
+
+LocationTexts::LocationTexts() : state_(std::make_unique<State>()) {}
+LocationTexts::~LocationTexts() = default;
+
+std::string LocationTexts::of(const StartupItem& item) {
+  State& s = *state_;
+  const int string_number = location_text_string(item.code);
+  bool disabled = false;
+  if (item.code <= code::kWinlogonNotify) {
+    if (!s.markers) s.markers = platform::RegKey::open_read(HKEY_LOCAL_MACHINE, keys::kDisabled);
+    const auto raw = *s.markers ? s.markers->query(item.title) : std::nullopt;
+    const std::string marker = raw ? reg::read_text(*raw, kMarkerLimitToggle) : std::string();
+    disabled = !marker.empty() && std::atoi(marker.c_str()) != 0;
+  }
+  return location_text(item.code, disabled, disabled ? s.text(IDS_DISABLED_TYPE) : std::string(),
+                       string_number ? s.text(string_number) : std::string());
 }
+
+std::string item_location_text(const StartupItem& item) { return LocationTexts{}.of(item); }
 
 std::string startup_type_text(int code) { return text::load(startup_type_text_number(code)); }
 

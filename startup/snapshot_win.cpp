@@ -13,6 +13,7 @@
 #include "startup/places.hpp"
 #include "startup/run_family_root.hpp"
 #include "startup/snapshot.hpp"
+#include "startup/snapshot_win.hpp"
 
 namespace kestrom {
 
@@ -46,10 +47,14 @@ class SnapshotReader {
 
 int snapshot_lookup(std::string_view file, std::string_view title) { return SnapshotReader().lookup(file, title); }
 
-int snapshot_number(std::string_view name) {
+platform::RegKey open_startup_snapshot() { return platform::RegKey::open_read(HKEY_CURRENT_USER, keys::kRunSnapshot); }
+
+int snapshot_number_in(const platform::RegKey& snapshot, std::string_view name) {
   // Longer data reads as empty, and empty or non-numeric data as 0: both count as missing.
-  return decimal_value(reg::read_string(HKEY_CURRENT_USER, keys::kRunSnapshot, name, kSnapshotReadLimit));
+  return decimal_value(reg::read_string(snapshot, name, kSnapshotReadLimit));
 }
+
+int snapshot_number(std::string_view name) { return snapshot_number_in(open_startup_snapshot(), name); }
 
 bool snapshot_write(std::string_view name, int code) {
   return reg::write_string(HKEY_CURRENT_USER, keys::kRunSnapshot, name, std::to_string(code));

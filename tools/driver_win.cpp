@@ -233,7 +233,10 @@ bool list_checked(HWND list_view, int row) {
   return ((state & LVIS_STATEIMAGEMASK) >> 12) == 2;
 }
 
-bool double_click_list_row(HWND list_view, int row) {
+namespace {
+
+// The middle of a row's label in the list's client coordinates, as a mouse message's lParam.
+bool row_point(HWND list_view, int row, LPARAM& at) {
   DWORD pid = 0;
   GetWindowThreadProcessId(list_view, &pid);
   platform::UniqueHandle process(OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid));
@@ -247,7 +250,49 @@ bool double_click_list_row(HWND list_view, int row) {
                            SMTO_ABORTIFHUNG, kTextTimeoutMs, &done) ||
       done == 0 || !ReadProcessMemory(process.get(), remote.get(), &r, sizeof r, nullptr))
     return false;
-  const LPARAM at = MAKELPARAM((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+  at = MAKELPARAM((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+  return true;
+}
+
+// The lParam of a key message: repeat count 1, the key's scan code, and for the release the
+// previous-state and transition bits.
+LPARAM key_data(UINT virtual_key, bool release) {
+  const UINT scan = MapVirtualKeyA(virtual_key, MAPVK_VK_TO_VSC);
+  LPARAM lp = 1 | static_cast<LPARAM>(scan << 16);
+  if (release) lp |= static_cast<LPARAM>(0xC0000000u);
+  return lp;
+}
+
+}  // namespace
+
+bool right_click_list_row(HWND list_view, int row) {
+  LPARAM at = 0;
+  if (!row_point(list_view, row, at)) return false;
+  // The release waits in the queue before the list looks for a drag, so the list sees a click
+  // (NM_RCLICK) without a real mouse.
+  return PostMessageA(list_view, WM_RBUTTONDOWN, MK_RBUTTON, at) != 0 && PostMessageA(list_view, WM_RBUTTONUP, 0, at) != 0;
+}
+
+bool press_key(HWND window, UINT virtual_key) {
+  return PostMessageA(window, WM_KEYDOWN, virtual_key, key_data(virtual_key, false)) != 0 &&
+         PostMessageA(window, WM_KEYUP, virtual_key, key_data(virtual_key, true)) != 0;
+}
+
+bool type_char(HWND window, char c) {
+  return PostMessageA(window, WM_CHAR, static_cast<unsigned char>(c), key_data(VkKeyScanA(c) & 0xFF, false)) != 0;
+}
+
+HWND wait_for_popup_menu(DWORD process_id, DWORD timeout_ms) {
+  WindowQuery q;
+  q.class_name = "#32768";
+  q.process_id = process_id;
+  q.visible_only = true;
+  return wait_for_window(q, timeout_ms);
+}
+
+bool double_click_list_row(HWND list_view, int row) {
+  LPARAM at = 0;
+  if (!row_point(list_view, row, at)) return false;
   // The list answers the double click alone (NM_DBLCLK); a posted button-down could start
   // its drag detection, which waits for a real mouse.
   return PostMessageA(list_view, WM_LBUTTONDBLCLK, MK_LBUTTON, at) != 0;

@@ -64,5 +64,16 @@ bool set_list_check(HWND list_view, int row, bool checked);
 bool list_checked(HWND list_view, int row);
 // Double-clicks the middle of this row's label (the row should be selected first).
 bool double_click_list_row(HWND list_view, int row);
+// Right-clicks the middle of this row's label, as a user opening its context menu.
+bool right_click_list_row(HWND list_view, int row);
+
+// Presses and releases a key in a window of another process (WM_KEYDOWN, WM_KEYUP posted to
+// it, as the focused window would get them); the window's dialog keys apply as for a real key.
+bool press_key(HWND window, UINT virtual_key);
+// Types a character into a window (WM_CHAR): a menu's mnemonic, say.
+bool type_char(HWND window, char c);
+
+// The pop-up menu on show in a process (class "#32768"), or null after the time-out.
+HWND wait_for_popup_menu(DWORD process_id, DWORD timeout_ms = kDefaultTimeoutMs);
 
 }  // namespace kestrom::driver

@@ -1,5 +1,6 @@
 #include "tools/test_support_win.hpp"
 
+#include <cctype>
 #include <cstdlib>
 #include <utility>
 #include <vector>
@@ -418,5 +419,21 @@ bool register_test_class(const std::string& clsid, const std::string& name, cons
 }
 
 void unregister_test_class(const std::string& clsid) { delete_tree(HKEY_CLASSES_ROOT, "CLSID\\" + clsid); }
+
+// The system's deletions at restart, upper-cased (Wine keeps the NT paths so).
+std::string pending_operations() {
+  const wchar_t* key = L"System\\CurrentControlSet\\Control\\Session Manager";
+  DWORD size = 0;
+  if (RegGetValueW(HKEY_LOCAL_MACHINE, key, L"PendingFileRenameOperations", RRF_RT_ANY | RRF_NOEXPAND, nullptr, nullptr,
+                   &size) != ERROR_SUCCESS)
+    return {};
+  std::wstring data(size / sizeof(wchar_t) + 1, L'\0');
+  if (RegGetValueW(HKEY_LOCAL_MACHINE, key, L"PendingFileRenameOperations", RRF_RT_ANY | RRF_NOEXPAND, nullptr,
+                   data.data(), &size) != ERROR_SUCCESS)
+    return {};
+  std::string narrow;
+  for (wchar_t c : data) narrow += c < 128 ? static_cast<char>(toupper(c)) : '?';
+  return narrow;
+}
 
 }  // namespace kestrom::test

@@ -142,6 +142,9 @@ class TestService {
   bool created_ = false;
 };
 
+// The system's deletions at restart, upper-cased (Wine keeps the NT paths so).
+std::string pending_operations();
+
 // ---- Browser helpers and controls ---------------------------------------------------------
 // A class registration under HKCR: "CLSID\<clsid>" named `name`, its InprocServer32 `library`
 // (no InprocServer32 key when empty). `clsid` is written as given, braces and all.

@@ -39,15 +39,7 @@ std::string temp_folder() {
 }
 
 // The Cookies tab's window: the page holding the filter entry.
-HWND cookies_page(HWND sheet) {
-  HWND page = nullptr;
-  poll([&] {
-    for (const auto& c : driver::children(sheet))
-      if (c.id == kEntry && c.class_name == "Edit" && IsWindowVisible(c.hwnd)) return (page = GetParent(c.hwnd)) != nullptr;
-    return false;
-  });
-  return page;
-}
+HWND cookies_page(HWND sheet) { return page_with(sheet, kEntry, "Edit"); }
 
 HWND box_of(DWORD pid, const std::string& part) {
   driver::WindowQuery q;

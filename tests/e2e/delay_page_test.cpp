@@ -18,7 +18,7 @@ using test::get_value;
 using test::poll;
 using test::set_value;
 
-constexpr int kListId = 1000, kMoveToDelay = 1195, kDelayOptions = 1132;
+constexpr int kMoveToDelay = 1195, kDelayOptions = 1132;
 constexpr int kMinutesBox = 1313, kSecondsBox = 1315, kWindowBox = 1320;
 constexpr int kDelayedStartTab = 1;  // right after the Startup Programs tab
 constexpr const char* kTitle = "Probe Delayed Entry";
@@ -27,18 +27,6 @@ constexpr const char* kDelay = "Software\\Orvane\\Kestrom\\Delay";
 constexpr const char* kDesktop = "Control Panel\\Desktop";
 constexpr int kFileNameBox = 1148;  // the file-open dialog's name field
 constexpr int kCurrentUserChoice = 1323;
-
-// The list of the page on show.
-HWND visible_list(HWND sheet, HWND other_than = nullptr) {
-  HWND found = nullptr;
-  poll([&] {
-    for (const auto& c : driver::children(sheet))
-      if (c.id == kListId && c.class_name == "SysListView32" && IsWindowVisible(c.hwnd) && c.hwnd != other_than)
-        return (found = c.hwnd) != nullptr;
-    return false;
-  });
-  return found;
-}
 
 int row_titled(HWND list, const std::string& title, int columns) {
   const auto rows = driver::read_list_view(list, columns);
@@ -84,7 +72,7 @@ TEST_F(DelayedStart, MovedEntryStartsAfterTheMonitorsRestartInTheChosenWindow) {
   ASSERT_TRUE(explorer);
   HWND sheet = dialog_of(explorer.pid);
   ASSERT_NE(sheet, nullptr);
-  HWND startup_list = visible_list(sheet);
+  HWND startup_list = page_list(sheet);
   ASSERT_NE(startup_list, nullptr);
   int row = -1;
   ASSERT_TRUE(poll([&] { return (row = row_titled(startup_list, kTitle, 5)) >= 0; }));
@@ -99,7 +87,7 @@ TEST_F(DelayedStart, MovedEntryStartsAfterTheMonitorsRestartInTheChosenWindow) {
 
   // Delayed Start page: the options dialog, no delay at all (the shortest there is) and minimized.
   PostMessageA(sheet, PSM_SETCURSEL, kDelayedStartTab, 0);
-  HWND delay_list = visible_list(sheet, startup_list);
+  HWND delay_list = page_list(sheet, startup_list);
   ASSERT_NE(delay_list, nullptr);
   ASSERT_TRUE(poll([&] { return (row = row_titled(delay_list, kTitle, 4)) >= 0; }));
   EXPECT_EQ(row_text(delay_list, row, 3), "30 Sec.");
@@ -147,7 +135,7 @@ TEST_F(DelayedStart, PageAndDialogsAt144DpiAddAProgramForTheCurrentUser) {
   ASSERT_TRUE(explorer);
   HWND sheet = dialog_of(explorer.pid);
   ASSERT_NE(sheet, nullptr);
-  HWND list = visible_list(sheet);
+  HWND list = page_list(sheet);
   ASSERT_NE(list, nullptr);
   HWND page = GetParent(list);
 
@@ -203,7 +191,7 @@ TEST_F(DelayedStart, RemoveWithYesRestoresTheRunValueAndWithNoOnlyForgets) {
   ASSERT_TRUE(explorer);
   HWND sheet = dialog_of(explorer.pid);
   ASSERT_NE(sheet, nullptr);
-  HWND list = visible_list(sheet);
+  HWND list = page_list(sheet);
   ASSERT_NE(list, nullptr);
   HWND page = GetParent(list);
 

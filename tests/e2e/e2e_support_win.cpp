@@ -12,6 +12,7 @@ constexpr const char* kExplorerClass = "KestromEx";
 constexpr const char* kWineTrayClass = "__winex11_standalone_tray";
 constexpr int kQuitCommand = 6030;
 constexpr DWORD kPoliteMs = 5000;
+constexpr int kListId = 1000;  // every list page's list
 
 DWORD process_of(HWND w) {
   DWORD pid = 0;
@@ -140,20 +141,32 @@ HWND box_saying(DWORD pid, const std::string& part) {
   return found;
 }
 
-// The system's deletions at restart, upper-cased (Wine keeps the NT paths so).
-std::string pending_operations() {
-  const wchar_t* key = L"System\\CurrentControlSet\\Control\\Session Manager";
-  DWORD size = 0;
-  if (RegGetValueW(HKEY_LOCAL_MACHINE, key, L"PendingFileRenameOperations", RRF_RT_ANY | RRF_NOEXPAND, nullptr, nullptr,
-                   &size) != ERROR_SUCCESS)
-    return {};
-  std::wstring data(size / sizeof(wchar_t) + 1, L'\0');
-  if (RegGetValueW(HKEY_LOCAL_MACHINE, key, L"PendingFileRenameOperations", RRF_RT_ANY | RRF_NOEXPAND, nullptr,
-                   data.data(), &size) != ERROR_SUCCESS)
-    return {};
-  std::string narrow;
-  for (wchar_t c : data) narrow += c < 128 ? static_cast<char>(toupper(c)) : '?';
-  return narrow;
+HWND shown_list(HWND sheet) {
+  for (const auto& c : driver::children(sheet))
+    if (c.id == kListId && c.class_name == "SysListView32" && IsWindowVisible(c.hwnd)) return c.hwnd;
+  return nullptr;
+}
+
+HWND page_list(HWND sheet, HWND other_than) {
+  HWND found = nullptr;
+  test::poll([&] {
+    for (const auto& c : driver::children(sheet))
+      if (c.id == kListId && c.class_name == "SysListView32" && IsWindowVisible(c.hwnd) && c.hwnd != other_than)
+        return (found = c.hwnd) != nullptr;
+    return false;
+  });
+  return found;
+}
+
+HWND page_with(HWND sheet, int id, const char* class_name) {
+  HWND found = nullptr;
+  test::poll([&] {
+    for (const auto& c : driver::children(sheet))
+      if (c.id == id && (!class_name || c.class_name == class_name) && IsWindowVisible(c.hwnd))
+        return (found = GetParent(c.hwnd)) != nullptr;
+    return false;
+  });
+  return found;
 }
 
 }  // namespace kestrom::e2e

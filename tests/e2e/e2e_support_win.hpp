@@ -17,6 +17,7 @@ using test::Process;
 using test::wait_exit;
 using test::still_running;
 using test::explorer_starts;
+using test::pending_operations;
 using test::wait_explorer_starts;
 
 inline constexpr const char* kProduct = "Software\\Orvane\\Kestrom";
@@ -54,9 +55,15 @@ void reset_state();
 bool tray_icon_shown();
 bool wait_tray_icon(bool shown);
 
+// The list view of the page on show, or null while none shows.
+HWND shown_list(HWND sheet);
+// The same, waited for; the list `other_than` (of the page shown before) is passed over.
+HWND page_list(HWND sheet, HWND other_than = nullptr);
+
+// The page of the sheet that shows a control with this id (and class, when given), waited for.
+HWND page_with(HWND sheet, int id, const char* class_name = nullptr);
+
 // The first visible dialog box of `pid` with a text holding `part`, waited for.
 HWND box_saying(DWORD pid, const std::string& part);
-// The system's deletions at restart, upper-cased (Wine keeps the NT paths so).
-std::string pending_operations();
 
 }  // namespace kestrom::e2e

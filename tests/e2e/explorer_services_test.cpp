@@ -11,18 +11,7 @@
 namespace kestrom::e2e {
 namespace {
 
-constexpr int kListId = 1000;
 constexpr int kNonMicrosoftOnly = 1014;
-
-HWND visible_list(HWND sheet) {
-  HWND list = nullptr;
-  test::poll([&] {
-    for (const auto& c : driver::children(sheet))
-      if (c.id == kListId && c.class_name == "SysListView32" && IsWindowVisible(c.hwnd)) list = c.hwnd;
-    return list != nullptr;
-  });
-  return list;
-}
 
 // The row whose first column is `title`; empty when there is none.
 std::vector<std::string> row_of(HWND list, const std::string& title) {
@@ -49,7 +38,7 @@ TEST_F(ExplorerServices, ListsServicesAndTheNonMicrosoftChoiceRefillsAndIsKept) 
   ASSERT_TRUE(e);
   HWND sheet = dialog_of(e.pid);
   ASSERT_NE(sheet, nullptr);
-  HWND list = visible_list(sheet);
+  HWND list = page_list(sheet);
   ASSERT_NE(list, nullptr);
   std::vector<std::string> row;
   ASSERT_TRUE(test::poll([&] { return !(row = row_of(list, "Fixture Page Service")).empty(); }));
@@ -73,7 +62,7 @@ TEST_F(ExplorerServices, ListsServicesAndTheNonMicrosoftChoiceRefillsAndIsKept) 
   Process again = start_explorer("-SERVICE");
   HWND sheet2 = dialog_of(again.pid);
   ASSERT_NE(sheet2, nullptr);
-  HWND list2 = visible_list(sheet2);
+  HWND list2 = page_list(sheet2);
   ASSERT_NE(list2, nullptr);
   EXPECT_TRUE(test::poll([&] { return !row_of(list2, "Fixture Page Microsoft").empty(); }));
   EXPECT_EQ(quit_explorer(again), 0);

@@ -12,18 +12,7 @@
 namespace kestrom::e2e {
 namespace {
 
-constexpr int kListId = 1000;
 constexpr int kKillTask = 1007;
-
-HWND visible_list(HWND sheet) {
-  HWND list = nullptr;
-  test::poll([&] {
-    for (const auto& c : driver::children(sheet))
-      if (c.id == kListId && c.class_name == "SysListView32" && IsWindowVisible(c.hwnd)) list = c.hwnd;
-    return list != nullptr;
-  });
-  return list;
-}
 
 HWND status_bar(HWND sheet) {
   for (const auto& c : driver::children(sheet))
@@ -62,7 +51,7 @@ TEST_F(ExplorerTasks, KillTaskEndsTheSelectedRowsOwnProcess) {
   ASSERT_TRUE(e);
   HWND sheet = dialog_of(e.pid);
   ASSERT_NE(sheet, nullptr);
-  HWND list = visible_list(sheet);
+  HWND list = page_list(sheet);
   ASSERT_NE(list, nullptr);
   std::vector<int> rows;
   ASSERT_TRUE(test::poll([&] { return (rows = rows_named(list, "kt_sleeper.exe")).size() == 2; }));

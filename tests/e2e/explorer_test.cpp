@@ -20,7 +20,6 @@ using test::get_value;
 using test::set_value;
 using test::poll;
 
-inline constexpr int kListId = 1000;
 inline constexpr const char* kClass = "KestromEx";
 
 int current_tab(HWND sheet) {
@@ -28,19 +27,6 @@ int current_tab(HWND sheet) {
   if (!SendMessageTimeoutA(sheet, PSM_GETTABCONTROL, 0, 0, SMTO_ABORTIFHUNG, 5000, &tab) || !tab) return -1;
   if (!SendMessageTimeoutA(reinterpret_cast<HWND>(tab), TCM_GETCURSEL, 0, 0, SMTO_ABORTIFHUNG, 5000, &sel)) return -1;
   return static_cast<int>(sel);
-}
-
-// The list view of the page on show.
-HWND list_of(HWND sheet) {
-  for (const auto& c : driver::children(sheet))
-    if (c.id == kListId && c.class_name == "SysListView32" && IsWindowVisible(c.hwnd)) return c.hwnd;
-  return nullptr;
-}
-
-HWND wait_list(HWND sheet) {
-  HWND list = nullptr;
-  poll([&] { return (list = list_of(sheet)) != nullptr; });
-  return list;
 }
 
 
@@ -77,7 +63,7 @@ TEST_F(ExplorerSheet, ClosingTheSheetSavesPositionStartTabAndColumnWidths) {
   Process e = start_explorer("-START");
   HWND sheet = dialog_of(e.pid);
   ASSERT_NE(sheet, nullptr);
-  HWND list = wait_list(sheet);
+  HWND list = page_list(sheet);
   ASSERT_NE(list, nullptr);
   DWORD_PTR w0 = 0, w1 = 0;
   SendMessageTimeoutA(list, LVM_GETCOLUMNWIDTH, 0, 0, SMTO_ABORTIFHUNG, 5000, &w0);
@@ -99,7 +85,7 @@ TEST_F(ExplorerSheet, SwitchingTabsSavesTheLeavingPagesWidthsAndPosition) {
   Process e = start_explorer("-START");
   HWND sheet = dialog_of(e.pid);
   ASSERT_NE(sheet, nullptr);
-  ASSERT_TRUE(poll([&] { return list_of(sheet) != nullptr; }));
+  ASSERT_TRUE(poll([&] { return shown_list(sheet) != nullptr; }));
   EXPECT_FALSE(test::value_exists(HKEY_CURRENT_USER, kOptions, "Column60264"));
   const int options = options_tab(sheet);
   ASSERT_GT(options, 0);
@@ -125,7 +111,7 @@ TEST_F(ExplorerSheet, ResizingTheSheetRelaysTheListAndKeepsTheButtonsOnThePage) 
   Process e = start_explorer("-START");
   HWND sheet = dialog_of(e.pid);
   ASSERT_NE(sheet, nullptr);
-  HWND list = wait_list(sheet);
+  HWND list = page_list(sheet);
   ASSERT_NE(list, nullptr);
   EXPECT_NE(GetDlgItem(sheet, 6050), nullptr);  // the status bar
   DWORD_PTR images = 0;
@@ -168,7 +154,7 @@ TEST_F(ExplorerSheet, ClickingAColumnTwiceSortsUpThenDownAndStoresTheColumnOnce)
   Process e = start_explorer("-START");
   HWND sheet = dialog_of(e.pid);
   ASSERT_NE(sheet, nullptr);
-  HWND list = wait_list(sheet);
+  HWND list = page_list(sheet);
   ASSERT_NE(list, nullptr);
   DWORD_PTR header = 0, w0 = 0;
   SendMessageTimeoutA(list, LVM_GETHEADER, 0, 0, SMTO_ABORTIFHUNG, 5000, &header);
@@ -219,7 +205,7 @@ TEST_F(ExplorerEndToEnd, ListsARunEntryAndStaysSingleInstance) {
   HWND sheet = dialog_of(first.pid);
   ASSERT_NE(sheet, nullptr);
   EXPECT_EQ(current_tab(sheet), 0);
-  HWND list = wait_list(sheet);
+  HWND list = page_list(sheet);
   ASSERT_NE(list, nullptr);
 
   std::vector<std::string> row;

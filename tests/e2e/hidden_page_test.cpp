@@ -18,7 +18,6 @@ namespace {
 
 using test::poll;
 
-constexpr int kListId = 1000;
 constexpr int kUnhide = 1012;
 constexpr int kDelete = 1184;
 constexpr int kDeleteOnReboot = 1144;
@@ -31,12 +30,6 @@ std::string temp_file() {
   char buf[MAX_PATH + 1];
   const DWORD n = GetTempPathA(sizeof buf, buf);
   return std::string(buf, n) + kName;
-}
-
-HWND list_of(HWND sheet) {
-  for (const auto& c : driver::children(sheet))
-    if (c.id == kListId && c.class_name == "SysListView32" && IsWindowVisible(c.hwnd)) return c.hwnd;
-  return nullptr;
 }
 
 bool first_row_is_the_file(HWND list) {
@@ -71,7 +64,7 @@ TEST_F(HiddenFilesPage, ListsUnhidesAndDeletesThroughTheVault) {
   HWND sheet = dialog_of(e.pid);
   ASSERT_NE(sheet, nullptr);
   HWND list = nullptr;
-  ASSERT_TRUE(poll([&] { return (list = list_of(sheet)) != nullptr && first_row_is_the_file(list); }))
+  ASSERT_TRUE(poll([&] { return (list = shown_list(sheet)) != nullptr && first_row_is_the_file(list); }))
       << "the hidden file is not on the first row";
   EXPECT_TRUE(test::screenshot("hidden_files_page"));
   HWND page = GetParent(list);
@@ -113,7 +106,7 @@ TEST_F(HiddenFilesPage, DeleteFileOnRebootIsAskedToldWhenRefusedAndScheduled) {
   HWND sheet = dialog_of(e.pid);
   ASSERT_NE(sheet, nullptr);
   HWND list = nullptr;
-  ASSERT_TRUE(poll([&] { return (list = list_of(sheet)) != nullptr && first_row_is_the_file(list); }));
+  ASSERT_TRUE(poll([&] { return (list = shown_list(sheet)) != nullptr && first_row_is_the_file(list); }));
   HWND page = GetParent(list);
   const DWORD before = GetFileAttributesA(path.c_str());
   {
@@ -149,7 +142,7 @@ TEST_F(HiddenFilesPage, MonitorImageSetsThePatrolTimeOfHiddenFiles) {
   HWND sheet = dialog_of(e.pid);
   ASSERT_NE(sheet, nullptr);
   HWND list = nullptr;
-  ASSERT_TRUE(poll([&] { return (list = list_of(sheet)) != nullptr; }));
+  ASSERT_TRUE(poll([&] { return (list = shown_list(sheet)) != nullptr; }));
   HWND page = GetParent(list);
   driver::WindowQuery q;
   q.class_name = "#32770";

@@ -21,7 +21,6 @@ using test::poll;
 constexpr const char* kLayout = "loop";
 constexpr const char* kTitle = "Kestrom New Program Alert";
 constexpr int kNo = 7;
-constexpr int kListId = 1000;
 constexpr int kRemoveButton = 1003;
 constexpr int kDisableButton = 11;
 constexpr int kDeleteOnReboot = 1144;
@@ -44,12 +43,6 @@ std::string history_text() {
 
 bool exists(const std::string& file) { return GetFileAttributesA(file.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
-HWND visible_list(HWND sheet) {
-  for (const auto& c : driver::children(sheet))
-    if (c.id == kListId && c.class_name == "SysListView32" && IsWindowVisible(c.hwnd)) return c.hwnd;
-  return nullptr;
-}
-
 void click(HWND sheet, int id) {
   for (const auto& c : driver::children(sheet))
     if (c.id == id && IsWindowVisible(c.hwnd)) {
@@ -63,7 +56,7 @@ void click(HWND sheet, int id) {
 std::vector<std::string> row_of(HWND sheet, const std::string& title, int columns) {
   std::vector<std::string> found;
   poll([&] {
-    HWND list = visible_list(sheet);
+    HWND list = shown_list(sheet);
     if (!list) return false;
     for (auto& row : driver::read_list_view(list, columns))
       if (!row.empty() && row[0] == title) return !(found = row).empty();
@@ -174,7 +167,7 @@ TEST_F(BrowserHelpers, ThePagesListAndRemoveAHelperAndDisableAControl) {
     // system's list of deletions at restart.
     test::SavedValue saved(HKEY_LOCAL_MACHINE, kSessionManager, "PendingFileRenameOperations");
     test::delete_value(HKEY_LOCAL_MACHINE, kSessionManager, "PendingFileRenameOperations");
-    PostMessageA(GetParent(visible_list(sheet)), WM_COMMAND, MAKEWPARAM(kDeleteOnReboot, 0), 0);
+    PostMessageA(GetParent(shown_list(sheet)), WM_COMMAND, MAKEWPARAM(kDeleteOnReboot, 0), 0);
     HWND asked = box_saying(explorer.pid, "before Windows is fully loaded");
     ASSERT_NE(asked, nullptr);
     driver::press(asked, IDYES);

@@ -19,22 +19,11 @@ using test::get_value;
 using test::poll;
 using test::set_value;
 
-constexpr int kListId = 1000;
 constexpr int kNote = 1033, kNoteButton = 1069, kNext = 1082, kPrevious = 1083, kExpand = 5, kFile = 1026,
               kDescription = 1031, kStatus = 1010, kRun = 4, kLocation = 1039, kClose = 1;
 constexpr const char* kTitle = "Info Probe Entry";
 constexpr const char* kSecond = "Info Probe Second";
 constexpr const char* kDesktop = "Control Panel\\Desktop";
-
-HWND page_list(HWND sheet) {
-  HWND found = nullptr;
-  poll([&] {
-    for (const auto& c : driver::children(sheet))
-      if (c.id == kListId && c.class_name == "SysListView32" && IsWindowVisible(c.hwnd)) return (found = c.hwnd) != nullptr;
-    return false;
-  });
-  return found;
-}
 
 int row_of(HWND list, const std::string& title) {
   const auto rows = driver::read_list_view(list, 2);
@@ -66,10 +55,20 @@ int height(HWND w) {
   return r.bottom - r.top;
 }
 
-std::string notes_file() {
+std::string notes_file(const std::string& program = "KT_AGENT.EXE") {
   char appdata[MAX_PATH] = {};
   GetEnvironmentVariableA("APPDATA", appdata, MAX_PATH);
-  return std::string(appdata) + "\\Kestrom\\Notes\\KT_AGENT.EXE.txt";
+  return std::string(appdata) + "\\Kestrom\\Notes\\" + program + ".txt";
+}
+
+bool write_file(const std::string& path, const std::string& text) {
+  CreateDirectoryA(path.substr(0, path.rfind('\\')).c_str(), nullptr);
+  HANDLE f = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  if (f == INVALID_HANDLE_VALUE) return false;
+  DWORD written = 0;
+  const bool ok = WriteFile(f, text.data(), static_cast<DWORD>(text.size()), &written, nullptr) && written == text.size();
+  CloseHandle(f);
+  return ok;
 }
 
 std::string read_file(const std::string& path) {
@@ -95,6 +94,7 @@ class InfoWindowE2e : public ::testing::Test {
     delete_value(HKEY_CURRENT_USER, kUserRun, kTitle);
     delete_value(HKEY_CURRENT_USER, kUserRun, kSecond);
     DeleteFileA(notes_file().c_str());
+    DeleteFileA(notes_file("KT_SERVICE.EXE").c_str());
   }
 
   // Starts the explorer on the Startup page with two entries of ours and opens the window on
@@ -112,6 +112,15 @@ class InfoWindowE2e : public ::testing::Test {
     if (!poll([&] { return (row = row_of(list, kTitle)) >= 0; })) return nullptr;
     if (!driver::select_list_row(list, row) || !driver::double_click_list_row(list, row)) return nullptr;
     return info_window(e.pid);
+  }
+
+  // Starts the explorer on the Services page; its list, with `row` the row of `title`.
+  HWND services_list(Process& e, const std::string& title, int& row) {
+    e = start_explorer("-SERVICE");
+    HWND sheet = e ? dialog_of(e.pid) : nullptr;
+    HWND list = sheet ? page_list(sheet) : nullptr;
+    if (!list || !poll([&] { return (row = row_of(list, title)) >= 0; })) return nullptr;
+    return list;
   }
 
   void add_entries() {
@@ -221,14 +230,10 @@ TEST_F(InfoWindowE2e, ServiceIsStoppedAndGetsAnotherStartTypeFromTheWindow) {
   ASSERT_TRUE(service);
   ASSERT_TRUE(service.start());
 
-  Process e = start_explorer("-SERVICE");
-  ASSERT_TRUE(e);
-  HWND sheet = dialog_of(e.pid);
-  ASSERT_NE(sheet, nullptr);
-  HWND list = page_list(sheet);
-  ASSERT_NE(list, nullptr);
+  Process e;
   int row = -1;
-  ASSERT_TRUE(poll([&] { return (row = row_of(list, "Fixture Info Service")) >= 0; }));
+  HWND list = services_list(e, "Fixture Info Service", row);
+  ASSERT_NE(list, nullptr);
   ASSERT_TRUE(driver::select_list_row(list, row));
   driver::press(GetParent(list), kInfoButton);
   HWND info = info_window(e.pid);
@@ -268,6 +273,62 @@ TEST_F(InfoWindowE2e, ServiceIsStoppedAndGetsAnotherStartTypeFromTheWindow) {
   ASSERT_TRUE(driver::wait_until_gone(info));
   EXPECT_EQ(quit_explorer(e), 0);
   DeleteFileA(history.c_str());
+}
+
+// A note marks its item: the page's "Info..." button turns bold and the right-click menu has
+// "Info..." as its bold default and "&View Note...", which opens the note. Enter on the list
+// opens the information window.
+TEST_F(InfoWindowE2e, ServicesPageMarksANoteOffersItInTheMenuAndEnterOpensTheWindow) {
+  test::TestService service("KtNoteService", "Fixture Note Service", test::fixture("kt_service.exe"));
+  ASSERT_TRUE(service);
+  ASSERT_TRUE(write_file(notes_file("KT_SERVICE.EXE"), "Watch this service.\r\n"));
+  // Text files open in the recording stand-in for this test.
+  test::SavedValue txt(HKEY_CLASSES_ROOT, ".txt", "");
+  ASSERT_TRUE(set_value(HKEY_CLASSES_ROOT, ".txt", "", "KtNoteText"));
+  ASSERT_TRUE(set_value(HKEY_CLASSES_ROOT, "KtNoteText\\shell\\open\\command", "",
+                        "\"" + program_folder("paired") + "\\KestromEx.exe\" \"%1\""));
+  struct DropClass {
+    ~DropClass() { test::delete_tree(HKEY_CLASSES_ROOT, "KtNoteText"); }
+  } drop_class;
+
+  Process e;
+  int row = -1;
+  HWND list = services_list(e, "Fixture Note Service", row);
+  ASSERT_NE(list, nullptr);
+  const int other = row == 0 ? 1 : 0;  // Wine's own services have no notes
+  // "Info..." turns bold with the note (another process cannot read the button's font under
+  // Wine: the pictures show it) and back without.
+  ASSERT_TRUE(driver::select_list_row(list, row));
+  test::screenshot("services_page_note_bold_96");
+  ASSERT_TRUE(driver::select_list_row(list, other));
+  test::screenshot("services_page_no_note_96");
+
+  ASSERT_TRUE(driver::select_list_row(list, row));
+  ASSERT_TRUE(driver::right_click_list_row(list, row));
+  HWND menu = driver::wait_for_popup_menu(e.pid, kWaitMs);
+  ASSERT_NE(menu, nullptr) << "no menu";
+  // The menu's entries live in the explorer (Wine reads no other process's menu): the picture
+  // shows "Info..." in bold and "&View Note...", which the mnemonic chooses.
+  test::screenshot("services_menu_note_96");
+  ASSERT_TRUE(driver::type_char(menu, 'v'));
+  EXPECT_TRUE(driver::wait_until_gone(menu, kWaitMs) || !IsWindowVisible(menu));
+  test::screenshot("services_menu_chosen_96");
+  // The shell opened the note file: the stand-in, the text files' program here, got its path.
+  ASSERT_TRUE(wait_explorer_starts(1)) << "the note did not open";
+  const std::vector<std::string> opened = explorer_starts();
+  std::string line = opened.empty() ? std::string() : opened.front();
+  for (char& c : line) c = static_cast<char>(toupper(static_cast<unsigned char>(c)));
+  EXPECT_NE(line.find("\\NOTES\\KT_SERVICE.EXE.TXT"), std::string::npos) << line;
+
+  // Enter on the selected row: the window about that service.
+  ASSERT_TRUE(driver::select_list_row(list, row));
+  ASSERT_TRUE(driver::press_key(list, VK_RETURN));
+  HWND info = info_window(e.pid);
+  ASSERT_NE(info, nullptr) << "Enter opened nothing";
+  EXPECT_NE(text(info, kFile).find("kt_service.exe"), std::string::npos) << text(info, kFile);
+  driver::press(info, kClose);
+  ASSERT_TRUE(driver::wait_until_gone(info));
+  EXPECT_EQ(quit_explorer(e), 0);
 }
 
 }  // namespace

@@ -16,16 +16,6 @@ using test::set_value;
 
 constexpr int kHideRusko = 1025, kSound = 1020;
 
-HWND options_page(HWND sheet) {
-  HWND found = nullptr;
-  poll([&] {
-    for (const auto& c : driver::children(sheet))
-      if (c.id == kHideRusko && IsWindowVisible(c.hwnd)) return (found = GetParent(c.hwnd)) != nullptr;
-    return false;
-  });
-  return found;
-}
-
 class OptionsPageTest : public ::testing::Test {
  protected:
   void SetUp() override { reset_state(); }
@@ -40,7 +30,7 @@ TEST_F(OptionsPageTest, HideIconWritesOnlyItsOptionAndTheMonitorFollowsBothWays)
   Process e = start_explorer("-OPTIONS");
   HWND sheet = dialog_of(e.pid);
   ASSERT_NE(sheet, nullptr);
-  HWND page = options_page(sheet);
+  HWND page = page_with(sheet, kHideRusko);
   ASSERT_NE(page, nullptr);
   EXPECT_EQ(IsDlgButtonChecked(page, kSound), BST_CHECKED);
   test::screenshot("options_page");
@@ -86,7 +76,7 @@ TEST_F(OptionsPageTest, HideAlertsDialogStoresEachClick) {
   Process e = start_explorer("-OPTIONS");
   HWND sheet = dialog_of(e.pid);
   ASSERT_NE(sheet, nullptr);
-  HWND page = options_page(sheet);
+  HWND page = page_with(sheet, kHideRusko);
   ASSERT_NE(page, nullptr);
   driver::press(page, kHideAlerts);
   driver::WindowQuery q;

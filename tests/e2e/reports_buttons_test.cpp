@@ -27,17 +27,6 @@ std::string read_file(const std::string& path) {
   return ss.str();
 }
 
-// The page of the sheet that shows a control with this id.
-HWND page_with(HWND sheet, int id) {
-  HWND found = nullptr;
-  poll([&] {
-    for (const auto& c : driver::children(sheet))
-      if (c.id == id && IsWindowVisible(c.hwnd)) return (found = GetParent(c.hwnd)) != nullptr;
-    return false;
-  });
-  return found;
-}
-
 class ReportButtons : public ::testing::Test {
  protected:
   void SetUp() override {

@@ -36,13 +36,7 @@ HWND options_page(HWND sheet) {
   const int options = options_tab(sheet);
   if (options <= 0) return nullptr;
   PostMessageA(sheet, PSM_SETCURSEL, static_cast<WPARAM>(options), 0);
-  HWND found = nullptr;
-  poll([&] {
-    for (const auto& c : driver::children(sheet))
-      if (c.id == IDC_OPT_HIJACK_LOG && IsWindowVisible(c.hwnd)) return (found = GetParent(c.hwnd)) != nullptr;
-    return false;
-  });
-  return found;
+  return page_with(sheet, IDC_OPT_HIJACK_LOG);
 }
 
 class ReportButtons : public ::testing::Test {

@@ -24,16 +24,6 @@ constexpr const char* kDisabledStore = "Software\\Orvane\\Kestrom\\Disabled";
 constexpr const char* kSnapshot = "Software\\Orvane\\Kestrom\\Run";
 constexpr const char* kAddedTitle = "Agent Helper";  // kt_agent.exe's file description
 
-HWND page_list(HWND sheet) {
-  HWND found = nullptr;
-  poll([&] {
-    for (const auto& c : driver::children(sheet))
-      if (c.id == kListId && c.class_name == "SysListView32" && IsWindowVisible(c.hwnd)) return (found = c.hwnd) != nullptr;
-    return false;
-  });
-  return found;
-}
-
 // The row showing `title` with this type text, -1 when none.
 int row_of(HWND list, const std::string& title, const std::string& type) {
   const auto rows = driver::read_list_view(list, 5);
@@ -240,12 +230,8 @@ TEST_F(StartupPageActions, RemovedEntryComesBackByteForByteFromTheHistoryViewer)
   }
 
   PostMessageA(sheet, PSM_SETCURSEL, static_cast<WPARAM>(options_tab(sheet)), 0);
-  HWND options = nullptr;
-  ASSERT_TRUE(poll([&] {
-    for (const auto& c : driver::children(sheet))
-      if (c.id == kViewHistory && c.class_name == "Button" && IsWindowVisible(c.hwnd)) return (options = GetParent(c.hwnd)) != nullptr;
-    return false;
-  }));
+  HWND options = page_with(sheet, kViewHistory, "Button");
+  ASSERT_NE(options, nullptr);
   driver::press(options, kViewHistory);
   driver::WindowQuery q;
   q.class_name = "#32770";

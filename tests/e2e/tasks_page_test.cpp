@@ -16,7 +16,6 @@ namespace {
 
 using test::poll;
 
-constexpr int kListId = 1000;
 constexpr int kRemoveButton = 1003;
 constexpr const char* kJob = "Kestrom Nightly Job";
 constexpr const char* kTasksSnapshot = "Software\\Orvane\\Kestrom\\Tasks";
@@ -24,12 +23,6 @@ constexpr const char* kTasksSnapshot = "Software\\Orvane\\Kestrom\\Tasks";
 bool job_exists() {
   const auto names = test::job_names();
   return std::find(names.begin(), names.end(), std::string(kJob) + ".job") != names.end();
-}
-
-HWND visible_list(HWND sheet) {
-  for (const auto& c : driver::children(sheet))
-    if (c.id == kListId && c.class_name == "SysListView32" && IsWindowVisible(c.hwnd)) return c.hwnd;
-  return nullptr;
 }
 
 class TasksPage : public ::testing::Test {
@@ -60,7 +53,7 @@ TEST_F(TasksPage, ListsAJobAndRemovesItByTheSchedulersName) {
   HWND list = nullptr;
   std::vector<std::vector<std::string>> rows;
   ASSERT_TRUE(poll([&] {
-    list = visible_list(sheet);
+    list = shown_list(sheet);
     if (!list) return false;
     rows = driver::read_list_view(list, 5);
     return !rows.empty();

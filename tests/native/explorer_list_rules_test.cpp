@@ -69,6 +69,23 @@ TEST(ExplorerSortKeys, StartupComparatorKeepsDisabledEntriesLast) {
   EXPECT_EQ(compare_startup({"Acme", false}, {"acme updater", false}, 0), 0);
 }
 
+// Every page but Startup Programs: case-blind, a key that begins with the whole other key sorts
+// before it (not level with it, as on the Startup page), and descending is the exact reverse.
+TEST(ExplorerSortKeys, KeyComparatorOrdersPrefixesAndReversesDescending) {
+  const std::vector<std::string> keys{"acme updater", "Beta", "ACME", "", "beta"};
+  const RowComparator compare = key_comparator([&](int index, int column) {
+    return column == 0 ? keys[static_cast<std::size_t>(index)] : std::string();
+  });
+  for (int flag : {0, 1}) {
+    std::vector<int> rows{0, 1, 2, 3, 4};
+    std::stable_sort(rows.begin(), rows.end(), [&](int a, int b) { return compare(a, b, 0, flag) < 0; });
+    const std::vector<int> want = flag == 0 ? std::vector<int>{3, 2, 0, 1, 4} : std::vector<int>{1, 4, 0, 2, 3};
+    EXPECT_EQ(rows, want) << "flag " << flag;
+  }
+  // A column without a key leaves every row level.
+  EXPECT_EQ(compare(0, 1, 4, 0), 0);
+}
+
 TEST(ExplorerSortDirections, SecondClickSortsTheOtherWay) {
   SortDirections d;
   EXPECT_EQ(d.take(2), 0);

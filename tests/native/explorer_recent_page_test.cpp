@@ -14,6 +14,7 @@ TEST(RecentPage, EachKindHasItsTypeActionAndRegisterCategory) {
   EXPECT_EQ(recent::action_command(recent::kHidden), recent::kDelete);
   EXPECT_EQ(recent::action_command(recent::kStartup), menu::kRemove);
   EXPECT_EQ(recent::action_command(recent::kTasks), menu::kRemove);
+  EXPECT_EQ(recent::action_command(recent::kIEHelper), menu::kRemove);
   EXPECT_EQ(recent::action_command(recent::kServices), recent::kStop);
   EXPECT_EQ(recent::action_command(recent::kActiveX), 0);
   EXPECT_EQ(recent::action_string(0), 0);
@@ -40,6 +41,9 @@ TEST(RecentPage, MenuFollowsTheRowsKind) {
   EXPECT_TRUE(has(recent::recent_menu(recent::kHidden, true), recent::kDelete));
   EXPECT_TRUE(has(recent::recent_menu(recent::kHidden, true), menu::kViewNote));
   EXPECT_FALSE(has(recent::recent_menu(recent::kServices, false), menu::kRemove));
+  EXPECT_TRUE(has(recent::recent_menu(recent::kIEHelper, false), menu::kRemove));
+  EXPECT_FALSE(has(recent::recent_menu(recent::kActiveX, false), menu::kRemove));
+  EXPECT_TRUE(has(recent::recent_menu(recent::kStartup, true), menu::kViewNote));
   EXPECT_FALSE(has(recent::recent_menu(recent::kActiveX, false), menu::kViewNote));
   const auto m = recent::recent_menu(recent::kActiveX, false);
   EXPECT_EQ(m.back().command, menu::kDeleteOnReboot);

@@ -110,32 +110,38 @@ TEST(IEHelpersStep, OnlyUnapprovedHelpersAreAskedAndYesApprovesWithTheirKind) {
   EXPECT_TRUE(ops.removed.empty());
 }
 
-TEST(IEHelpersStep, NoEndsTheProgramRemovesTheHelperAndAsksAgainWhenItComesBack) {
-  FakeHelpers ops;
-  ops.registered = {{"Bad", "C:\\bad.dll", "{B}"}};
-  ScriptedAsker asker(kAnswerNo);
-  ItemList list;
-  run_ie_helpers_step(list, {0, 0}, ops, asker);
-  EXPECT_EQ(ops.ended, std::vector<std::string>{"C:\\bad.dll"});
-  EXPECT_EQ(ops.removed, std::vector<std::string>{"{B}"});
-  EXPECT_FALSE(ops.approved("Bad"));
-  EXPECT_TRUE(ops.s.told.empty());
-  ops.registered = {{"Bad", "C:\\bad.dll", "{B}"}};
-  run_ie_helpers_step(list, {0, 0}, ops, asker);
-  EXPECT_EQ(asker.asked.size(), 2u);
-}
-
-TEST(IEHelpersStep, ARefusedRemovalIsToldAndNotApproved) {
-  FakeHelpers ops;
-  ops.registered = {{"Bad", "C:\\bad.dll", "{B}"}};
-  ops.removal = ActionResult::Refused;
-  ScriptedAsker asker(kAnswerNo);
-  ItemList list;
-  run_ie_helpers_step(list, {0, 0}, ops, asker);
-  EXPECT_EQ(ops.s.told, std::vector<std::string>{"Bad"});
-  EXPECT_FALSE(ops.approved("Bad"));
-  run_ie_helpers_step(list, {0, 0}, ops, asker);
-  EXPECT_EQ(asker.asked.size(), 2u);
+// No on either step: the helper's program ends and its registration goes, or the control gets
+// its kill bit. A refused action is told and leaves the item unmarked, so it is asked again;
+// a removed helper that comes back is new again.
+TEST(BrowserSteps, NoActsOnTheItemAndARefusalIsToldAndAskedAgain) {
+  for (const bool activex : {false, true}) {
+    for (const ActionResult result : {ActionResult::Done, ActionResult::Refused}) {
+      const bool refused = result == ActionResult::Refused;
+      SCOPED_TRACE(testing::Message() << "ActiveX " << activex << ", refused " << refused);
+      ScriptedAsker asker(kAnswerNo);
+      ItemList list;
+      FakeHelpers helpers;
+      helpers.removal = result;
+      FakeControls controls;
+      controls.kill = result;
+      controls.used = {{"Viewer", "C:\\v.ocx", "{V}"}};
+      for (std::size_t run = 1; run <= 2; ++run) {
+        helpers.registered = {{"Viewer", "C:\\v.dll", "{V}"}};
+        if (activex) run_activex_step(list, {0, 0}, controls, asker);
+        else run_ie_helpers_step(list, {0, 0}, helpers, asker);
+        EXPECT_EQ((activex ? controls.s : helpers.s).told.size(), refused ? run : 0u);
+      }
+      if (activex) {
+        EXPECT_EQ(controls.flags["{V}"], refused ? 0u : 0x400u);
+        EXPECT_EQ(controls.seen("{V}"), !refused);
+      } else {
+        EXPECT_EQ(helpers.ended, (std::vector<std::string>{"C:\\v.dll", "C:\\v.dll"}));
+        EXPECT_EQ(helpers.removed, (std::vector<std::string>{"{V}", "{V}"}));
+        EXPECT_FALSE(helpers.approved("Viewer"));
+      }
+      EXPECT_EQ(asker.asked.size(), activex && !refused ? 1u : 2u);
+    }
+  }
 }
 
 TEST(IEHelpersStep, HideOptionsAnswerSilentlyAndANotShownDialogDoesNothing) {
@@ -163,7 +169,7 @@ TEST(IEHelpersStep, HideOptionsAnswerSilentlyAndANotShownDialogDoesNothing) {
   EXPECT_FALSE(ops.approved("Quiet"));
 }
 
-TEST(ActiveXStep, NoSetsTheKillBitAndTheControlIsNotAskedAgain) {
+TEST(ActiveXStep, OnlyUnseenControlsAreAskedWhileTheAlertShows) {
   FakeControls ops;
   ops.used = {{"Viewer", "C:\\v.ocx", "{V}"}, {"Known", "C:\\k.ocx", "{K}"}};
   ops.seen_values = {{"{K}", 1200}};
@@ -172,24 +178,7 @@ TEST(ActiveXStep, NoSetsTheKillBitAndTheControlIsNotAskedAgain) {
   run_activex_step(list, {0, 0}, ops, asker);
   EXPECT_EQ(asker.asked, std::vector<std::string>{"Viewer"});
   EXPECT_TRUE(asker.showing_while_asked);
-  EXPECT_EQ(ops.flags["{V}"], 0x400u);
-  EXPECT_TRUE(ops.seen("{V}"));
   EXPECT_EQ(ops.noted, std::vector<std::string>{"C:\\v.ocx"});
-  run_activex_step(list, {0, 0}, ops, asker);
-  EXPECT_EQ(asker.asked.size(), 1u);
-}
-
-TEST(ActiveXStep, ARefusedKillBitIsToldAndAskedAgain) {
-  FakeControls ops;
-  ops.used = {{"Viewer", "C:\\v.ocx", "{V}"}};
-  ops.kill = ActionResult::Refused;
-  ScriptedAsker asker(kAnswerNo);
-  ItemList list;
-  run_activex_step(list, {0, 0}, ops, asker);
-  EXPECT_EQ(ops.s.told, std::vector<std::string>{"Viewer"});
-  EXPECT_FALSE(ops.seen("{V}"));
-  run_activex_step(list, {0, 0}, ops, asker);
-  EXPECT_EQ(asker.asked.size(), 2u);
 }
 
 TEST(ActiveXStep, YesAndSilentAnswersMarkTheControlSeenAndANotShownDialogDoesNot) {

@@ -109,4 +109,29 @@ TEST(SplitCommand, ProgramEndsWhereCommandToFileEndsItOrAtTheClosingQuote) {
   p = split_command("\"C:\\unclosed\\app.exe");
   EXPECT_EQ(p.program, "C:\\unclosed\\app.exe");
   EXPECT_EQ(split_command("   ").program, "");
+  // A tab before the program is a blank too, not part of the program's name.
+  p = split_command("\t C:\\Tools\\app.exe\t/q");
+  EXPECT_EQ(p.program, "C:\\Tools\\app.exe");
+  EXPECT_EQ(p.arguments, "\t/q");
+}
+
+// The Delay List also ends a program at ".PIF"- and ".CPL"-like endings of the last path part;
+// the other callers (the information window's Run) keep such a text whole, as before.
+TEST(SplitCommand, ShortcutEndingsOnlyWhenAskedAndOnlyInTheLastPathPart) {
+  constexpr auto kShortcuts = ProgramEndings::ProgramsAndShortcuts;
+  auto p = split_command("C:\\Dos\\edit.pif /b", kShortcuts);
+  EXPECT_EQ(p.program, "C:\\Dos\\edit.pif");
+  EXPECT_EQ(p.arguments, " /b");
+  EXPECT_EQ(split_command("C:\\Dos\\edit.pif /b").program, "C:\\Dos\\edit.pif /b");
+  p = split_command("C:\\Panel\\desk.cpl,@0", kShortcuts);
+  EXPECT_EQ(p.program, "C:\\Panel\\desk.cpl");
+  EXPECT_EQ(p.arguments, ",@0");
+  for (auto endings : {ProgramEndings::Programs, kShortcuts}) {
+    p = split_command("C:\\Tools.App\\run.exe -m", endings);
+    EXPECT_EQ(p.program, "C:\\Tools.App\\run.exe");
+    EXPECT_EQ(p.arguments, " -m");
+    p = split_command(" \"C:\\Program Files\\A\\a.pif\" /x", endings);
+    EXPECT_EQ(p.program, "C:\\Program Files\\A\\a.pif");
+    EXPECT_EQ(p.arguments, " /x");
+  }
 }

@@ -38,7 +38,7 @@ ScanFacts sample() {
   f.helpers = {{"Helper", "{11111111-1111-1111-1111-111111111111}", "C:\\h.dll"}};
   f.toolbars = {{"Bar", "{22222222-2222-2222-2222-222222222222}", "C:\\bar.dll"}};
   f.run_entries = {{1, "Agent", "C:\\agent.exe"}, {17, "Odd", "C:\\odd.exe"}, {11, "Me\nO1 - Hosts: 1.2.3.4 x", "C:\\me.exe"}};
-  f.folder_entries = {{"C:\\Startup\\Tool.lnk", "C:\\tool.exe", 1}, {"C:\\All\\Startup\\All.lnk", "C:\\all.exe", 0}};
+  f.folder_entries = {{"C:\\Startup\\Tool.lnk", "C:\\tool.exe", false}, {"C:\\All\\Startup\\All.lnk", "C:\\all.exe", true}};
   f.inetcpl = "no";
   f.restrictions = true;
   f.system_policies = {std::uint32_t{1}, std::nullopt, std::uint32_t{0x1ff}};

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <fstream>
+#include <memory>
 #include <nlohmann/json.hpp>
 #include <sstream>
 #include <string>
@@ -106,7 +107,33 @@ class Check : public ::testing::Test {
   const std::string agent = fixture("kt_agent.exe");
   const std::string library = fixture("kt_browser_helper.dll");
   const std::string hidden = temp_file("kt_check_hidden.dat");
+  // An entry in every category the check reports, none of them approved.
+  void fill_every_category() {
+  fill_startup();
+  ensure_scheduler_running();
+  ASSERT_TRUE(make_job(kJob, agent));
+  service = std::make_unique<TestService>("kt_check_svc", "KT Check Service", agent);
+  ASSERT_TRUE(*service);
+  ASSERT_TRUE(register_test_class(kHelper, "Check Helper", library));
+  ASSERT_TRUE(set_value(HKEY_LOCAL_MACHINE, std::string(helpers::kHelperObjectsKey) + "\\" + kHelper, "", ""));
+  ASSERT_TRUE(register_test_class(kControl, "Check Control", library));
+  ASSERT_TRUE(set_value(HKEY_CURRENT_USER, std::string(activex::kStatsKey) + "\\" + kControl, "", ""));
+  // A watched file type whose program changed after it was recorded.
+  set_value(HKEY_LOCAL_MACHINE, "Software\\Classes\\.ktc", "", "ktcfile");
+  set_value(HKEY_LOCAL_MACHINE, kKtcClass, "", "C:\\Kt\\old.exe %1");
+  set_value(HKEY_CURRENT_USER, kWatched, "", "KTC;");
+  for (const auto& a : file_types::list_associations()) ASSERT_TRUE(file_types::record_file_type(a));
+  set_value(HKEY_LOCAL_MACHINE, kKtcClass, "", "\"" + agent + "\" \"%1\"");
+  {
+    std::ofstream(hidden, std::ios::binary) << "kt";
+  }
+  SetFileAttributesA(hidden.c_str(), FILE_ATTRIBUTE_HIDDEN);
+  set_value(HKEY_CURRENT_USER, std::string(keys::kProduct), "StartPage", "http://home.example/");
+  set_value(HKEY_CURRENT_USER, kIEMain, "Start Page", "http://hijack.example/");
+
+  }
   SavedValue start_page{HKEY_CURRENT_USER, kIEMain, "Start Page"};
+  std::unique_ptr<TestService> service;
 };
 
 }  // namespace
@@ -202,28 +229,7 @@ TEST_F(Check, RefusedCommandLinesExitWithTwoAndSayWhy) {
 }
 
 TEST_F(Check, EveryCategoryReportsItsNewEntryOnceAndAcceptLeavesNothingToReport) {
-  fill_startup();
-  ensure_scheduler_running();
-  ASSERT_TRUE(make_job(kJob, agent));
-  TestService service("kt_check_svc", "KT Check Service", agent);
-  ASSERT_TRUE(service);
-  ASSERT_TRUE(register_test_class(kHelper, "Check Helper", library));
-  ASSERT_TRUE(set_value(HKEY_LOCAL_MACHINE, std::string(helpers::kHelperObjectsKey) + "\\" + kHelper, "", ""));
-  ASSERT_TRUE(register_test_class(kControl, "Check Control", library));
-  ASSERT_TRUE(set_value(HKEY_CURRENT_USER, std::string(activex::kStatsKey) + "\\" + kControl, "", ""));
-  // A watched file type whose program changed after it was recorded.
-  set_value(HKEY_LOCAL_MACHINE, "Software\\Classes\\.ktc", "", "ktcfile");
-  set_value(HKEY_LOCAL_MACHINE, kKtcClass, "", "C:\\Kt\\old.exe %1");
-  set_value(HKEY_CURRENT_USER, kWatched, "", "KTC;");
-  for (const auto& a : file_types::list_associations()) ASSERT_TRUE(file_types::record_file_type(a));
-  set_value(HKEY_LOCAL_MACHINE, kKtcClass, "", "\"" + agent + "\" \"%1\"");
-  {
-    std::ofstream(hidden, std::ios::binary) << "kt";
-  }
-  SetFileAttributesA(hidden.c_str(), FILE_ATTRIBUTE_HIDDEN);
-  set_value(HKEY_CURRENT_USER, std::string(keys::kProduct), "StartPage", "http://home.example/");
-  set_value(HKEY_CURRENT_USER, kIEMain, "Start Page", "http://hijack.example/");
-
+  fill_every_category();
   const ConsoleRun first = check("--json");
   ASSERT_EQ(first.exit_code, 1) << first.error;
   // Kept for the JSON client (python3's own parser), which reads it from the prefix.
@@ -257,4 +263,54 @@ TEST_F(Check, EveryCategoryReportsItsNewEntryOnceAndAcceptLeavesNothingToReport)
   const ConsoleRun after = check("--json");
   EXPECT_EQ(after.exit_code, 0) << after.output;
   EXPECT_EQ(json_lines(after.output).back().at("total"), 0);
+}
+
+TEST_F(Check, APolicyExportedHereAndImportedIntoClearedSnapshotsLeavesNothingToReport) {
+  fill_every_category();
+  ASSERT_EQ(check("--accept").exit_code, 1);
+  const std::string policy = temp_file("kt-check-policy.json");
+  DeleteFileA(policy.c_str());
+  const ConsoleRun exported = check("--export-policy \"" + policy + "\"");
+  ASSERT_EQ(exported.exit_code, 0) << exported.error;
+
+  // A machine with the same entries whose approvals were never given.
+  for (const auto key : {keys::kRunSnapshot, keys::kIEHelpers, keys::kTasks, keys::kServicesSnapshot,
+                         keys::kHiddenSnapshot, file_types::kExtKey, file_types::kExtAppKey, file_types::kExtProgIdKey,
+                         file_types::kClassKey})
+    delete_tree(HKEY_CURRENT_USER, std::string(key));
+  delete_tree(HKEY_CURRENT_USER, "Software\\Orvane\\Kestrom\\ActiveX");
+  delete_value(HKEY_CURRENT_USER, std::string(keys::kProduct), "StartPage");
+  EXPECT_EQ(check("--json").exit_code, 1);
+
+  // A document cut short is refused whole: exit 2, said why, nothing approved.
+  const std::string text = read_file(policy);
+  const std::string cut = temp_file("kt-check-policy-cut.json");
+  write_file(cut, text.substr(0, text.size() / 2));
+  const ConsoleRun refused = check("--import-policy \"" + cut + "\"");
+  EXPECT_EQ(refused.exit_code, 2);
+  EXPECT_NE(refused.error.find("kt-check-policy-cut.json"), std::string::npos) << refused.error;
+  EXPECT_FALSE(key_exists(HKEY_CURRENT_USER, std::string(keys::kRunSnapshot)));
+  DeleteFileA(cut.c_str());
+
+  SavedValue started(HKEY_CURRENT_USER, std::string(keys::kProduct), "");
+  set_value(HKEY_CURRENT_USER, std::string(keys::kProduct), "", "12/7/2026");
+  const ConsoleRun imported = check("--import-policy \"" + policy + "\"");
+  EXPECT_EQ(imported.exit_code, 0) << imported.error;
+  const ConsoleRun after = check("--json");
+  EXPECT_EQ(after.exit_code, 0) << after.output;
+  DeleteFileA(policy.c_str());
+}
+
+TEST_F(Check, ADelayedProgramThatPutItselfBackIsReportedAsSuchAndAcceptKeepsIt) {
+  set_value(HKEY_CURRENT_USER, kRun, "kt_check_back", agent + " /back");
+  set_value(HKEY_CURRENT_USER, kSnapshotKey, agent + " /back", "1103");
+  const ConsoleRun run = check("--json --category Startup");
+  ASSERT_EQ(run.exit_code, 1);
+  std::size_t put_back = 0;
+  for (const auto& j : json_lines(run.output))
+    if (j.contains("title") && j.at("title") == "kt_check_back") put_back += j.at("kind") == "put back" ? 1 : 0;
+  EXPECT_EQ(put_back, 1u);
+  EXPECT_EQ(get_value(HKEY_CURRENT_USER, kSnapshotKey, agent + " /back"), "1103");
+  EXPECT_EQ(check("--category Startup --accept").exit_code, 1);
+  EXPECT_EQ(get_value(HKEY_CURRENT_USER, kSnapshotKey, agent + " /back"), "11");
 }

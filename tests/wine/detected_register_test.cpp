@@ -62,6 +62,13 @@ TEST_F(DetectedRegister, ReadersChooseTheCategoryByCode) {
   EXPECT_EQ(first_sighting("svc", 1), "");
   set_value(HKEY_CURRENT_USER, kDetected + "\\Startup", "long", std::string(30, '9'));
   EXPECT_EQ(first_sighting("long", 11), "");
+  // The report's reader, which keeps each category's key open, reads the same.
+  Sightings sightings;
+  for (const auto& [name, code] : {std::pair<const char*, int>{"svc", 701}, {"run", 1070}, {"task", 650}, {"svc", 1},
+                                   {"long", 11}, {"RUN", 11}})
+    EXPECT_EQ(sightings.of(name, code), first_sighting(name, code)) << name << " " << code;
+  delete_tree(HKEY_CURRENT_USER, kDetected + "\\Hidden");
+  EXPECT_EQ(sightings.of("gone", 1030), "");
 }
 
 TEST_F(DetectedRegister, PruneDropsGoneFilesAndKeepsTheRest) {

@@ -19,6 +19,8 @@ using namespace kestrom;
 
 namespace {
 
+using test::pending_operations;
+
 constexpr char kSessionManager[] = "System\\CurrentControlSet\\Control\\Session Manager";
 
 std::string temp_path(const std::string& name) {
@@ -43,22 +45,6 @@ void write_hidden(const std::string& path, const std::string& bytes, DWORD extra
 void remove_file(const std::string& path) {
   SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
   DeleteFileA(path.c_str());
-}
-
-// The system's list of deletions at restart, upper-cased (Wine keeps the NT paths so).
-std::string pending_operations() {
-  const wchar_t* key = L"System\\CurrentControlSet\\Control\\Session Manager";
-  DWORD size = 0;
-  if (RegGetValueW(HKEY_LOCAL_MACHINE, key, L"PendingFileRenameOperations", RRF_RT_ANY | RRF_NOEXPAND, nullptr, nullptr,
-                   &size) != ERROR_SUCCESS)
-    return {};
-  std::wstring data(size / sizeof(wchar_t) + 1, L'\0');
-  if (RegGetValueW(HKEY_LOCAL_MACHINE, key, L"PendingFileRenameOperations", RRF_RT_ANY | RRF_NOEXPAND, nullptr,
-                   data.data(), &size) != ERROR_SUCCESS)
-    return {};
-  std::string narrow;
-  for (wchar_t c : data) narrow += c < 128 ? static_cast<char>(toupper(c)) : '?';
-  return narrow;
 }
 
 std::string upper(std::string s) {

@@ -1,14 +1,17 @@
 // The information window's work on the real system: notes kept only inside the notes folder
-// of the product data folder, and Run starting the program with its path quoted.
+// of the product data folder, Run starting the program with its path quoted, and the pages' menus.
 #include <gtest/gtest.h>
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 #include "categories/active_tasks.hpp"
 #include "common/item_list.hpp"
 #include "common/paths.hpp"
 #include "explorer/info_window_win.hpp"
+#include "explorer/page_switch.hpp"
+#include "explorer/popup_menu_win.hpp"
 #include "platform/handles.hpp"
 #include "tools/test_support_win.hpp"
 
@@ -82,6 +85,34 @@ TEST(InfoWindowNotes, ANoteIsKeptUnderTheProgramsNameInsideTheNotesFolderOnly) {
   DeleteFileA((notes_folder() + "\\AGENT.EXE.txt").c_str());
   DeleteFileA((notes_folder() + "\\history.txt").c_str());
   DeleteFileA((notes_folder() + "\\outside.exe.txt").c_str());
+}
+
+// A page's menu for an item with a note: "Info..." is the default entry (bold), by its command
+// wherever it stands, and "&View Note..." follows the program entries; without a note there is
+// neither.
+TEST(PageMenus, InfoIsTheDefaultEntryAndViewNoteIsThereOnlyWithANote) {
+  auto state_of = [](HMENU menu, UINT command) {
+    MENUITEMINFOA info{};
+    info.cbSize = sizeof info;
+    info.fMask = MIIM_STATE;
+    return GetMenuItemInfoA(menu, command, FALSE, &info) ? info.fState : ~0u;
+  };
+  std::vector<MenuEntry> entries = program_menu_head(true);
+  append_common_menu_end(entries, cmd::kServices);
+  platform::UniqueMenu with_note = make_popup_menu(entries, menu::kInfo);
+  ASSERT_TRUE(with_note);
+  EXPECT_EQ(GetMenuDefaultItem(with_note.get(), FALSE, 0), static_cast<UINT>(menu::kInfo));
+  EXPECT_TRUE(state_of(with_note.get(), menu::kInfo) & MFS_DEFAULT);
+  EXPECT_FALSE(state_of(with_note.get(), menu::kLookup) & MFS_DEFAULT);
+  EXPECT_EQ(GetMenuItemID(with_note.get(), 3), static_cast<UINT>(menu::kViewNote));
+  EXPECT_EQ(GetMenuItemCount(with_note.get()), static_cast<int>(entries.size()));
+
+  entries = program_menu_head(false);
+  append_common_menu_end(entries, cmd::kServices);
+  platform::UniqueMenu without = make_popup_menu(entries, 0);
+  ASSERT_TRUE(without);
+  EXPECT_EQ(GetMenuDefaultItem(without.get(), FALSE, 0), static_cast<UINT>(-1));
+  EXPECT_EQ(GetMenuState(without.get(), menu::kViewNote, MF_BYCOMMAND), static_cast<UINT>(-1));
 }
 
 // With C:\Program.exe present, an unquoted "C:\Program Files\..." command would start it.

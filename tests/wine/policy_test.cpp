@@ -17,6 +17,7 @@
 #include "categories/services_win.hpp"
 #include "categories/setting_watch_win.hpp"
 #include "categories/system_files_win.hpp"
+#include "categories/tasks.hpp"
 #include "check/policy.hpp"
 #include "check/policy_win.hpp"
 #include "common/paths.hpp"
@@ -226,7 +227,8 @@ TEST_F(PolicyTest, ADocumentWrongAnywhereIsRefusedWithItsReasonAndChangesNothing
 
   std::string last_entry_bad = good;
   // The last category's entry is wrong: everything before it would have been importable.
-  last_entry_bad.replace(last_entry_bad.rfind("\"name\": \"") + 9, kSysfileName.size(), "..\\\\evil");
+  const std::size_t name_at = last_entry_bad.rfind("\"name\": \"") + 9;
+  last_entry_bad.replace(name_at, last_entry_bad.find('"', name_at) - name_at, "..\\\\evil");
   std::string oversized = good;
   oversized.resize(kPolicyMaxBytes + 1, ' ');
   const struct {
@@ -236,7 +238,7 @@ TEST_F(PolicyTest, ADocumentWrongAnywhereIsRefusedWithItsReasonAndChangesNothing
       {"", "not valid JSON"},
       {"{\"format\":\"someone-else\",\"version\":1,\"startup\":[]}", "is not a Kestrom approved policy"},
       {"{\"format\":\"kestrom-approved-policy\",\"version\":2}", "version 1"},
-      {last_entry_bad, "system_files[0].name"},
+      {last_entry_bad, "system_files["},
       {oversized, "bytes"},
   };
   for (const auto& c : cases) {
@@ -288,12 +290,99 @@ TEST_F(PolicyTest, ExportToAPlaceThatCantBeWrittenSaysSoAndLeavesNoFile) {
   EXPECT_EQ(GetFileAttributesA(nowhere.c_str()), INVALID_FILE_ATTRIBUTES);
 }
 
-TEST_F(PolicyTest, ImportBeforeTheProductEverStartedIsRefused) {
+// The check program may be all that runs on a fleet machine: an import there needs no monitor.
+TEST_F(PolicyTest, ImportWhereTheProductNeverStartedApprovesAsElsewhere) {
   write_file(policy_, "{\"format\":\"kestrom-approved-policy\",\"version\":1,\"tasks\":[{\"name\":\"T.job\",\"code\":800}]}");
-  SavedValue product(HKEY_CURRENT_USER, std::string(keys::kProduct), "");
   delete_value(HKEY_CURRENT_USER, std::string(keys::kProduct), "");
+  delete_value(HKEY_CURRENT_USER, std::string(keys::kTasks), "T.job");
   const auto imported = import_policy(wide(policy_));
+  EXPECT_TRUE(imported.ok) << imported.message;
+  EXPECT_EQ(get_value(HKEY_CURRENT_USER, std::string(keys::kTasks), "T.job"), "800");
+  delete_value(HKEY_CURRENT_USER, std::string(keys::kTasks), "T.job");
+}
+
+// HKLM, where the watched system files are recorded, is what a standard user may not write.
+TEST_F(PolicyTest, ARefusedSystemFileRecordKeepsTheContentAcceptedBefore) {
+  clear_snapshots();
+  approve_everything();
+  const std::string accepted = read_all(sysfile_);
+  write_file(sysfile_, "127.0.0.1 localhost\r\n10.0.0.1 intranet\r\n");
+  // The reference machine accepted the new content; this one still has the old one recorded.
+  ASSERT_EQ(accept_system_file_change({kSysfileName, sysfile_, ""}), ActionResult::Done);
+  ASSERT_TRUE(export_policy(wide(policy_)).ok);
+  write_file(system_file_vault_copy(kSysfileName), accepted);
+  const std::string key = std::string(keys::kSysfiles) + "\\" + kSysfileName;
+  set_value(HKEY_LOCAL_MACHINE, key, "Size", "1");
+  set_value(HKEY_LOCAL_MACHINE, key, "Date", "1/1/2001 12:00 AM");
+
+  PolicyOutcome imported;
+  {
+    DeniedKey denied(HKEY_LOCAL_MACHINE, key);
+    ASSERT_TRUE(denied.denied);
+    imported = import_policy(wide(policy_));
+  }
   EXPECT_FALSE(imported.ok);
-  EXPECT_NE(imported.message.find("has not started"), std::string::npos) << imported.message;
-  EXPECT_FALSE(value_exists(HKEY_CURRENT_USER, std::string(keys::kTasks), "T.job"));
+  EXPECT_NE(imported.message.find("entries of system_files"), std::string::npos) << imported.message;
+  EXPECT_NE(imported.message.find("Imported: startup"), std::string::npos) << imported.message;
+  EXPECT_EQ(read_all(system_file_vault_copy(kSysfileName)), accepted);
+  EXPECT_EQ(get_value(HKEY_LOCAL_MACHINE, key, "Size"), "1");
+  EXPECT_TRUE(system_file_changed({kSysfileName, sysfile_, ""}));
+  // Allowed to write, the same import approves it.
+  const auto again = import_policy(wide(policy_));
+  EXPECT_TRUE(again.ok) << again.message;
+  EXPECT_FALSE(system_file_changed({kSysfileName, sysfile_, ""}));
+  EXPECT_EQ(read_all(system_file_vault_copy(kSysfileName)), read_all(sysfile_));
+}
+
+// The same through kestromcheck.exe, as a fleet tool runs it: entries of every category are
+// approved with --accept, exported, their approvals taken away, and the import makes the check
+// clean again; a malformed policy exits with 2, says why on standard error and changes nothing.
+TEST_F(PolicyTest, TheCheckProgramExportsAndImportsThePolicyAndReportsNothingAfterwards) {
+  const std::string check = fixture("kestromcheck.exe");
+  const std::string agent = fixture("kt_agent.exe");
+  const std::string job = "kt_policy_job";
+  const std::string control = "{6B7C1A01-0000-4000-8000-00000000C0A1}";
+  const std::string ie_main = "Software\\Microsoft\\Internet Explorer\\Main";
+  SavedValue start_page(HKEY_CURRENT_USER, ie_main, "Start Page");
+  clear_snapshots();
+  set_value(HKEY_CURRENT_USER, kRun, "kt_policy_agent", "\"" + agent + "\" /policy");
+  ensure_scheduler_running();
+  ASSERT_TRUE(make_job(job, agent));
+  TestService service("kt_policy_svc", "KT Policy Service ü", agent);
+  ASSERT_TRUE(service);
+  ASSERT_TRUE(register_test_class(control, "Policy Control", fixture("kt_browser_helper.dll")));
+  ASSERT_TRUE(set_value(HKEY_CURRENT_USER, std::string(activex::kStatsKey) + "\\" + control, "", ""));
+  set_value(HKEY_CURRENT_USER, ie_main, "Start Page", "http://policy.example/");
+  set_value(HKEY_CURRENT_USER, std::string(keys::kProduct), "StartPage", "http://before.example/");
+
+  EXPECT_EQ(run_console_program(check, "--accept").exit_code, 1);
+  ASSERT_EQ(run_console_program(check).exit_code, 0);
+  const auto exported = run_console_program(check, "--export-policy \"" + policy_ + "\"");
+  ASSERT_EQ(exported.exit_code, 0) << exported.error;
+  EXPECT_TRUE(exported.error.empty()) << exported.error;
+
+  // This machine forgets what it approved: every category has something to report again.
+  clear_snapshots();
+  set_value(HKEY_CURRENT_USER, std::string(keys::kProduct), "StartPage", "http://before.example/");
+  const auto unapproved = run_console_program(check, "--json");
+  EXPECT_EQ(unapproved.exit_code, 1);
+
+  // A malformed policy: exit 2, the reason on standard error, nothing changed.
+  write_file(scratch_, read_all(policy_).substr(0, 200));
+  const auto state = snapshot_state();
+  const auto refused = run_console_program(check, "--import-policy \"" + scratch_ + "\"");
+  EXPECT_EQ(refused.exit_code, 2);
+  EXPECT_NE(refused.error.find("not valid JSON"), std::string::npos) << refused.error;
+  EXPECT_TRUE(refused.output.empty());
+  EXPECT_EQ(snapshot_state(), state);
+
+  const auto imported = run_console_program(check, "--import-policy \"" + policy_ + "\"");
+  EXPECT_EQ(imported.exit_code, 0) << imported.error;
+  const auto clean = run_console_program(check, "--json");
+  EXPECT_EQ(clean.exit_code, 0) << clean.output;
+
+  delete_value(HKEY_CURRENT_USER, kRun, "kt_policy_agent");
+  delete_job_file(job);
+  unregister_test_class(control);
+  delete_tree(HKEY_CURRENT_USER, std::string(activex::kStatsKey) + "\\" + control);
 }

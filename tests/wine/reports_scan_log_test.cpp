@@ -7,6 +7,9 @@
 #include <sstream>
 #include <string>
 
+#include <windows.h>
+#include <shlobj.h>
+
 #include "categories/file_types_win.hpp"
 #include "common/paths.hpp"
 #include "tools/test_support_win.hpp"
@@ -121,6 +124,8 @@ TEST_F(ScanLog, LogOfAPrefixWithEntries) {
   EXPECT_TRUE(has_line(lines, "KT00 - HKLM\\CCS: BootExecute = autocheck autochk *"));
   EXPECT_TRUE(has_line(lines, "KT00 - HKLM\\CCS: BootExecute = scan.exe \"x\""));
   EXPECT_TRUE(has_line(lines, "---  Additional Kestrom Info  ---"));
+  EXPECT_FALSE(std::any_of(lines.begin(), lines.end(),
+                           [](const std::string& l) { return l.rfind("America Online", 0) == 0; }));
   // The delayed program, and the empty line after the delayed list.
   const auto delayed = std::find_if(lines.begin(), lines.end(),
                                     [](const std::string& l) { return l.rfind("KT06 - Delayed Start: [", 0) == 0; });
@@ -150,4 +155,63 @@ TEST_F(ScanLog, LogOfAPrefixWithEntries) {
 TEST_F(ScanLog, AFileThatCannotBeCreatedIsNotReported) {
   reports::ScanTexts texts;
   EXPECT_FALSE(reports::save_scan_log(test_program_folder() + "\\no such folder\\HijackKestrom.log", texts));
+}
+
+namespace {
+
+const std::string kShellFolders = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
+
+LRESULT CALLBACK plain_window(HWND w, UINT m, WPARAM wp, LPARAM lp) { return DefWindowProcA(w, m, wp, lp); }
+
+}  // namespace
+
+// A program in the user's own startup folder starts for that user only ("Startup"); one in the
+// all-users folder for everyone ("Global Startup"). An open America Online window and an
+// Internet Explorer cookie folder give their lines.
+TEST_F(ScanLog, StartupFoldersByWhoTheyStartForAolWindowAndCookieCount) {
+  const std::string user = get_value(HKEY_CURRENT_USER, kShellFolders, "Startup");
+  const std::string everyone = get_value(HKEY_LOCAL_MACHINE, kShellFolders, "Common Startup");
+  ASSERT_NE(user, "<missing>");
+  ASSERT_NE(everyone, "<missing>");
+  SHCreateDirectoryExA(nullptr, user.c_str(), nullptr);
+  SHCreateDirectoryExA(nullptr, everyone.c_str(), nullptr);
+  const std::string mine = user + "\\scan_user.exe", all = everyone + "\\scan_all.exe";
+  ASSERT_TRUE(CopyFileA(fixture("kt_agent.exe").c_str(), mine.c_str(), FALSE));
+  ASSERT_TRUE(CopyFileA(fixture("kt_agent.exe").c_str(), all.c_str(), FALSE));
+
+  SavedValue cookie_folder(HKEY_CURRENT_USER, "Software\\Orvane\\Kestrom", "IECookieFolder");
+  const std::string cookies = test_program_folder() + "\\scan_cookies";
+  CreateDirectoryA(cookies.c_str(), nullptr);
+  ASSERT_TRUE(set_value(HKEY_CURRENT_USER, "Software\\Orvane\\Kestrom", "IECookieFolder", cookies));
+  for (const char* name : {"index.dat", "user@news[1].txt", "user@shop[2].txt"}) write_file(cookies + "\\" + name, "x");
+
+  WNDCLASSA wc{};
+  wc.lpfnWndProc = plain_window;
+  wc.hInstance = GetModuleHandleA(nullptr);
+  wc.lpszClassName = "AOL Frame25";
+  RegisterClassA(&wc);
+  HWND aol = CreateWindowA("AOL Frame25", "America Online", WS_OVERLAPPED, 0, 0, 50, 50, nullptr, nullptr,
+                           wc.hInstance, nullptr);
+  ASSERT_NE(aol, nullptr);
+
+  reports::ScanTexts texts;
+  const bool saved = reports::save_scan_log(log_, texts);
+  DestroyWindow(aol);
+  DeleteFileA(mine.c_str());
+  DeleteFileA(all.c_str());
+  for (const char* name : {"index.dat", "user@news[1].txt", "user@shop[2].txt"}) DeleteFileA((cookies + "\\" + name).c_str());
+  RemoveDirectoryA(cookies.c_str());
+  ASSERT_TRUE(saved);
+  const std::string text = read_file(log_);
+  const std::vector<std::string> lines = lines_of(text);
+
+  EXPECT_TRUE(has_line(lines, "O4 - Startup: scan_user.exe=" + mine)) << text;
+  EXPECT_TRUE(has_line(lines, "O4 - Global Startup: scan_all.exe=" + all)) << text;
+  EXPECT_TRUE(has_line(lines, "2 IE Cookies in Folder: " + cookies + "\\")) << text;
+  const auto line = std::find_if(lines.begin(), lines.end(),
+                                 [](const std::string& l) { return l.rfind("America Online version ", 0) == 0; });
+  ASSERT_NE(line, lines.end()) << text;
+  // The window's own program: this test.
+  EXPECT_NE(line->find(" running "), std::string::npos);
+  EXPECT_NE(line->find("wine_reports_scan_log_test.exe"), std::string::npos) << *line;
 }
