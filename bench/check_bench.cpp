@@ -93,6 +93,9 @@ std::size_t listings() {
   n += list_startup_programs(list, scan, rules);
   if (scheduler_running()) n += list_tasks(list, rules).names.size();
   n += services::list_services(list, services::ListMode::Quick, rules, false);
+  // The services step's first stage compares key names with a snapshot of display names, so it
+  // says yes on nearly every machine (this prefix included) and the step lists in full as well.
+  n += services::list_services(list, services::ListMode::Full, rules);
   n += helpers::list_ie_helpers(list, rules);
   n += activex::list_activex(list, activex::ListMode::Statistics, rules);
   n += file_types::list_associations().size();
