@@ -169,7 +169,8 @@ TEST_P(DialogsAtDpi, HistoryViewer) {
     HANDLE f = CreateFileA(history.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
     ASSERT_NE(f, INVALID_HANDLE_VALUE);
     const std::string line =
-        "01/02/2026  1:00 PM\t*START_Remove\tHKCU_RUN\tProbe Page Entry\tC:\\Program Files\\Probe\\probe.exe /tray\t\r\n";
+        "01/02/2026  1:00 PM\t*START_Remove\tHKCU_RUN\tProbe Page Entry\t"
+        "C:\\Program Files\\Probe\\probe.exe /tray\t\r\n";
     DWORD written = 0;
     WriteFile(f, line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
     CloseHandle(f);
