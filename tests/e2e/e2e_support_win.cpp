@@ -50,6 +50,19 @@ Process start_monitor(std::string_view layout, std::string_view arguments) {
   return test::start_process(folder + "\\Kestrom.exe", arguments, folder);
 }
 
+Process start_monitor_for_new_services(const test::TestService& before) {
+  constexpr const char* kServicesSnapshot = "Software\\Orvane\\Kestrom\\Services";
+  test::set_value(HKEY_CURRENT_USER, kOptions, "Services", "1");
+  test::set_value(HKEY_CURRENT_USER, kOptions, "Sound", "0");
+  Process m = start_monitor("alone");
+  if (m && monitor_window(m.pid) && test::poll([&] {
+        return test::get_value(HKEY_CURRENT_USER, kServicesSnapshot, before.display_name()) == "700";
+      }))
+    return m;
+  test::end_process(m);
+  return {};
+}
+
 Process start_explorer(std::string_view arguments) {
   return test::start_process(test::fixture("KestromEx.exe"), arguments);
 }

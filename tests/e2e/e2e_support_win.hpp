@@ -29,6 +29,11 @@ inline constexpr const char* kUserRun = "Software\\Microsoft\\Windows\\CurrentVe
 std::string program_folder(std::string_view layout);
 // Starts <folder>\Kestrom.exe with the given arguments.
 Process start_monitor(std::string_view layout, std::string_view arguments = {});
+// Starts the monitor ("alone") with the services step on and no sound, and waits until its
+// start-up snapshot has approved `before`, a service made ahead of it: the snapshot's values
+// are written only after the whole listing, so a service made from then on is new to it.
+// Empty when the monitor or that snapshot does not come.
+Process start_monitor_for_new_services(const test::TestService& before);
 // Starts the real explorer with the given arguments.
 Process start_explorer(std::string_view arguments);
 // Asks the explorer to end as a second start with "-Q" would, and waits for it.

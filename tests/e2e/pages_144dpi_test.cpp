@@ -104,8 +104,8 @@ TEST_P(Pages144Dpi, ControlsStayOnThePageAndApart) {
 INSTANTIATE_TEST_SUITE_P(ManagingPages, Pages144Dpi, ::testing::Values("-START", "-SERVICE", "-TASK", "-OPTION"),
                          [](const auto& info) { return std::string(info.param + 1); });
 
-// The explorer's dialogs at the usual 96 and at 144 dots per inch: each is opened the way a
-// user opens it, its controls stay inside it and apart, and its picture is saved.
+// The explorer's dialogs and a monitor alert at the usual 96 and at 144 dots per inch: each is
+// opened the way a user meets it, its controls stay inside it and apart, and it is pictured.
 class DialogsAtDpi : public ::testing::TestWithParam<int> {
  protected:
   void SetUp() override {
@@ -224,7 +224,31 @@ TEST_P(DialogsAtDpi, DefaultWarning) {
   test::delete_tree(HKEY_CLASSES_ROOT, kClass);
 }
 
-INSTANTIATE_TEST_SUITE_P(Explorer, DialogsAtDpi, ::testing::Values(96, 144),
+// The monitor's alert for a new service (the monitor reads the setting when it starts too).
+TEST_P(DialogsAtDpi, NewServiceAlert) {
+  constexpr UINT kRealtimeMessage = 9024;
+  constexpr DWORD kPatrolWaitMs = 120000;  // two Patrol Cycles at most before the services step runs
+  constexpr int kAllow = 6;
+  test::TestService early("KtFixtureEarly", "Fixture Early Service", test::fixture("kt_service.exe"));
+  ASSERT_TRUE(early);
+  Process m = start_monitor_for_new_services(early);
+  ASSERT_TRUE(m);
+  HWND window = monitor_window(m.pid);
+  ASSERT_NE(window, nullptr);
+  test::TestService service("KtFixturePatrol", "Fixture Patrol Service", test::fixture("kt_service.exe"));
+  ASSERT_TRUE(service);
+  ASSERT_TRUE(service.start());
+  PostMessageA(window, kRealtimeMessage, 0, 0);
+  HWND alert = dialog_of(m.pid, "Kestrom New Program Alert", kPatrolWaitMs);
+  ASSERT_NE(alert, nullptr);
+  expect_laid_out(alert, "alert_new_service_" + std::to_string(GetParam()) + "dpi");
+  ASSERT_TRUE(driver::press(alert, kAllow));
+  ASSERT_TRUE(driver::wait_until_gone(alert, kWaitMs));
+  EXPECT_EQ(wait_exit(start_monitor("alone", "-Q")), 0);
+  EXPECT_EQ(wait_exit(m), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(ExplorerAndMonitor, DialogsAtDpi, ::testing::Values(96, 144),
                          [](const auto& info) { return std::to_string(info.param) + "dpi"; });
 
 }  // namespace
