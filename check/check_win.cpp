@@ -67,7 +67,9 @@ class Answers {
     f.file = platform::utf8_of(item.file);
     f.command = platform::utf8_of(item.command);
     if (program_file) {
-      const ProgramFacts& facts = facts_of(command_to_file(item.file));
+      // The path as the entry spells it: Wine finds an upper-cased path only by reading the
+      // whole folder, which costs a finding among hundreds of programs more than its digest.
+      const ProgramFacts& facts = facts_of(program_file_as_written(item.file, folders_));
       f.company = facts.company;
       f.version = facts.version;
       f.sha256 = facts.sha256;
@@ -112,6 +114,7 @@ class Answers {
   }
 
   std::map<std::string, ProgramFacts> facts_;
+  CommandFolders folders_ = command_folders();
   bool accept_;
   std::vector<Finding> findings_;
   std::optional<CheckError> refused_;
