@@ -169,15 +169,20 @@ class StartupOperations final : public StartupStepOperations, public StartupAske
   platform::RegKey snapshot_ = open_startup_snapshot();
 };
 
+// A step's options with the ones that pick an answer set aside: the step asks, the check answers.
+template <typename StepOptions>
+StepOptions always_asked(StepOptions o, int StepOptions::*hide) {
+  o.*hide = 0;
+  o.show_alerts = 1;
+  return o;
+}
+
 void check_startup(Answers& answers, const Options& options) {
   StartupScan scan;
   scan.wow64_view = wow64_view_present();
   StartupOperations ops(answers, scan);
-  StartupStepOptions o = startup_step_options(options);
-  o.hide_startup = 0;
-  o.show_alerts = 1;
   ItemList list;
-  run_startup_step(list, o, ops, ops);
+  run_startup_step(list, always_asked(startup_step_options(options), &StartupStepOptions::hide_startup), ops, ops);
 }
 
 // ---- Scheduled tasks -------------------------------------------------------------------------
@@ -211,11 +216,8 @@ class TasksOperations final : public TasksStepOperations, public TasksAsker {
 
 void check_tasks(Answers& answers, const Options& options) {
   TasksOperations ops(answers);
-  TasksStepOptions o = tasks_step_options(options);
-  o.hide_tasks = 0;
-  o.show_alerts = 1;
   ItemList list;
-  run_tasks_step(list, o, ops, ops);
+  run_tasks_step(list, always_asked(tasks_step_options(options), &TasksStepOptions::hide_tasks), ops, ops);
 }
 
 // ---- Services --------------------------------------------------------------------------------
@@ -248,11 +250,8 @@ class ServicesOperations final : public ServicesStepOperations {
 
 void check_services(Answers& answers, const Options& options) {
   ServicesOperations ops(answers);
-  ServicesStepOptions o = services_step_options(options);
-  o.hide_services = 0;
-  o.show_alerts = 1;
   ItemList list;
-  run_services_step(list, o, ops);
+  run_services_step(list, always_asked(services_step_options(options), &ServicesStepOptions::hide_services), ops);
 }
 
 // ---- IE helpers and ActiveX controls -----------------------------------------------------------
@@ -317,24 +316,18 @@ class ActiveXOperations final : public ActiveXStepOperations {
   Answers& answers_;
 };
 
-BrowserStepOptions always_asked(BrowserStepOptions o) {
-  o.hide = 0;
-  o.show_alerts = 1;
-  return o;
-}
-
 void check_ie_helpers(Answers& answers, const Options& options) {
   HelperOperations ops(answers);
   BrowserAnswers asker(answers, "IEHelpers");
   ItemList list;
-  run_ie_helpers_step(list, always_asked(ie_helpers_step_options(options)), ops, asker);
+  run_ie_helpers_step(list, always_asked(ie_helpers_step_options(options), &BrowserStepOptions::hide), ops, asker);
 }
 
 void check_activex(Answers& answers, const Options& options) {
   ActiveXOperations ops(answers);
   BrowserAnswers asker(answers, "ActiveX");
   ItemList list;
-  run_activex_step(list, always_asked(activex_step_options(options)), ops, asker);
+  run_activex_step(list, always_asked(activex_step_options(options), &BrowserStepOptions::hide), ops, asker);
 }
 
 // ---- File types --------------------------------------------------------------------------------
@@ -388,9 +381,7 @@ class FileTypesOperations final : public FileTypesStepOperations, public FileTyp
 
 void check_file_types(Answers& answers, const Options& options) {
   FileTypesOperations ops(answers);
-  FileTypesStepOptions o = file_types_step_options(options);
-  o.hide_file_type = 0;
-  o.show_alerts = 1;
+  FileTypesStepOptions o = always_asked(file_types_step_options(options), &FileTypesStepOptions::hide_file_type);
   // LockFileTypes would put the recorded program back without a question.
   o.lock_file_types = 0;
   run_file_types_step(o, ops, ops);
@@ -428,11 +419,8 @@ class HiddenOperations final : public HiddenStepOperations, public HiddenAsker {
 
 void check_hidden(Answers& answers, const Options& options) {
   HiddenOperations ops(answers);
-  HiddenStepOptions o = hidden_step_options(options);
-  o.hide_hidden = 0;
-  o.show_alerts = 1;
   ItemList list;
-  run_hidden_files_step(list, o, ops, ops);
+  run_hidden_files_step(list, always_asked(hidden_step_options(options), &HiddenStepOptions::hide_hidden), ops, ops);
 }
 
 // ---- Watched settings ----------------------------------------------------------------------------
